@@ -1,0 +1,43 @@
+// The scenario compiler: the line and train passes over the two description texts, the signal
+// spacing pass and the identity codes, up to (not including) the binary files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "compile/description_source.h"
+#include "compile/item_reader.h"
+#include "compile/records.h"
+
+namespace scenario {
+
+// Where something was found in a description text.
+struct text_position {
+    description_text text = description_text::line;
+    source_location where;
+};
+
+struct compile_warning {
+    text_position at;
+    std::string message;  // Italian, for scenario authors
+};
+
+// What an author needs beyond the recorded code: where the fault was found (the keyword item of
+// the record that recorded the last code, or the place a run-time failure occurred) and the
+// warnings the program itself never shows. Filling it never changes the compiled records.
+struct compile_diagnostics {
+    bool fault_located = false;
+    text_position fault;
+    std::string fault_detail;  // the reader's own words for a run-time failure (error 25)
+    std::vector<compile_warning> warnings;
+};
+
+// Compiles the line text and then the train text into state.testata, state.celle and (when
+// crea_geometria is nonzero) state.geometria, recording faults in codice_errore and
+// posizione_errore and deleting the texts as it consumes them. Never throws a compile fault:
+// every run-time failure ends the compile with error 25.
+void memorizza_dati(run_state& state, description_source& texts,
+                    compile_diagnostics* diagnostics = nullptr);
+
+}  // namespace scenario

@@ -1,0 +1,41 @@
+#include "compile/description_source.h"
+
+#include <stdexcept>
+
+#include "platform/platform.h"
+#include "run/scenario_files.h"
+
+namespace scenario {
+namespace {
+
+file_kind kind_of(description_text which) {
+    return which == description_text::line ? file_kind::line_description
+                                           : file_kind::train_description;
+}
+
+}  // namespace
+
+bool file_descriptions::exists(description_text which) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(scenario_file(state_, kind_of(which)), ec);
+}
+
+std::string file_descriptions::read(description_text which) {
+    return platform::read_file(scenario_file(state_, kind_of(which)));
+}
+
+void file_descriptions::remove(description_text which) {
+    platform::delete_file(scenario_file(state_, kind_of(which)));
+}
+
+std::string file_descriptions::name(description_text which) const {
+    return scenario_file_name(state_.nome_linea, state_.codice_treno, kind_of(which));
+}
+
+std::string memory_descriptions::read(description_text which) {
+    const auto& text = slot(which);
+    if (!text) throw std::runtime_error("description text missing: " + name(which));
+    return *text;
+}
+
+}  // namespace scenario

@@ -1,0 +1,138 @@
+#include "compile/item_reader.h"
+
+#include <limits>
+
+namespace scenario {
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_line_end(char c) { return c == '\r' || c == '\n'; }
+
+}  // namespace
+
+void item_reader::skip_separators() {
+    while (pos_ < text_.size() && (is_blank(text_[pos_]) || is_line_end(text_[pos_]))) ++pos_;
+}
+
+bool item_reader::at_end() {
+    skip_separators();
+    return pos_ >= text_.size();
+}
+
+void item_reader::begin_item() {
+    skip_separators();
+    if (pos_ >= text_.size()) fail("the text ends inside a record");
+    item_start_ = pos_;
+}
+
+// Consumes one line end: CR LF, a lone LF or a lone CR.
+void item_reader::consume_line_end() {
+    if (pos_ < text_.size() && text_[pos_] == '\r') {
+        ++pos_;
+        if (pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+    } else if (pos_ < text_.size() && text_[pos_] == '\n') {
+        ++pos_;
+    }
+}
+
+std::string item_reader::read_text() {
+    begin_item();
+    std::size_t end = 0;
+    std::size_t begin = pos_;
+    if (text_[pos_] == '"') {
+        begin = ++pos_;
+        while (pos_ < text_.size() && text_[pos_] != '"' && !is_line_end(text_[pos_])) ++pos_;
+        end = pos_;
+        while (pos_ < text_.size() && text_[pos_] != ',' && !is_line_end(text_[pos_])) ++pos_;
+    } else {
+        while (pos_ < text_.size() && text_[pos_] != ',' && !is_line_end(text_[pos_])) ++pos_;
+        end = pos_;
+        while (end > begin && is_blank(text_[end - 1])) --end;
+    }
+    if (pos_ < text_.size()) {
+        if (text_[pos_] == ',') ++pos_;
+        else consume_line_end();
+    }
+    return std::string(text_.substr(begin, end - begin));
+}
+
+std::int64_t item_reader::read_number() {
+    begin_item();
+    const std::size_t begin = pos_;
+    while (pos_ < text_.size() && text_[pos_] != ',' && !is_blank(text_[pos_]) &&
+           !is_line_end(text_[pos_])) {
+        ++pos_;
+    }
+    const std::string_view item = text_.substr(begin, pos_ - begin);
+    while (pos_ < text_.size() && is_blank(text_[pos_])) ++pos_;
+    if (pos_ < text_.size()) {
+        if (text_[pos_] == ',') ++pos_;
+        else if (is_line_end(text_[pos_])) consume_line_end();
+    }
+    if (item.empty()) return 0;
+
+    std::size_t i = 0;
+    bool negative = false;
+    if (item[0] == '-' || item[0] == '+') {
+        negative = item[0] == '-';
+        i = 1;
+    }
+    if (i == item.size()) fail("\"" + std::string(item) + "\" is not a whole number");
+    std::int64_t value = 0;
+    constexpr std::int64_t limit = std::numeric_limits<std::int64_t>::max() / 10 - 9;
+    for (; i < item.size(); ++i) {
+        const char c = item[i];
+        if (c < '0' || c > '9') fail("\"" + std::string(item) + "\" is not a whole number");
+        if (value > limit) fail("\"" + std::string(item) + "\" is too large");
+        value = value * 10 + (c - '0');
+    }
+    return negative ? -value : value;
+}
+
+std::int32_t item_reader::read_long() {
+    const std::int64_t v = read_number();
+    if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
+        fail(std::to_string(v) + " does not fit a 32-bit field");
+    return static_cast<std::int32_t>(v);
+}
+
+std::int16_t item_reader::read_integer() {
+    const std::int64_t v = read_number();
+    if (v < -32768 || v > 32767) fail(std::to_string(v) + " does not fit a 16-bit field");
+    return static_cast<std::int16_t>(v);
+}
+
+std::uint8_t item_reader::read_byte() {
+    const std::int64_t v = read_number();
+    if (v < 0 || v > 255) fail(std::to_string(v) + " does not fit a byte field");
+    return static_cast<std::uint8_t>(v);
+}
+
+source_location item_reader::location_of(std::size_t offset) const {
+    if (offset > text_.size()) offset = text_.size();
+    if (offset < known_offset_) {
+        known_offset_ = 0;
+        known_location_ = {};
+    }
+    source_location loc = known_location_;
+    for (std::size_t i = known_offset_; i < offset; ++i) {
+        const char c = text_[i];
+        // CR LF counts as one line end: the CR starts the new line, the LF is skipped.
+        if (c == '\r' || (c == '\n' && (i == 0 || text_[i - 1] != '\r'))) {
+            ++loc.line;
+            loc.column = 1;
+        } else if (c != '\n') {
+            ++loc.column;
+        }
+    }
+    known_offset_ = offset;
+    known_location_ = loc;
+    return loc;
+}
+
+void item_reader::fail(const std::string& what) const {
+    const source_location at = here();
+    throw compile_fault(std::to_string(at.line) + ":" + std::to_string(at.column) + ": " + what);
+}
+
+}  // namespace scenario

@@ -1,0 +1,151 @@
+// The compiled scenario: header table, track cells, plan geometry and the run state that the
+// writers, the compiler, the passes and the output share for the length of one run.
+//
+// Every text held inside the compiled records (`voce::v_nome`, `voce_letta`) is stored as
+// Windows-1252 bytes, exactly as it is written to the binary files. The two scenario names in
+// the run state (`nome_linea`, `codice_treno`) are UTF-8: they also name files.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace scenario {
+
+// One 50-metre stretch of track. A point feature at position p (metres) lies in cell
+// nearest(p / 50 + 1); the fills that run along the track start at cell nearest(p / 50).
+struct cella {
+    std::uint8_t tipo_cella = 0;  // kind: 0 plain, 1 signal, 2..5 slow order, 6 speed board,
+                                  // 10 station stop, 11 scenery mark, 12/13 value marks, 14 sign
+    std::int16_t val1 = 0;
+    std::int16_t val2 = 0;
+    std::int16_t val3 = 0;
+    std::int16_t val4 = 0;
+    std::uint8_t tempo_segnale = 0;
+    std::uint8_t preavviso = 0;
+    std::uint8_t sfondo = 0;
+    std::uint8_t vel_limite = 0;  // units of 5 km/h
+    std::uint8_t pendenza = 0;    // gradient + 100
+    std::uint8_t aderenza = 0;
+
+    friend bool operator==(const cella&, const cella&) = default;
+};
+
+// Kinds 0 and 11 leave a cell free for a feature.
+inline bool is_free(const cella& c) { return c.tipo_cella == 0 || c.tipo_cella == 11; }
+
+// One entry of the header table: a station, a sign text or a block of scalar header values.
+struct voce {
+    std::uint8_t v_tipo = 0;
+    std::int32_t v_a = 0;
+    std::int32_t v_b = 0;
+    std::int32_t v_c = 0;
+    std::uint8_t v_flag = 0;
+    std::string v_nome;  // Windows-1252 bytes
+    std::int16_t v_i1 = 0;
+    std::int16_t v_i2 = 0;
+    std::int16_t v_i3 = 0;
+    std::int16_t v_i4 = 0;
+    std::int16_t v_i5 = 0;
+    std::uint8_t v_b1 = 0;
+    std::uint8_t v_b2 = 0;
+    std::uint8_t v_b3 = 0;
+    std::uint8_t v_b4 = 0;
+    std::int32_t v_l = 0;
+
+    friend bool operator==(const voce&, const voce&) = default;
+};
+
+// The header table always has 87 entries. Stations fill 1, 2, 3, ...; sign texts fill 80, 79,
+// ... downward; 81 to 86 hold the scalar header values (see the named entries below).
+inline constexpr int k_testata_entries = 87;
+using testata = std::array<voce, k_testata_entries>;
+
+inline constexpr int k_entry_progressiva_tre = 81;  // after ordering: first progressive slot
+inline constexpr int k_entry_progressiva_due = 82;
+inline constexpr int k_entry_progressiva_uno = 83;
+inline constexpr int k_entry_treno = 84;   // v_a braked mass %, v_b route length, v_c cars
+inline constexpr int k_entry_linea = 85;   // scenery, line name, marker 610, identity code
+inline constexpr int k_entry_codici = 86;  // signal repetition, train code, sand, clock
+inline constexpr int k_first_sign_entry = 80;
+
+// The cell array, indices 0 to n_celle.
+using celle = std::vector<cella>;
+
+// The per-metre plan geometry: two coordinates for every metre 0 to lunghezza_dim, each a
+// tagged value (empty, 16-bit integer or double). Coordinate 0 of every metre comes first,
+// then coordinate 1, as in the file. Integers are held as their exact double value.
+class geometria {
+public:
+    enum class tag : std::uint8_t { empty = 0, integer = 2, real = 5 };
+
+    geometria() = default;
+    // Metres 0 to last_metre, every element empty.
+    explicit geometria(std::int32_t last_metre)
+        : last_metre_(last_metre),
+          tags_(2 * (static_cast<std::size_t>(last_metre) + 1), tag::empty),
+          values_(tags_.size(), 0.0) {}
+
+    bool allocated() const { return !tags_.empty(); }
+    std::int32_t last_metre() const { return last_metre_; }
+    std::size_t size() const { return tags_.size(); }
+
+    tag kind(std::int32_t metre, int coord) const { return tags_[index(metre, coord)]; }
+    double value(std::int32_t metre, int coord) const { return values_[index(metre, coord)]; }
+    void set_integer(std::int32_t metre, int coord, std::int16_t v) {
+        tags_[index(metre, coord)] = tag::integer;
+        values_[index(metre, coord)] = v;
+    }
+    void set_real(std::int32_t metre, int coord, double v) {
+        tags_[index(metre, coord)] = tag::real;
+        values_[index(metre, coord)] = v;
+    }
+
+    // Elements in file order (first index fastest).
+    tag kind_at(std::size_t i) const { return tags_[i]; }
+    double value_at(std::size_t i) const { return values_[i]; }
+
+private:
+    std::size_t index(std::int32_t metre, int coord) const {
+        return static_cast<std::size_t>(coord) * (static_cast<std::size_t>(last_metre_) + 1) +
+               static_cast<std::size_t>(metre);
+    }
+
+    std::int32_t last_metre_ = -1;
+    std::vector<tag> tags_;
+    std::vector<double> values_;
+};
+
+// All working state of one run, owned by the window object.
+struct run_state {
+    std::string nome_linea;    // UTF-8
+    std::string codice_treno;  // UTF-8
+
+    // The scenario directory, asked afresh every time a file name is built.
+    std::function<std::filesystem::path()> scenario_directory;
+
+    std::int32_t crea_geometria = 0;
+    std::string voce_letta;  // Windows-1252 bytes
+    std::int32_t lunghezza_dim = 0;
+    std::int32_t n_celle = 0;
+    std::int32_t indice = 0;
+    std::int32_t indice2 = 0;
+    std::int32_t indice3 = 0;
+    std::int32_t conta_a = 0;
+    std::int32_t conta_b = 0;
+    std::int32_t conta_c = 0;
+    std::int32_t codice_errore = 0;
+    std::int32_t posizione_errore = 0;
+    std::array<std::int32_t, 81> montagna_inizio{};
+    std::array<std::int32_t, 81> montagna_fine{};
+    std::int32_t conta_montagne = 0;
+
+    scenario::testata testata;
+    scenario::celle celle;
+    scenario::geometria geometria;
+};
+
+}  // namespace scenario

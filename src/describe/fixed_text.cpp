@@ -1,0 +1,30 @@
+#include "describe/fixed_text.h"
+
+#include <algorithm>
+
+#include "output/windows1252.h"
+#include "platform/platform.h"
+
+namespace scenario {
+
+std::string render_fixed_text(std::span<const std::string_view> table, std::int32_t& indice) {
+    std::string out;
+    const std::size_t limit = std::min(table.size(), k_text_table_capacity);
+    std::size_t i = 0;
+    for (; i < limit; ++i) {
+        indice = static_cast<std::int32_t>(i);
+        if (table[i] == k_end_marker) return out;
+        out += to_windows1252(table[i]);
+        out += "\r\n";
+    }
+    // A table without its end marker ends at its last entry.
+    indice = static_cast<std::int32_t>(i);
+    return out;
+}
+
+void write_fixed_text(run_state& state, file_kind kind, std::span<const std::string_view> table) {
+    const std::string bytes = render_fixed_text(table, state.indice);
+    platform::replace_file(scenario_file(state, kind), bytes);
+}
+
+}  // namespace scenario

@@ -1,0 +1,77 @@
+#include "output/binary_files.h"
+
+#include <algorithm>
+#include <cassert>
+
+#include "output/little_endian.h"
+#include "run/scenario_files.h"
+#include "platform/platform.h"
+
+namespace scenario {
+
+std::string serialise_celle(const celle& cells) {
+    std::string out;
+    out.reserve(cells.size() * k_cell_size);
+    for (const cella& c : cells) {
+        le::put_u8(out, c.tipo_cella);
+        le::put_i16(out, c.val1);
+        le::put_i16(out, c.val2);
+        le::put_i16(out, c.val3);
+        le::put_i16(out, c.val4);
+        le::put_u8(out, c.tempo_segnale);
+        le::put_u8(out, c.preavviso);
+        le::put_u8(out, c.sfondo);
+        le::put_u8(out, c.vel_limite);
+        le::put_u8(out, c.pendenza);
+        le::put_u8(out, c.aderenza);
+    }
+    assert(out.size() == cells.size() * k_cell_size);
+    return out;
+}
+
+std::string serialise_testata(const testata& header) {
+    std::string out;
+    out.reserve(header.size() * (k_entry_fixed_size + 16));
+    for (const voce& v : header) {
+        le::put_u8(out, v.v_tipo);
+        le::put_i32(out, v.v_a);
+        le::put_i32(out, v.v_b);
+        le::put_i32(out, v.v_c);
+        le::put_u8(out, v.v_flag);
+        // The count is 16 bits wide; a longer name keeps its first 65535 bytes.
+        const std::size_t length = std::min<std::size_t>(v.v_nome.size(), 0xFFFF);
+        le::put_u16(out, static_cast<std::uint16_t>(length));
+        out.append(v.v_nome, 0, length);
+        for (const std::int16_t i : {v.v_i1, v.v_i2, v.v_i3, v.v_i4, v.v_i5}) le::put_i16(out, i);
+        for (const std::uint8_t b : {v.v_b1, v.v_b2, v.v_b3, v.v_b4}) le::put_u8(out, b);
+        le::put_i32(out, v.v_l);
+    }
+    return out;
+}
+
+std::string serialise_geometria(const geometria& plan) {
+    std::string out;
+    out.reserve(plan.size() * 10);
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        const geometria::tag kind = plan.kind_at(i);
+        le::put_u16(out, static_cast<std::uint16_t>(kind));
+        if (kind == geometria::tag::integer) {
+            le::put_i16(out, static_cast<std::int16_t>(plan.value_at(i)));
+        } else if (kind == geometria::tag::real) {
+            le::put_f64(out, plan.value_at(i));
+        }
+    }
+    return out;
+}
+
+void scrivi_file_binari(const run_state& state) {
+    if (state.crea_geometria != 0) {
+        platform::replace_file(scenario_file(state, file_kind::line_geometry),
+                               serialise_geometria(state.geometria));
+    }
+    platform::replace_file(scenario_file(state, file_kind::header_table),
+                           serialise_testata(state.testata));
+    platform::replace_file(scenario_file(state, file_kind::cells), serialise_celle(state.celle));
+}
+
+}  // namespace scenario

@@ -1,0 +1,31 @@
+// The program's entry: create the window object and run. Only this file ends the process.
+#include <exception>
+
+#include "platform/platform.h"
+#include "run/run_sequence.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+int run_program() {
+    try {
+        scenario::Form1 form;
+        return form.Form_Load();
+    } catch (const scenario::platform::file_error& e) {
+        scenario::platform::report_failure(e.what());
+    } catch (const std::exception& e) {
+        scenario::platform::report_failure(e.what());
+    }
+    return scenario::k_exit_file_failure;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return run_program(); }
+#else
+int main() { return run_program(); }
+#endif

@@ -1,0 +1,60 @@
+// The fixed order of one run: the five text writers, then the compile-and-write step.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "compile/compiler.h"
+#include "compile/records.h"
+#include "platform/platform.h"
+
+namespace scenario {
+
+inline constexpr std::string_view k_nome_linea = "Metrò 2 - Zelnor";
+inline constexpr std::string_view k_codice_treno = "26BRUNVICCO";
+
+// Exit statuses of the program (and of the companion tool for the same outcomes).
+inline constexpr int k_exit_ok = 0;
+inline constexpr int k_exit_identity_fault = 2;  // errore reported 1250 or 1251
+inline constexpr int k_exit_file_failure = 3;
+
+struct compile_outcome {
+    std::int32_t identity_fault = 0;  // 0, 1250 or 1251
+    bool cells_compiled = false;      // false when the compile ended before the cell array existed
+
+    bool writes_files() const { return identity_fault == 0 && cells_compiled; }
+};
+
+// Steps 1 to 5 of the compile-and-write step over any pair of texts: clear the header table,
+// compile, run the signal spacing pass and stamp the identity codes. When the compile ended
+// before the cell array existed there is nothing to stamp: the pass and the codes are skipped.
+compile_outcome compila_scenario(run_state& state, std::int32_t j, description_source& texts,
+                                 compile_diagnostics* diagnostics = nullptr);
+
+// The error report text for a code: " Errore n. " followed by the code.
+std::string error_text(std::string_view a);
+
+// The window object: it owns the run state and the waiting window for the length of the run.
+class Form1 {
+public:
+    // The whole run; returns the program's exit status. File failures escape as
+    // platform::file_error.
+    int Form_Load();
+
+    // Compile and write; false when errore ended the run.
+    bool memorizza_percorso(std::int32_t j);
+
+    // Shows the error report for the code `a`.
+    void errore(const std::string& a);
+
+    run_state state;
+    // False in the tests: no window, and the error report goes to standard error only.
+    bool interactive = true;
+
+private:
+    std::optional<platform::waiting_window> window_;
+};
+
+}  // namespace scenario
