@@ -1,0 +1,46 @@
+#include "compile/compile_support.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "output/windows1252.h"
+
+namespace scenario {
+
+bool contains_any_case(std::string_view item, std::string_view key) {
+    const auto same = [](char a, char b) {
+        return lower_windows1252(static_cast<std::uint8_t>(a)) ==
+               lower_windows1252(static_cast<std::uint8_t>(b));
+    };
+    return std::search(item.begin(), item.end(), key.begin(), key.end(), same) != item.end();
+}
+
+bool contains_exact(std::string_view item, std::string_view key) {
+    return item.find(key) != std::string_view::npos;
+}
+
+double nearest(double x) {
+    // The default floating-point environment rounds to nearest, ties to even.
+    return std::nearbyint(x);
+}
+
+std::int16_t checked_integer(double value) {
+    const double rounded = nearest(value);
+    if (!(rounded >= -32768.0 && rounded <= 32767.0)) {
+        throw compile_fault("the value " + std::to_string(value) + " does not fit a 16-bit field");
+    }
+    return static_cast<std::int16_t>(rounded);
+}
+
+void warn(compile_diagnostics* diagnostics, description_text text, source_location at,
+          std::string message) {
+    if (diagnostics != nullptr) diagnostics->warnings.push_back({{text, at}, std::move(message)});
+}
+
+void locate_fault(compile_diagnostics* diagnostics, description_text text, source_location at) {
+    if (diagnostics == nullptr) return;
+    diagnostics->fault_located = true;
+    diagnostics->fault = {text, at};
+}
+
+}  // namespace scenario

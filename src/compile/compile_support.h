@@ -1,0 +1,31 @@
+// Small helpers shared by the line and train passes: keyword tests on Windows-1252 items, the
+// rounding every conversion uses, and the warnings collected for scenario authors.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "compile/compiler.h"
+
+namespace scenario {
+
+// Whether the item contains the key anywhere, ignoring case (accented letters included).
+bool contains_any_case(std::string_view item, std::string_view key);
+// Whether the item contains the key anywhere, with case.
+bool contains_exact(std::string_view item, std::string_view key);
+
+// The whole number nearest to x, halves going to the even neighbour (2.5 -> 2, 3.5 -> 4).
+double nearest(double x);
+
+// A value that must fit a signed 16-bit word, or a run-time failure of the compile.
+std::int16_t checked_integer(double value);
+
+// Records a warning when diagnostics are being collected.
+void warn(compile_diagnostics* diagnostics, description_text text, source_location at,
+          std::string message);
+
+// Records where the fault that set the current code was found.
+void locate_fault(compile_diagnostics* diagnostics, description_text text, source_location at);
+
+}  // namespace scenario
