@@ -6,6 +6,8 @@ JOBS         ?= $(shell nproc)
 MINGW_CXX    := x86_64-w64-mingw32-g++-posix
 WINE         := $(firstword $(wildcard /usr/lib/wine/wine64) $(shell command -v wine64 2>/dev/null) $(shell command -v wine 2>/dev/null))
 HAVE_WINDOWS := $(and $(shell command -v $(MINGW_CXX) 2>/dev/null),$(WINE))
+# Wine gets a display of its own when xvfb is there, so the Win32 window is really created.
+XVFB         := $(if $(shell command -v xvfb-run 2>/dev/null),xvfb-run -a,)
 
 .PHONY: all build run test test-linux test-windows windows sanitize clean
 
@@ -40,10 +42,10 @@ test-windows:
 	@echo "Windows tests skipped: the mingw-w64 cross compiler ($(MINGW_CXX)) or wine is not installed."
 else
 test-windows: windows build
-	cd $(WIN_BUILD) && WINEDEBUG=-all ctest --output-on-failure
+	cd $(WIN_BUILD) && WINEDEBUG=-all $(XVFB) ctest --output-on-failure
 	SCENARIO_LINUX_PROGRAM=$(CURDIR)/$(BUILD)/scenario/zelnor-scenario \
 	SCENARIO_WINDOWS_PROGRAM=$(CURDIR)/$(WIN_BUILD)/scenario/zelnor-scenario.exe \
-	WINE=$(WINE) tests/compare_windows_linux.sh
+	WINE=$(WINE) $(XVFB) tests/compare_windows_linux.sh
 endif
 
 clean:

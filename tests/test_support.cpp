@@ -1,5 +1,13 @@
 #include "test_support.h"
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -53,5 +61,54 @@ std::vector<std::string> file_names(const std::filesystem::path& dir) {
     std::sort(names.begin(), names.end());
     return names;
 }
+
+#ifndef _WIN32
+process_result run_process(const std::filesystem::path& program,
+                           const std::vector<std::string>& arguments,
+                           const process_options& options) {
+    char error_template[] = "/tmp/scenario-stderr-XXXXXX";
+    const int error_fd = mkstemp(error_template);
+    if (error_fd < 0) return {};
+    unlink(error_template);
+
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(error_fd, STDERR_FILENO);
+        unsetenv("DISPLAY");
+        if (!options.working_directory.empty() && chdir(options.working_directory.c_str()) != 0)
+            _exit(127);
+        if (options.file_size_limit >= 0) {
+            // Past the limit a write fails with EFBIG instead of killing the process.
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{static_cast<rlim_t>(options.file_size_limit),
+                               static_cast<rlim_t>(options.file_size_limit)};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        if (options.unprivileged && geteuid() == 0) {
+            if (setgid(65534) != 0 || setuid(65534) != 0) _exit(127);
+        }
+        std::vector<char*> argv;
+        std::string program_name = program.string();
+        argv.push_back(program_name.data());
+        std::vector<std::string> copies = arguments;
+        for (auto& a : copies) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(program_name.c_str(), argv.data());
+        _exit(127);
+    }
+    process_result result;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
+    lseek(error_fd, 0, SEEK_SET);
+    char buffer[4096];
+    ssize_t n = 0;
+    while ((n = read(error_fd, buffer, sizeof buffer)) > 0) {
+        result.standard_error.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(error_fd);
+    return result;
+}
+#endif
 
 }  // namespace scenario::testing

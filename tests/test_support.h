@@ -30,4 +30,23 @@ void write_bytes(const std::filesystem::path& file, const std::string& bytes);
 // The names of the files a directory holds, sorted (UTF-8).
 std::vector<std::string> file_names(const std::filesystem::path& dir);
 
+#ifndef _WIN32
+// The outcome of a child process.
+struct process_result {
+    int exit_status = -1;  // -1 when it did not exit normally
+    std::string standard_error;
+};
+
+struct process_options {
+    std::filesystem::path working_directory;
+    bool unprivileged = false;     // as root, drop to the user "nobody" first
+    long file_size_limit = -1;     // bytes; -1 for none (writes past it fail with EFBIG)
+};
+
+// Runs the program with these arguments, without a display, and waits for it.
+process_result run_process(const std::filesystem::path& program,
+                           const std::vector<std::string>& arguments,
+                           const process_options& options);
+#endif
+
 }  // namespace scenario::testing
