@@ -104,7 +104,8 @@ constexpr const char* k_program_title = "zelnor-scenario";
 XFontStruct* load_label_font(const xlib& x, Display* d) {
     for (const char* name : {"-*-helvetica-bold-r-normal--*-240-*-*-p-*-iso8859-1",
                              "-*-*-bold-r-normal--*-240-*-*-*-*-iso8859-1",
-                             "-*-*-bold-r-*--24-*-*-*-*-*-*-*", "fixed"}) {
+                             "-*-*-bold-r-*-*-24-*-*-*-*-*-iso8859-1", "12x24", "10x20",
+                             "9x15bold", "fixed"}) {
         if (XFontStruct* f = x.load_font(d, name)) return f;
     }
     return nullptr;
@@ -202,9 +203,12 @@ waiting_window::waiting_window() : impl_(std::make_unique<impl>()) {
     impl_->x = x;
     impl_->display = d;
     const int screen = DefaultScreen(d);
-    // Pixels per inch of the screen, from its size in millimetres.
-    const double dpi_x = DisplayWidth(d, screen) * 25.4 / DisplayWidthMM(d, screen);
-    const double dpi_y = DisplayHeight(d, screen) * 25.4 / DisplayHeightMM(d, screen);
+    // Pixels per inch of the screen, from its size in millimetres (96 when it reports none).
+    auto dpi = [](int pixels, int millimetres) {
+        return millimetres > 0 ? pixels * 25.4 / millimetres : 96.0;
+    };
+    const double dpi_x = dpi(DisplayWidth(d, screen), DisplayWidthMM(d, screen));
+    const double dpi_y = dpi(DisplayHeight(d, screen), DisplayHeightMM(d, screen));
     auto px = [](int twips, double dpi) { return static_cast<int>(twips * dpi / 1440.0 + 0.5); };
 
     impl_->window = x->create_window(d, RootWindow(d, screen), 0, 0,
