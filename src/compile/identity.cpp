@@ -1,3 +1,5 @@
+// The identity codes are plain sums over the Windows-1252 bytes the header table already holds,
+// so they come out the same as the bytes the simulator reads back from the written files.
 #include "compile/identity.h"
 
 #include <string>

@@ -1,9 +1,188 @@
+// The signal spacing pass. It walks the cells once, front to back, and every mark is laid at
+// once, so a mark laid for one board already counts as an occupied cell for the next test. The
+// pass keeps its indices and counters in the run state (indice, indice2, conta_a, conta_b) like
+// the compilers do; they are working values, not results. Every index is held between cell 0
+// and the last cell: a slow order without an end board simply runs out at the last cell.
 #include "compile/signal_spacing.h"
 
+#include <algorithm>
+#include <initializer_list>
+
 namespace scenario {
+namespace {
+
+constexpr std::uint8_t k_signal = 1;
+constexpr std::uint8_t k_end_board = 2;
+constexpr std::uint8_t k_start_board = 3;
+constexpr std::uint8_t k_warning_board = 4;
+constexpr std::uint8_t k_value_mark = 12;
+
+constexpr std::int16_t k_mark_value = 180;
+constexpr std::int32_t k_position_per_cell = 50;
+constexpr std::int32_t k_look_back_cells = 20;
+constexpr std::int32_t k_lowest_signal_cell = 3;  // leaves both cells before the signal above 0
+constexpr std::int32_t k_walk_spacing = 8;        // 400 metres between marks inside an order
+constexpr std::int16_t k_unmarked_speed = 110;    // orders this fast get no marks inside
+constexpr std::int32_t k_look_ahead_cells = 12;
+
+// The error codes the pass records.
+constexpr std::int32_t k_no_cell_before_signal = 11;
+constexpr std::int32_t k_no_cell_in_triple = 12;
+constexpr std::int32_t k_no_cell_in_order = 13;
+
+std::int32_t last_cell(const run_state& state) {
+    return static_cast<std::int32_t>(state.celle.size()) - 1;
+}
+
+cella& cell(run_state& state, std::int32_t n) { return state.celle[static_cast<std::size_t>(n)]; }
+
+// A cell past the end of the array is never free: nothing can be laid there.
+bool free_at(run_state& state, std::int32_t n) {
+    return n >= 0 && n <= last_cell(state) && is_free(cell(state, n));
+}
+
+void mark(cella& c) {
+    c.tipo_cella = k_value_mark;
+    c.val1 = k_mark_value;
+}
+
+void record_fault(run_state& state, std::int32_t code, std::int32_t cell_index) {
+    state.codice_errore = code;
+    state.posizione_errore = cell_index * k_position_per_cell;
+}
+
+// Marks the first free cell of the list; false when none of them is free.
+bool mark_first_free(run_state& state, std::initializer_list<std::int32_t> candidates) {
+    for (const std::int32_t n : candidates) {
+        if (free_at(state, n)) {
+            mark(cell(state, n));
+            return true;
+        }
+    }
+    return false;
+}
+
+// A signal's mark goes in one of the two cells before it; an existing value mark there is only
+// lowered to 180, never raised.
+void mark_before_signal(run_state& state, std::int32_t signal) {
+    const std::int32_t p = signal - 1;
+    const std::int32_t q = signal - 2;
+    if (mark_first_free(state, {p, q})) return;
+    for (const std::int32_t n : {p, q}) {
+        cella& c = cell(state, n);
+        if (c.tipo_cella == k_value_mark) {
+            c.val1 = minimo(k_mark_value, c.val1);
+            return;
+        }
+    }
+    record_fault(state, k_no_cell_before_signal, signal);
+}
+
+// Step A: every signal among the 20 cells before a warning board gets its mark, not only the
+// nearest one.
+void look_back_from_warning_board(run_state& state) {
+    const std::int32_t i = state.indice;
+    for (state.indice2 = 1; state.indice2 <= k_look_back_cells; ++state.indice2) {
+        const std::int32_t signal = i - state.indice2;
+        if (signal < k_lowest_signal_cell) return;
+        if (cell(state, signal).tipo_cella == k_signal) mark_before_signal(state, signal);
+    }
+}
+
+// Step B.1: three marks ahead of a start board, each triple tried on its own.
+void mark_triples(run_state& state) {
+    const std::int32_t i = state.indice;
+    struct triple {
+        std::int32_t near, middle, far;
+    };
+    constexpr triple k_triples[] = {{5, 6, 7}, {11, 12, 13}, {18, 19, 20}};
+    for (const triple& t : k_triples) {
+        if (i <= t.far) continue;
+        if (!mark_first_free(state, {i - t.near, i - t.middle, i - t.far})) {
+            record_fault(state, k_no_cell_in_triple, i);
+        }
+    }
+}
+
+// One due mark of the walk at cell k. The counter restarts from the cell actually marked, so
+// the spacing stays 8 cells from it; after a fault the counter stays past 8 and the rest of
+// this order gets no mark.
+void mark_walk_step(run_state& state, std::int32_t k) {
+    if (mark_first_free(state, {k})) {
+        state.conta_a = 0;
+    } else if (mark_first_free(state, {k - 1})) {
+        state.conta_a = 1;
+    } else if (mark_first_free(state, {k + 1})) {
+        state.conta_a = -1;
+    } else {
+        record_fault(state, k_no_cell_in_order, k);
+    }
+}
+
+// Step B.2: a mark every 400 metres inside a slow order. Leaves the end board's cell in
+// indice2; false when the last cell comes before any end board.
+bool walk_slow_order(run_state& state) {
+    const std::int32_t last = last_cell(state);
+    state.conta_a = 0;
+    state.indice2 = state.indice;
+    while (state.indice2 < last) {
+        ++state.indice2;
+        ++state.conta_a;
+        if (state.conta_a == k_walk_spacing) mark_walk_step(state, state.indice2);
+        if (cell(state, state.indice2).tipo_cella == k_end_board) return true;
+    }
+    return false;
+}
+
+// A fast order gets no marks inside, but its look-ahead still needs its own end board: finds it
+// without marking anything and leaves it in indice2.
+bool find_end_board(run_state& state) {
+    const std::int32_t last = last_cell(state);
+    for (state.indice2 = state.indice + 1; state.indice2 <= last; ++state.indice2) {
+        if (cell(state, state.indice2).tipo_cella == k_end_board) return true;
+    }
+    state.indice2 = last;
+    return false;
+}
+
+// Step B.3: the first signal within 12 cells after the end board gets a mark in one of the two
+// cells before it. A fault is placed at the end board: it belongs to the slow order, not the
+// signal.
+void look_ahead(run_state& state) {
+    const std::int32_t k = state.indice2;
+    const std::int32_t bound = std::min(k + k_look_ahead_cells, last_cell(state));
+    state.conta_a = 0;
+    for (state.conta_b = k; state.conta_b <= bound; ++state.conta_b) {
+        if (cell(state, state.conta_b).tipo_cella == k_signal) {
+            state.conta_a = state.conta_b - 1;
+            break;
+        }
+    }
+    if (state.conta_a <= 0) return;
+    if (!mark_first_free(state, {state.conta_a, state.conta_a - 1})) {
+        record_fault(state, k_no_cell_in_order, k);
+    }
+}
+
+void treat_start_board(run_state& state) {
+    mark_triples(state);
+    const bool has_end_board = cell(state, state.indice).val1 < k_unmarked_speed
+                                   ? walk_slow_order(state)
+                                   : find_end_board(state);
+    if (has_end_board) look_ahead(state);
+}
+
+}  // namespace
 
 std::int16_t minimo(std::int16_t x, std::int16_t y) { return x > y ? y : x; }
 
-void signal_spacing_pass(run_state& state) { (void)state; }  // PLACEHOLDER
+void signal_spacing_pass(run_state& state) {
+    const std::int32_t last_visited = last_cell(state) - 2;
+    for (state.indice = 1; state.indice <= last_visited; ++state.indice) {
+        const std::uint8_t kind = cell(state, state.indice).tipo_cella;
+        if (kind == k_warning_board) look_back_from_warning_board(state);
+        if (kind == k_start_board) treat_start_board(state);
+    }
+}
 
 }  // namespace scenario

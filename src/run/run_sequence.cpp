@@ -14,6 +14,9 @@ compile_outcome compila_scenario(run_state& state, std::int32_t j, description_s
                                  compile_diagnostics* diagnostics) {
     state.crea_geometria = j;
     state.codice_errore = 0;
+    // Tables of an earlier compile in the same state must not pass for this one's.
+    state.celle.clear();
+    state.geometria = geometria{};
     for (state.indice = 0; state.indice < k_testata_entries; ++state.indice) {
         state.testata[static_cast<std::size_t>(state.indice)] = voce{};
     }
