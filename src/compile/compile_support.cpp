@@ -32,6 +32,13 @@ std::int16_t checked_integer(double value) {
     return static_cast<std::int16_t>(rounded);
 }
 
+std::int32_t checked_long(std::int64_t value) {
+    if (value < INT32_MIN || value > INT32_MAX) {
+        throw compile_fault("the value " + std::to_string(value) + " does not fit a 32-bit field");
+    }
+    return static_cast<std::int32_t>(value);
+}
+
 void warn(compile_diagnostics* diagnostics, description_text text, source_location at,
           std::string message) {
     if (diagnostics != nullptr) diagnostics->warnings.push_back({{text, at}, std::move(message)});

@@ -21,6 +21,10 @@ double nearest(double x);
 // A value that must fit a signed 16-bit word, or a run-time failure of the compile.
 std::int16_t checked_integer(double value);
 
+// The result of whole-number arithmetic done in 64 bits, which must fit a signed 32-bit Long, or a
+// run-time failure of the compile.
+std::int32_t checked_long(std::int64_t value);
+
 // Records a warning when diagnostics are being collected.
 void warn(compile_diagnostics* diagnostics, description_text text, source_location at,
           std::string message);

@@ -1,0 +1,52 @@
+// The plan geometry trace. The order of the operations below is the contract: with contraction
+// off (no fused multiply-add) every machine gives the same doubles, and the geometry file the
+// same bytes.
+#include "compile/line_geometry.h"
+
+#include <array>
+#include <utility>
+
+#include "compile/compile_support.h"
+
+namespace scenario {
+
+void seed_geometry(geometria& g) {
+    g.set_integer(0, 0, 0);
+    g.set_integer(0, 1, 0);
+    g.set_integer(1, 0, 0);
+    g.set_integer(1, 1, 1);
+}
+
+std::optional<double> curvature(std::string_view keyword) {
+    static constexpr std::array<std::pair<std::string_view, double>, 6> classes = {{
+        {"1", 0.0001},
+        {"2", 0.0002},
+        {"3", 0.0004},
+        {"4", 0.001},
+        {"5", 0.002},
+        {"6", 0.003},
+    }};
+    for (const auto& [digit, k] : classes) {
+        if (contains_any_case(keyword, digit)) return contains_any_case(keyword, "s") ? -k : k;
+    }
+    return std::nullopt;
+}
+
+// A first-order rotation of the last step by k radians; the step is never re-normalised. The
+// straight point adds the last step as it is: adding a zero turn could change the sign of a
+// zero coordinate.
+void trace_point(geometria& g, std::int32_t i, std::optional<double> k) {
+    const double x1 = g.value(i - 1, 0);
+    const double y1 = g.value(i - 1, 1);
+    const double d0 = x1 - g.value(i - 2, 0);
+    const double d1 = y1 - g.value(i - 2, 1);
+    if (k) {
+        g.set_real(i, 0, x1 + (d1 * *k + d0));
+        g.set_real(i, 1, y1 + (d1 - d0 * *k));
+    } else {
+        g.set_real(i, 0, x1 + d0);
+        g.set_real(i, 1, y1 + d1);
+    }
+}
+
+}  // namespace scenario

@@ -1,0 +1,25 @@
+// The plan geometry of the line: the seed points, the curvature of a curve keyword and the
+// metre-by-metre trace. Each point follows from the two before it, so the line pass traces the
+// points strictly in order.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "compile/records.h"
+
+namespace scenario {
+
+// Points 0 and 1 as 16-bit integers, (0, 0) and (0, 1): the route starts at the origin heading
+// along coordinate 1 with steps of 1 m.
+void seed_geometry(geometria& g);
+
+// Radians per metre for a curve keyword: the first of the digits "1" to "6" it holds, negative
+// when it holds an "s" anywhere (a curve to the left). No digit: no curvature.
+std::optional<double> curvature(std::string_view keyword);
+
+// Point i (at least 2) from points i - 1 and i - 2: straight without k, else turned by k.
+void trace_point(geometria& g, std::int32_t i, std::optional<double> k);
+
+}  // namespace scenario
