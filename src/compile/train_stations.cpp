@@ -1,0 +1,132 @@
+// The station records of the train pass: one header entry per station, filled as its items are
+// read (so a stop inside the record leaves the fields read so far), the platform's extent by
+// kind, the stop cell with its approach marks, and the checks of position, platform length,
+// spacing and the number of entries left above the sign texts.
+#include <string>
+
+#include "compile/compile_support.h"
+#include "compile/train_compiler.h"
+#include "compile/train_features.h"
+
+namespace scenario {
+namespace {
+
+constexpr std::int32_t k_station_margin = 800;  // (p + 800) / 50 must not pass the last cell
+constexpr std::int32_t k_platform_step = 100;
+constexpr std::int32_t k_long_platform = 600;  // shorter platforms drop item 5
+constexpr std::int32_t k_station_gap = 350;    // metres between two platforms at least
+constexpr std::uint8_t k_first_kind_without_stop = 25;
+constexpr std::int32_t k_platform_mark = 80;   // approach marks 81 to 84
+constexpr std::size_t k_longest_name = 65535;  // the name's count is 16 bits in the file
+
+bool kind_in(std::uint8_t kind, std::uint8_t a, std::uint8_t b) { return kind == a || kind == b; }
+
+}  // namespace
+
+train_compiler::outcome train_compiler::station_record() {
+    if (station_ > k_first_sign_entry) {
+        throw compile_fault("no header entry is left for station " + std::to_string(station_));
+    }
+    voce& entry = state_.testata[static_cast<std::size_t>(station_)];
+    const std::int32_t p = reader_.read_long();
+    entry.v_c = p;
+    if (beyond_cells(p, k_station_margin)) return soft_stop(p);
+    check_order("stazione", last_station_position_, p);
+    if (p % k_cell_length != 0) return hard_stop(8, p);
+    entry.v_tipo = reader_.read_byte();
+    const std::int32_t length = reader_.read_long();
+    if (length % k_platform_step != 0) return hard_stop(9, p);
+    read_station_details(entry);
+
+    set_platform_extent(entry, p, length);
+    if (length < k_long_platform) entry.v_b4 = 0;
+    // After the extent: the first station keeps the 50 metres its item 6 asked for.
+    if (station_ == 1) {
+        entry.v_b3 = 0;
+        entry.v_b4 = 0;
+    }
+    if (entry.v_tipo < k_first_kind_without_stop) {
+        const outcome stop = mark_stop(entry, p);
+        if (stop != outcome::go_on) return stop;
+    }
+    if (station_ > 1) {
+        const voce& previous = state_.testata[static_cast<std::size_t>(station_ - 1)];
+        if (checked_long(std::int64_t{entry.v_a} - k_station_gap) < previous.v_b) {
+            return hard_stop(22, p);
+        }
+    }
+    ++station_;
+    // The entry just stored may be the last one below the sign texts.
+    if (station_ >= prossimo_cartello_) return hard_stop(10, std::nullopt);
+    return outcome::go_on;
+}
+
+// Items 4 to 17; note item 5 before item 6 (v_b4 before v_b3) and item 9 after two Integers.
+void train_compiler::read_station_details(voce& entry) {
+    entry.v_flag = reader_.read_byte();
+    entry.v_b4 = reader_.read_byte();
+    entry.v_b3 = reader_.read_byte();
+    entry.v_i1 = reader_.read_integer();
+    entry.v_i2 = reader_.read_integer();
+    entry.v_b1 = reader_.read_byte();
+    entry.v_i3 = reader_.read_integer();
+    entry.v_i4 = reader_.read_integer();
+    entry.v_i5 = reader_.read_integer();
+    entry.v_b2 = reader_.read_byte();
+    const std::int64_t hours = reader_.read_long();
+    const std::int64_t minutes = reader_.read_long();
+    const std::int64_t seconds = reader_.read_long();
+    entry.v_nome = reader_.read_text();
+    if (entry.v_nome.size() > k_longest_name) {
+        throw compile_fault("a station name of " + std::to_string(entry.v_nome.size()) +
+                            " bytes is longer than 65535");
+    }
+    // Every step is a 32-bit Long: an intermediate overflow fails even if the total would fit.
+    const std::int32_t in_minutes = checked_long(checked_long(hours * 60) + minutes);
+    entry.v_l = checked_long(checked_long(std::int64_t{in_minutes} * 60) + seconds);
+}
+
+void train_compiler::set_platform_extent(voce& entry, std::int32_t p, std::int32_t length) const {
+    const std::int64_t at = p;
+    if (kind_in(entry.v_tipo, 5, 6)) {
+        entry.v_a = checked_long(at - length);
+        entry.v_b = checked_long(at + 150);
+        entry.v_b3 = 0;
+    } else if (kind_in(entry.v_tipo, 7, 8)) {
+        entry.v_a = checked_long(at - length);
+        entry.v_b = checked_long(at + length);
+        entry.v_b3 = 0;
+    } else {
+        entry.v_a = checked_long(at - length / 2);
+        entry.v_b = checked_long(at + length / 2);
+        if (entry.v_b3 != 0) entry.v_b = checked_long(std::int64_t{entry.v_b} + 50);
+    }
+}
+
+// The stop cell and the approach marks go over whatever the cells hold. Deciding both stops
+// before writing changes nothing the marks would show: with the stop cell at 1 or below every
+// mark lies below 2 and is not written anyway.
+train_compiler::outcome train_compiler::mark_stop(voce& entry, std::int32_t p) {
+    const double platform_end = entry.v_b / static_cast<double>(k_cell_length);
+    const double stop = platform_end - 1;
+    if (stop <= 1) return hard_stop(24, std::nullopt);
+    const std::int64_t stop_cell = train_cell_index(stop);
+    if (!train_cell_inside(state_, stop_cell)) return soft_stop(p);
+
+    if (!kind_in(entry.v_tipo, 5, 6)) {
+        for (state_.indice2 = 1; state_.indice2 <= 4; ++state_.indice2) {
+            const double q = platform_end - state_.indice2 - 1;
+            const std::int64_t mark = train_cell_index(q);
+            if (q > 1 && train_cell_inside(state_, mark)) {
+                state_.celle[static_cast<std::size_t>(mark)].preavviso =
+                    static_cast<std::uint8_t>(k_platform_mark + state_.indice2);
+            }
+        }
+    }
+    cella& stop_at = state_.celle[static_cast<std::size_t>(stop_cell)];
+    stop_at.tipo_cella = 10;
+    stop_at.val1 = static_cast<std::int16_t>(station_);
+    return outcome::go_on;
+}
+
+}  // namespace scenario
