@@ -63,17 +63,45 @@ std::vector<std::string> file_names(const std::filesystem::path& dir) {
 }
 
 #ifndef _WIN32
+namespace {
+
+// An unnamed scratch file for a child's output stream; -1 when none can be made.
+int capture_file() {
+    char name[] = "/tmp/scenario-capture-XXXXXX";
+    const int fd = mkstemp(name);
+    if (fd >= 0) unlink(name);
+    return fd;
+}
+
+std::string captured(int fd) {
+    std::string text;
+    lseek(fd, 0, SEEK_SET);
+    char buffer[4096];
+    ssize_t n = 0;
+    while ((n = read(fd, buffer, sizeof buffer)) > 0) {
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fd);
+    return text;
+}
+
+}  // namespace
+
 process_result run_process(const std::filesystem::path& program,
                            const std::vector<std::string>& arguments,
                            const process_options& options) {
-    char error_template[] = "/tmp/scenario-stderr-XXXXXX";
-    const int error_fd = mkstemp(error_template);
-    if (error_fd < 0) return {};
-    unlink(error_template);
+    const int error_fd = capture_file();
+    const int output_fd = capture_file();
+    if (error_fd < 0 || output_fd < 0) {
+        if (error_fd >= 0) close(error_fd);
+        if (output_fd >= 0) close(output_fd);
+        return {};
+    }
 
     const pid_t pid = fork();
     if (pid == 0) {
         dup2(error_fd, STDERR_FILENO);
+        dup2(output_fd, STDOUT_FILENO);
         unsetenv("DISPLAY");
         if (!options.working_directory.empty() && chdir(options.working_directory.c_str()) != 0)
             _exit(127);
@@ -100,13 +128,8 @@ process_result run_process(const std::filesystem::path& program,
     int status = 0;
     waitpid(pid, &status, 0);
     if (WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
-    lseek(error_fd, 0, SEEK_SET);
-    char buffer[4096];
-    ssize_t n = 0;
-    while ((n = read(error_fd, buffer, sizeof buffer)) > 0) {
-        result.standard_error.append(buffer, static_cast<std::size_t>(n));
-    }
-    close(error_fd);
+    result.standard_error = captured(error_fd);
+    result.standard_output = captured(output_fd);
     return result;
 }
 #endif

@@ -35,6 +35,7 @@ std::vector<std::string> file_names(const std::filesystem::path& dir);
 struct process_result {
     int exit_status = -1;  // -1 when it did not exit normally
     std::string standard_error;
+    std::string standard_output;
 };
 
 struct process_options {

@@ -1,0 +1,589 @@
+// scenario-tool as authors run it: a child process over texts and binary files in scratch
+// directories. Compile must give the program's own bytes and point at the right file and line
+// for every fault and warning; dump must show what the files hold; plot must draw the line.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+#include "compile/description_source.h"
+#include "describe/descriptions.h"
+#include "output/binary_files.h"
+#include "run/run_sequence.h"
+#include "run/scenario_files.h"
+#include "test_support.h"
+
+#if defined(SCENARIO_TOOL_PATH) && !defined(_WIN32)
+#include <unistd.h>
+
+namespace scenario {
+namespace {
+
+using testing::file_names;
+using testing::process_result;
+using testing::read_bytes;
+using testing::run_process;
+using testing::scratch_directory;
+using testing::write_bytes;
+
+const std::string k_line(k_nome_linea);
+const std::string k_train(k_codice_treno);
+
+process_result tool(const std::vector<std::string>& args) {
+    return run_process(SCENARIO_TOOL_PATH, args, {});
+}
+
+std::filesystem::path file_in(const std::filesystem::path& dir, const std::string& line,
+                              const std::string& train, file_kind kind) {
+    return dir / path_from_utf8(scenario_file_name(line, train, kind));
+}
+
+std::filesystem::path real_file(const std::filesystem::path& dir, file_kind kind) {
+    return file_in(dir, k_line, k_train, kind);
+}
+
+// The program's own two description texts, as its writers leave them.
+void write_real_texts(const std::filesystem::path& dir) {
+    run_state state = testing::state_in(dir);
+    dati_linea(state);
+    dati_treno(state);
+}
+
+// The real scenario compiled by the tool into `dir`.
+void compile_real_scenario(const std::filesystem::path& dir) {
+    write_real_texts(dir);
+    const auto result = tool({"compile", dir.string(), "--line", k_line, "--train", k_train});
+    ASSERT_EQ(result.exit_status, 0) << result.standard_error;
+}
+
+bool contains(const std::string& text, const std::string& piece) {
+    return text.find(piece) != std::string::npos;
+}
+
+// The first line of the output that begins with `place` and holds `marker`; empty when none.
+std::string output_line(const std::string& output, const std::string& place,
+                        const std::string& marker) {
+    std::size_t start = 0;
+    while (start < output.size()) {
+        const std::size_t end = std::min(output.find('\n', start), output.size());
+        const std::string line = output.substr(start, end - start);
+        if (line.rfind(place, 0) == 0 && contains(line, marker)) return line;
+        start = end + 1;
+    }
+    return "";
+}
+
+constexpr file_kind k_binary_kinds[] = {file_kind::line_geometry, file_kind::header_table,
+                                        file_kind::cells};
+
+TEST(ScenarioTool, CompileOfTheProgramsOwnTextsGivesTheProgramsBytes) {
+    scratch_directory program_dir, author_dir;
+    const auto program = program_dir.path() / "zelnor-scenario";
+    std::filesystem::copy_file(SCENARIO_PROGRAM_PATH, program);
+    const auto run = run_process(program, {}, {});
+    ASSERT_EQ(run.exit_status, 0) << run.standard_error;
+
+    write_real_texts(author_dir.path());
+    const std::string line_text =
+        read_bytes(real_file(author_dir.path(), file_kind::line_description));
+    const std::string train_text =
+        read_bytes(real_file(author_dir.path(), file_kind::train_description));
+    const auto result =
+        tool({"compile", author_dir.path().string(), "--line", k_line, "--train", k_train});
+    ASSERT_EQ(result.exit_status, 0) << result.standard_error;
+    EXPECT_EQ(result.standard_error, "") << "the program's own texts give no warning";
+    for (const file_kind kind : k_binary_kinds) {
+        const auto mine = real_file(author_dir.path(), kind);
+        EXPECT_TRUE(contains(result.standard_output, "scritto: " + mine.string()));
+        EXPECT_EQ(read_bytes(mine), read_bytes(real_file(program_dir.path(), kind)))
+            << mine.filename();
+    }
+    // The author's texts are only read.
+    EXPECT_EQ(read_bytes(real_file(author_dir.path(), file_kind::line_description)), line_text);
+    EXPECT_EQ(read_bytes(real_file(author_dir.path(), file_kind::train_description)), train_text);
+}
+
+TEST(ScenarioTool, OutDirectoryAndNoGeometry) {
+    scratch_directory texts, out;
+    write_real_texts(texts.path());
+    const auto before = file_names(texts.path());
+    const auto result = tool({"compile", texts.path().string(), "--line", k_line, "--train",
+                              k_train, "--out", out.path().string(), "--no-geometry"});
+    ASSERT_EQ(result.exit_status, 0) << result.standard_error;
+    EXPECT_EQ(file_names(texts.path()), before);
+    EXPECT_EQ(file_names(out.path()),
+              (std::vector<std::string>{"Metrò 2 - Zelnor_26BRUNVICCO.dat",
+                                        "Metrò 2 - Zelnor_26BRUNVICCO.sim"}));
+}
+
+// Small texts. The line has a route of 5000 m (cells 0 to 240); feature records start on line 4.
+const std::string k_line_ok = "[generale]\r\nlunghezza percorso, 5000\r\n[fine]\r\n";
+const std::string k_train_ok = "[generale]\r\n[fine]\r\n";
+std::string line_with(const std::string& features) {
+    return "[generale]\r\nlunghezza percorso, 5000\r\n[cartelli]\r\n" + features + "[fine]\r\n";
+}
+// Train records start on line 2.
+std::string train_with(const std::string& records) {
+    return "[generale]\r\n" + records + "[fine]\r\n";
+}
+std::string signal_at(int p, int s1 = 3, int d1 = 2) {
+    return "segnale, " + std::to_string(p) + ", 2, " + std::to_string(s1) + ", 1, 1, 0, 2, " +
+           std::to_string(d1) + ", 1, 1, 0\r\n";
+}
+std::string station_at(int p, int kind, int platform) {
+    return "stazione, " + std::to_string(p) + ", " + std::to_string(kind) + ", " +
+           std::to_string(platform) + ", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 30, 0, Prova\r\n";
+}
+const std::string k_slow_order = "rallentamento, 3000, 30, 500, 1, 0, 0\r\n";
+const std::string k_slow_order_approach = "rallentamento, 3000, 30, 500, 1, 1, 0\r\n";
+
+// 79 stations fill header entries 1 to 79 and reach the first sign entry, 80.
+std::string too_many_stations() {
+    std::string records;
+    for (int i = 0; i < 79; ++i) records += station_at(600 * i + 1000, 27, 200);
+    return train_with(records);
+}
+
+enum class in_text { line, train };
+
+struct fault_case {
+    const char* what;
+    std::optional<std::string> line;
+    std::optional<std::string> train;
+    int code;
+    in_text file;
+    int line_number;  // 0: the fault has no place in the text
+    int exit_status;
+    bool files_written;
+    const char* detail;  // a piece of the message
+};
+
+const fault_case k_faults[] = {
+    {"no line text", std::nullopt, k_train_ok, 101, in_text::line, 0, 1, false, "mancante"},
+    {"no [generale]", "niente\r\n[fine]\r\n", k_train_ok, 102, in_text::line, 2, 1, false,
+     "[generale]"},
+    {"route too long", "[generale]\r\nlunghezza percorso, 1000001\r\n[fine]\r\n", k_train_ok, 1,
+     in_text::line, 2, 1, false, "1000001 m"},
+    {"repetition a",
+     "[generale]\r\nlunghezza percorso, 5000\r\nripetizione segnali 4 codici, 25, 0\r\n[fine]\r\n",
+     k_train_ok, 3, in_text::line, 3, 1, true, "primo valore"},
+    {"repetition b",
+     "[generale]\r\nlunghezza percorso, 5000\r\nripetizione segnali 4 codici, 50, 25\r\n[fine]\r\n",
+     k_train_ok, 4, in_text::line, 3, 1, true, "secondo valore"},
+    {"repetition codes",
+     "[generale]\r\nlunghezza percorso, 5000\r\nripetizione segnali codici, 50, 50\r\n[fine]\r\n",
+     k_train_ok, 5, in_text::line, 3, 1, true, "\"4\""},
+    {"curve class", line_with("curvas, 100, 100\r\n"), k_train_ok, 103, in_text::line, 4, 1, true,
+     "classe"},
+    {"board on board",
+     line_with("indicatori_vmax, 400, 80, 80, 80, 0, , , , 0\r\nindicatori_vmax, 400, 60, 60, 60, "
+               "0, , , , 0\r\n"),
+     k_train_ok, 21, in_text::line, 5, 1, true,
+     "400 m: la cella 9 è già occupata da un cartello indicatore"},
+    {"sign on board",
+     line_with(
+         "indicatori_vmax, 400, 80, 80, 80, 0, , , , 0\r\ncartello_indicatore, 400, (TESTO)\r\n"),
+     k_train_ok, 6, in_text::line, 5, 1, true,
+     "la cella 9 è già occupata da un cartello indicatore"},
+    {"line position", line_with("pendenza, 20000, 0\r\n"), k_train_ok, 15, in_text::line, 4, 1,
+     true, "posizione 20000 m"},
+    {"line not a number", "[generale]\r\nlunghezza percorso, tanti, 0\r\n[fine]\r\n", k_train_ok,
+     25, in_text::line, 2, 1, false, "non è un numero intero"},
+    {"progressive",
+     "[generale]\r\nlunghezza percorso, 5000\r\nprogressiva chilometrica uno, 25, 0, "
+     "0\r\n[fine]\r\n",
+     k_train_ok, 2, in_text::line, 0, 1, true, "a = 25"},
+    {"abbattimento", k_line_ok, train_with("abbattimento, 1000, 0\r\nabbattimento, 1000, 0\r\n"), 7,
+     in_text::train, 3, 1, true, "la cella 20 è già occupata da un segno di abbattimento"},
+    {"station position", k_line_ok, train_with(station_at(1025, 27, 200)), 8, in_text::train, 2, 1,
+     true, "1025 m"},
+    {"platform length", k_line_ok, train_with(station_at(1000, 27, 250)), 9, in_text::train, 2, 1,
+     true, "250 m"},
+    {"too many stations", "[generale]\r\nlunghezza percorso, 50000\r\n[fine]\r\n",
+     too_many_stations(), 10, in_text::train, 80, 1, true, "al più 78 stazioni"},
+    {"stations too close", k_line_ok,
+     train_with(station_at(1000, 27, 200) + station_at(1400, 27, 200)), 22, in_text::train, 3, 1,
+     true, "1300 m"},
+    {"stop near the start", k_line_ok, train_with(station_at(0, 12, 200)), 24, in_text::train, 2, 1,
+     true, "cella 1"},
+    {"signal on signal", k_line_ok, train_with(signal_at(1000) + signal_at(1000)), 16,
+     in_text::train, 3, 1, true, "la cella 21 è già occupata da un segnale"},
+    {"warning board", k_line_ok, train_with(signal_at(1800) + k_slow_order), 17, in_text::train, 3,
+     1, true, "la cella 37 (cartello di avviso, 1200 m prima) è già occupata da un segnale"},
+    {"start board", k_line_ok, train_with(signal_at(3000) + k_slow_order), 18, in_text::train, 3, 1,
+     true, "la cella 61 (cartello di inizio) è già occupata da un segnale"},
+    {"end board", k_line_ok, train_with(signal_at(3500) + k_slow_order), 19, in_text::train, 3, 1,
+     true, "la cella 71 (cartello di fine, a 3500 m) è già occupata da un segnale"},
+    {"approach cells", k_line_ok, train_with(signal_at(1700) + k_slow_order_approach), 20,
+     in_text::train, 3, 1, true,
+     "la cella 35 (una delle quattro celle di approccio, da 33 a 36) è già occupata da un segnale"},
+    {"train position", k_line_ok, train_with("velocita, 20000, 60\r\n"), 15, in_text::train, 2, 1,
+     true, "posizione 20000 m"},
+    {"train not a number", k_line_ok, train_with("numero vetture, sei, 0\r\n"), 25, in_text::train,
+     2, 1, true, "non è un numero intero"},
+    {"no train text", k_line_ok, std::nullopt, 25, in_text::train, 0, 1, true, "mancante"},
+    {"spacing before signal", k_line_ok,
+     train_with(signal_at(1750) + signal_at(1700) + signal_at(1650) + k_slow_order), 11,
+     in_text::train, 0, 1, true, "1800 m"},
+    {"spacing start board", k_line_ok,
+     train_with(signal_at(2750) + signal_at(2700) + signal_at(2650) + k_slow_order), 12,
+     in_text::train, 0, 1, true, "3050 m"},
+    {"spacing walk", k_line_ok,
+     train_with(signal_at(3400) + signal_at(3350) + signal_at(3450) + k_slow_order), 13,
+     in_text::train, 0, 1, true, "3450 m"},
+    {"identity marker", k_line_ok, train_with(signal_at(0)), 1250, in_text::train, 0, 2, false,
+     "prima parola"},
+    {"identity code", k_line_ok, train_with(signal_at(0, 0, 0)), 1251, in_text::train, 0, 2, false,
+     "seconda parola"},
+};
+
+TEST(ScenarioTool, EachFaultNamesItsFileAndLineAndSetsTheExitStatus) {
+    for (const fault_case& c : k_faults) {
+        SCOPED_TRACE(c.what);
+        scratch_directory dir;
+        const auto line_file = file_in(dir.path(), "L", "T", file_kind::line_description);
+        const auto train_file = file_in(dir.path(), "L", "T", file_kind::train_description);
+        if (c.line) write_bytes(line_file, *c.line);
+        if (c.train) write_bytes(train_file, *c.train);
+
+        const auto result = tool({"compile", dir.path().string(), "--line", "L", "--train", "T"});
+        EXPECT_EQ(result.exit_status, c.exit_status) << result.standard_error;
+        const auto& named = c.file == in_text::line ? line_file : train_file;
+        const std::string place =
+            named.string() + (c.line_number > 0 ? ":" + std::to_string(c.line_number) + ":" : ": ");
+        const std::string diagnostic = "errore " + std::to_string(c.code) + ": ";
+        const std::string message = output_line(result.standard_error, place, diagnostic);
+        if (message.empty()) {
+            ADD_FAILURE() << "no \"" << diagnostic << "\" at " << place << " in:\n"
+                          << result.standard_error;
+            continue;
+        }
+        EXPECT_TRUE(contains(message, c.detail)) << message;
+
+        EXPECT_EQ(std::filesystem::exists(file_in(dir.path(), "L", "T", file_kind::cells)),
+                  c.files_written);
+        // The author's texts are only read.
+        EXPECT_EQ(std::optional(read_bytes(line_file)), c.line ? c.line : std::optional(""));
+        EXPECT_EQ(std::optional(read_bytes(train_file)), c.train ? c.train : std::optional(""));
+
+        const auto json =
+            tool({"compile", dir.path().string(), "--line", "L", "--train", "T", "--json"});
+        EXPECT_EQ(json.exit_status, c.exit_status);
+        EXPECT_TRUE(contains(json.standard_output, "\"codice_errore\":" + std::to_string(c.code)))
+            << json.standard_output;
+        const std::string json_line =
+            c.line_number > 0 ? "\"line\":" + std::to_string(c.line_number) : "\"line\":null";
+        EXPECT_TRUE(contains(json.standard_output, json_line)) << json.standard_output;
+    }
+}
+
+struct warning_case {
+    const char* what;
+    std::string line;
+    std::string train;
+    in_text file;
+    int line_number;
+    const char* kind;    // words of the warning's kind
+    const char* detail;  // the item it is about
+};
+
+const char* const k_unknown = "non riconosciuta";
+const char* const k_dash = "trattino";
+const char* const k_order = "fuori ordine";
+const char* const k_last = "ultima voce";
+
+const warning_case k_warnings[] = {
+    {"misspelt train keyword", k_line_ok,
+     train_with("segnlae, 1750, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0\r\n"), in_text::train, 2, k_unknown,
+     "segnlae"},
+    {"misspelt line keyword", line_with("pendnza, 100, 0\r\n"), k_train_ok, in_text::line, 4,
+     k_unknown, "pendnza"},
+    {"train keyword with a dash", k_line_ok, train_with("numero-vetture, 6\r\n"), in_text::train, 2,
+     k_dash, "numero-vetture"},
+    {"line keyword with a dash", line_with("-pendenza, 100, -25\r\n"), k_train_ok, in_text::line, 4,
+     k_dash, "-pendenza"},
+    {"speed out of order", k_line_ok, train_with("velocita, 2200, 60\r\nvelocita, 1200, 30\r\n"),
+     in_text::train, 3, k_order, "velocita"},
+    {"adhesion out of order", k_line_ok,
+     train_with("aderenza, 2000, 100\r\naderenza, 1000, 90\r\n"), in_text::train, 3, k_order,
+     "aderenza"},
+    {"station out of order", k_line_ok,
+     train_with(station_at(2000, 27, 200) + station_at(1000, 27, 200)), in_text::train, 3, k_order,
+     "stazione"},
+    {"train keyword last", k_line_ok, "[generale]\r\nnumero vetture, 6\r\nsabbia\r\n",
+     in_text::train, 3, k_last, "sabbia"},
+    {"line keyword last", "[generale]\r\nlunghezza percorso, 5000\r\n[cartelli]\r\npendenza\r\n",
+     k_train_ok, in_text::line, 4, k_last, "pendenza"},
+};
+
+TEST(ScenarioTool, EachWarningKindIsGivenOnItsLine) {
+    for (const warning_case& c : k_warnings) {
+        SCOPED_TRACE(c.what);
+        scratch_directory dir;
+        const auto line_file = file_in(dir.path(), "L", "T", file_kind::line_description);
+        const auto train_file = file_in(dir.path(), "L", "T", file_kind::train_description);
+        write_bytes(line_file, c.line);
+        write_bytes(train_file, c.train);
+        const auto result = tool({"compile", dir.path().string(), "--line", "L", "--train", "T"});
+        const auto& named = c.file == in_text::line ? line_file : train_file;
+        const std::string place = named.string() + ":" + std::to_string(c.line_number) + ":";
+        const std::string message = output_line(result.standard_error, place, c.kind);
+        if (message.empty()) {
+            ADD_FAILURE() << "no warning at " << place << " in:\n" << result.standard_error;
+            continue;
+        }
+        EXPECT_TRUE(contains(message, ": avviso: ")) << message;
+        EXPECT_TRUE(contains(message, c.detail)) << message;
+        EXPECT_EQ(read_bytes(train_file), c.train);
+    }
+}
+
+// Warnings are words for the author: the bytes are those of a compile that collects none.
+TEST(ScenarioTool, WarningsNeverChangeTheCompiledBytes) {
+    scratch_directory dir;
+    const std::string train =
+        train_with("segnlae, 1750\r\nnumero-vetture, 6\r\n" + signal_at(1750) +
+                   "velocita, 2200, 60\r\nvelocita, 1200, 30\r\n");
+    write_bytes(file_in(dir.path(), "L", "T", file_kind::line_description), k_line_ok);
+    write_bytes(file_in(dir.path(), "L", "T", file_kind::train_description), train);
+    const auto result = tool({"compile", dir.path().string(), "--line", "L", "--train", "T"});
+    ASSERT_EQ(result.exit_status, 0) << result.standard_error;
+    ASSERT_TRUE(contains(result.standard_error, "avviso")) << result.standard_error;
+
+    run_state state;
+    state.nome_linea = "L";
+    state.codice_treno = "T";
+    memory_descriptions texts(k_line_ok, train);
+    ASSERT_TRUE(compila_scenario(state, 1, texts).writes_files());
+    EXPECT_EQ(read_bytes(file_in(dir.path(), "L", "T", file_kind::cells)),
+              serialise_celle(state.celle));
+    EXPECT_EQ(read_bytes(file_in(dir.path(), "L", "T", file_kind::header_table)),
+              serialise_testata(state.testata));
+}
+
+// The JSON view escapes what a text may hold: quotes, backslashes, control characters, and the
+// Windows-1252 letters of an item turned into UTF-8.
+TEST(ScenarioTool, JsonEscapesTheAuthorsItems) {
+    scratch_directory dir;
+    write_bytes(file_in(dir.path(), "L", "T", file_kind::line_description),
+                line_with("cit\"ato\\\x01\xE8\r\n"));
+    write_bytes(file_in(dir.path(), "L", "T", file_kind::train_description), k_train_ok);
+    const auto result =
+        tool({"compile", dir.path().string(), "--line", "L", "--train", "T", "--json"});
+    ASSERT_EQ(result.exit_status, 0) << result.standard_error;
+    EXPECT_TRUE(contains(result.standard_output,
+                         R"("message":"voce non riconosciuta, ignorata: \"cit\"ato\\\u0001è\"")"))
+        << result.standard_output;
+    EXPECT_TRUE(contains(result.standard_output, R"("codice_errore":0,"posizione_errore":null)"));
+}
+
+TEST(ScenarioTool, UsageErrorsExitWithThreeAndShowTheUsage) {
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"compila"},
+        {"compile", "/tmp", "--train", "T"},
+        {"compile", "/nonexistent-directory", "--line", "L", "--train", "T"},
+        {"dump"},
+        {"dump", "scenario.txt"},
+        {"dump", "/nonexistent-directory/x.sim"},
+        {"plot", "/tmp", "--line", "L", "--train", "T"},
+        {"compile", "/tmp", "--line", "L", "--train", "T", "--colour"},
+    };
+    for (const auto& args : cases) {
+        const auto result = tool(args);
+        EXPECT_EQ(result.exit_status, 3) << (args.empty() ? "" : args.front());
+        EXPECT_EQ(result.standard_error.rfind("scenario-tool: errore: ", 0), 0u)
+            << result.standard_error;
+    }
+    const auto help = tool({"help"});
+    EXPECT_EQ(help.exit_status, 0);
+    EXPECT_TRUE(contains(help.standard_output, "uso: scenario-tool"));
+}
+
+TEST(ScenarioTool, DumpShowsTheHeaderTableOfTheRealScenario) {
+    scratch_directory dir;
+    compile_real_scenario(dir.path());
+    const auto result = tool({"dump", real_file(dir.path(), file_kind::header_table).string()});
+    ASSERT_EQ(result.exit_status, 0) << result.standard_error;
+    const std::string& out = result.standard_output;
+    EXPECT_TRUE(contains(out, "stazioni (20):"));
+    const char* stations[] = {"Cascina Telvo",
+                              "Trescivenago",
+                              "Vordano",
+                              "Urvio",
+                              "Lostrave FS",
+                              "Pievo",
+                              "Lorvio",
+                              "Cavuzzo",
+                              "Centrale FS",
+                              "Gorva",
+                              "Moravaldi FS",
+                              "Morsena",
+                              "Lenvo",
+                              "Cadrevo",
+                              "S.Anselvio",
+                              "S.Arvedino",
+                              "P.ta Tremia FS",
+                              "Rovelo",
+                              "Scambi di Brunvicco",
+                              "Brunvicco"};
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_TRUE(contains(out, "voce " + std::to_string(i + 1) + ": \"" + stations[i] + "\""))
+            << stations[i];
+    }
+    // Part of the worked example of the first station: platform -150 to 150, 6:30:00.
+    EXPECT_TRUE(contains(out, "marciapiede da -150 a 150 m, orario 6:30:00 (23400 s)"));
+    EXPECT_TRUE(contains(out, "voce 80: \"(INIZIO TRATTA)(SOTTERRANEA  )\""));
+    EXPECT_TRUE(
+        contains(out, "voce 79: \"(DA ORA FINO ALLA)(FINE TRATTA     )(IN SOTTERANEA   )\""));
+    EXPECT_TRUE(contains(out, "massa frenata 125 %, lunghezza del percorso 22000 m, vetture 6"));
+    EXPECT_TRUE(contains(out, "voce 85: linea \"Metrò 2 - Zelnor\", sfondo uno 1"));
+    EXPECT_TRUE(contains(out, "marcatore 610, codice di identità 30721"));
+    EXPECT_TRUE(contains(out, "voce 86: treno \"26BRUNVICCO\""));
+    EXPECT_TRUE(contains(out, "sabbia 125, orologio 6:29:30"));
+
+    const auto json =
+        tool({"dump", real_file(dir.path(), file_kind::header_table).string(), "--json"});
+    EXPECT_TRUE(contains(json.standard_output, "\"v_nome\":\"Metrò 2 - Zelnor\""));
+    EXPECT_TRUE(contains(json.standard_output, "\"ruolo\":\"cartello\""));
+}
+
+TEST(ScenarioTool, DumpShowsTheCellsAndTheGeometryOfTheRealScenario) {
+    scratch_directory dir;
+    compile_real_scenario(dir.path());
+    const auto cells = tool({"dump", real_file(dir.path(), file_kind::cells).string()});
+    ASSERT_EQ(cells.exit_status, 0) << cells.standard_error;
+    const char* pieces[] = {
+        "celle: 581 (da 0 a 580)",
+        "cella 1: marcatore 5121, codice di identità 2389",
+        "cella 2 (150 m): fermata di stazione [tipo 10], stazione 1 \"Cascina Telvo\"",
+        "cella 9 (400 m): cartello indicatore di velocità [tipo 6]",
+        "cella 36 (1750 m): segnale [tipo 1], aspetti 32 11 11, val4 8, tempo 0",
+        "cella 105 (5200 m): segnale [tipo 1], aspetti 42 11 11, val4 8, tempo 230",
+        "cella 44 (2150 m): cartello di indicazione [tipo 14], testo della voce 80",
+        "celle 0-43: 80 km/h",
+        "celle 44-343: 60 km/h",
+        "celle 344-577: 30 km/h",
+        "celle 42-57: -25\n",
+        "celle 0-577: 100",
+        "cella 34: 81",
+    };
+    for (const char* piece : pieces) EXPECT_TRUE(contains(cells.standard_output, piece)) << piece;
+
+    const auto plan = tool({"dump", real_file(dir.path(), file_kind::line_geometry).string()});
+    ASSERT_EQ(plan.exit_status, 0) << plan.standard_error;
+    EXPECT_TRUE(contains(plan.standard_output, "metri da 0 a 29000 (58002 elementi: 4 interi"));
+    EXPECT_TRUE(contains(plan.standard_output, "metro 28998 (-4094.1"));
+    EXPECT_TRUE(contains(plan.standard_output, "metro 2000: (0.00, 2000.00)"));
+    const auto all =
+        tool({"dump", real_file(dir.path(), file_kind::line_geometry).string(), "--all"});
+    EXPECT_TRUE(contains(all.standard_output, "metro 2600: (-58.54, 2588.21)"));
+    EXPECT_TRUE(contains(all.standard_output, "metro 29000: vuoto"));
+}
+
+TEST(ScenarioTool, DamagedFilesGiveTheByteOffsetAndExitThree) {
+    scratch_directory dir;
+    compile_real_scenario(dir.path());
+    const auto cells = real_file(dir.path(), file_kind::cells);
+    write_bytes(cells, read_bytes(cells).substr(0, 8714));
+    auto result = tool({"dump", cells.string()});
+    EXPECT_EQ(result.exit_status, 3);
+    EXPECT_TRUE(contains(result.standard_error, "byte 8700: cella 580 troncata"))
+        << result.standard_error;
+
+    // Entry 0 is empty (34 bytes); entry 1 names "Cascina Telvo" from byte 50 on.
+    const auto header = real_file(dir.path(), file_kind::header_table);
+    write_bytes(header, read_bytes(header).substr(0, 55));
+    result = tool({"dump", header.string()});
+    EXPECT_EQ(result.exit_status, 3);
+    EXPECT_TRUE(contains(result.standard_error, "byte 50: nome della voce 1 troncato"))
+        << result.standard_error;
+
+    const auto plan = real_file(dir.path(), file_kind::line_geometry);
+    std::string bytes = read_bytes(plan);
+    bytes[4] = 7;  // the tag of element 1 (metre 1 of coordinate 0), after the integer 0
+    write_bytes(plan, bytes);
+    result = tool({"dump", plan.string()});
+    EXPECT_EQ(result.exit_status, 3);
+    EXPECT_TRUE(contains(result.standard_error, "byte 4: elemento 1: tipo sconosciuto 7"))
+        << result.standard_error;
+}
+
+TEST(ScenarioTool, PlotWritesOneSvgOfTheLine) {
+    scratch_directory dir;
+    compile_real_scenario(dir.path());
+    const auto svg = dir.path() / "linea.svg";
+    const auto result = tool(
+        {"plot", dir.path().string(), "--line", k_line, "--train", k_train, "-o", svg.string()});
+    ASSERT_EQ(result.exit_status, 0) << result.standard_error;
+    const std::string picture = read_bytes(svg);
+    EXPECT_EQ(picture.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg ", 0), 0u);
+    EXPECT_TRUE(picture.ends_with("</svg>\n"));
+    for (const char* piece : {"Pianta della linea", "Profilo lungo la linea", "Legenda",
+                              ">Cascina Telvo<", ">Brunvicco<", ">km 22<", "segnale a 1750 m"}) {
+        EXPECT_TRUE(contains(picture, piece)) << piece;
+    }
+    // Without the geometry file the profile is still drawn.
+    std::filesystem::remove(real_file(dir.path(), file_kind::line_geometry));
+    const auto profile_only = tool(
+        {"plot", dir.path().string(), "--line", k_line, "--train", k_train, "-o", svg.string()});
+    ASSERT_EQ(profile_only.exit_status, 0) << profile_only.standard_error;
+    EXPECT_TRUE(contains(read_bytes(svg), "geometria non disponibile"));
+}
+
+// The first program of that name on PATH.
+std::optional<std::filesystem::path> on_path(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string rest = path != nullptr ? path : "";
+    while (!rest.empty()) {
+        const std::size_t colon = rest.find(':');
+        const auto candidate = std::filesystem::path(rest.substr(0, colon)) / name;
+        if (access(candidate.c_str(), X_OK) == 0) return candidate;
+        rest = colon == std::string::npos ? "" : rest.substr(colon + 1);
+    }
+    return std::nullopt;
+}
+
+TEST(ScenarioTool, PlotOfTheRealLineRendersInChromium) {
+    const auto chromium = on_path("chromium");
+    const auto convert = on_path("convert");
+    if (!chromium || !convert) GTEST_SKIP() << "chromium or ImageMagick's convert is missing";
+    scratch_directory dir;
+    compile_real_scenario(dir.path());
+    const auto svg = dir.path() / "linea.svg";
+    const auto png = dir.path() / "linea.png";
+    ASSERT_EQ(tool({"plot", dir.path().string(), "--line", k_line, "--train", k_train, "-o",
+                    svg.string()})
+                  .exit_status,
+              0);
+    const auto render = run_process(
+        *chromium,
+        {"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+         "--disable-background-networking", "--disable-component-update", "--disable-sync",
+         "--user-data-dir=" + (dir.path() / "profile").string(), "--screenshot=" + png.string(),
+         "--window-size=1200,1600", "file://" + svg.string()},
+        {});
+    ASSERT_TRUE(std::filesystem::exists(png)) << render.standard_error;
+    const auto spread = run_process(
+        *convert, {png.string(), "-format", "%[fx:standard_deviation] %k", "info:"}, {});
+    ASSERT_EQ(spread.exit_status, 0) << spread.standard_error;
+    double deviation = 0;
+    long colours = 0;
+    ASSERT_EQ(std::sscanf(spread.standard_output.c_str(), "%lf %ld", &deviation, &colours), 2)
+        << spread.standard_output;
+    EXPECT_GT(deviation, 0.02) << "the picture is blank";
+    EXPECT_GT(colours, 16) << "the picture holds too few colours to be the line";
+}
+
+}  // namespace
+}  // namespace scenario
+
+#else
+
+// The tool runs as a child process: that needs the tool in this build and a POSIX system.
+TEST(ScenarioTool, RunsAsAChildProcess) {
+    GTEST_SKIP() << "scenario-tool is not part of this build, or this is Windows";
+}
+
+#endif

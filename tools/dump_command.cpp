@@ -1,0 +1,192 @@
+// `scenario-tool dump`: reads one binary scenario file, tells its kind from the name's ending,
+// decodes it with the output module's readers and prints it. A damaged file is reported with
+// the byte offset the reader names. This file also holds the geometry's summary.
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <optional>
+
+#include "dump.h"
+#include "output/binary_readers.h"
+#include "tool.h"
+
+namespace scenario::tool {
+namespace {
+
+enum class binary_kind { geometry, header, cells };
+
+bool ends_with(const std::string& text, std::string_view end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+binary_kind kind_of(const std::string& name) {
+    if (ends_with(name, "_linea.dat")) return binary_kind::geometry;
+    if (ends_with(name, ".sim")) return binary_kind::header;
+    if (ends_with(name, ".dat")) return binary_kind::cells;
+    throw usage_error("tipo di file sconosciuto: " + name +
+                      " (il nome deve finire con \"_linea.dat\", \".sim\" o \".dat\")");
+}
+
+bool point_present(const geometria& plan, std::int32_t m) {
+    return plan.kind(m, 0) != geometria::tag::empty && plan.kind(m, 1) != geometria::tag::empty;
+}
+
+std::string point_text(const geometria& plan, std::int32_t m) {
+    if (!point_present(plan, m)) return "vuoto";
+    std::string text = "(";
+    text += fixed2(plan.value(m, 0));
+    text += ", ";
+    text += fixed2(plan.value(m, 1));
+    text += ')';
+    return text;
+}
+
+struct plan_summary {
+    std::size_t integers = 0, reals = 0, empties = 0;
+    std::optional<std::int32_t> last_present;
+    double min_x = 0, max_x = 0, min_y = 0, max_y = 0, length = 0;
+};
+
+plan_summary summarise(const geometria& plan) {
+    plan_summary s;
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        const geometria::tag t = plan.kind_at(i);
+        (t == geometria::tag::integer ? s.integers
+         : t == geometria::tag::real  ? s.reals
+                                      : s.empties)++;
+    }
+    for (std::int32_t m = 0; m <= plan.last_metre(); ++m) {
+        if (!point_present(plan, m)) continue;
+        const double x = plan.value(m, 0), y = plan.value(m, 1);
+        if (!s.last_present) {
+            s.min_x = s.max_x = x;
+            s.min_y = s.max_y = y;
+        } else {
+            s.length +=
+                std::hypot(x - plan.value(*s.last_present, 0), y - plan.value(*s.last_present, 1));
+        }
+        s.min_x = std::min(s.min_x, x), s.max_x = std::max(s.max_x, x);
+        s.min_y = std::min(s.min_y, y), s.max_y = std::max(s.max_y, y);
+        s.last_present = m;
+    }
+    return s;
+}
+
+}  // namespace
+
+std::string fixed2(double value) {
+    if (!std::isfinite(value)) return std::isnan(value) ? "nan" : (value > 0 ? "inf" : "-inf");
+    char buffer[64];
+    const auto r =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
+    return r.ec == std::errc() ? std::string(buffer, r.ptr) : "?";
+}
+
+void dump_geometry_text(const geometria& plan, bool all, std::ostream& out) {
+    const plan_summary s = summarise(plan);
+    out << "geometria: metri da 0 a " << plan.last_metre() << " (" << plan.size()
+        << " elementi: " << s.integers << " interi, " << s.reals << " reali, " << s.empties
+        << " vuoti)\n";
+    if (!s.last_present) {
+        out << "nessun punto con due coordinate\n";
+    } else {
+        out << "ultimo punto con due coordinate: metro " << *s.last_present << ' '
+            << point_text(plan, *s.last_present) << "\nestensione: x (est) da " << fixed2(s.min_x)
+            << " a " << fixed2(s.max_x) << " m, y (nord) da " << fixed2(s.min_y) << " a "
+            << fixed2(s.max_y) << " m\nlunghezza del tracciato: " << fixed2(s.length) << " m\n";
+    }
+    out << "\npunti ogni 1000 m:\n";
+    for (std::int32_t m = 0; m <= plan.last_metre(); m += 1000) {
+        out << "  metro " << m << ": " << point_text(plan, m) << '\n';
+    }
+    if (!all) return;
+    out << "\ntutti i punti:\n";
+    for (std::int32_t m = 0; m <= plan.last_metre(); ++m) {
+        out << "  metro " << m << ": " << point_text(plan, m) << '\n';
+    }
+}
+
+void dump_geometry_json(const geometria& plan, bool all, json_writer& json) {
+    const plan_summary s = summarise(plan);
+    json.begin_object();
+    json.member("tipo", "geometria");
+    json.member("ultimo_metro", plan.last_metre());
+    json.member("interi", static_cast<std::uint64_t>(s.integers));
+    json.member("reali", static_cast<std::uint64_t>(s.reals));
+    json.member("vuoti", static_cast<std::uint64_t>(s.empties));
+    if (s.last_present)
+        json.member("ultimo_punto", *s.last_present);
+    else
+        json.null_member("ultimo_punto");
+    json.member("x_min", s.min_x);
+    json.member("x_max", s.max_x);
+    json.member("y_min", s.min_y);
+    json.member("y_max", s.max_y);
+    json.member("lunghezza", s.length);
+    if (all) {
+        json.key("punti");
+        json.begin_array();
+        for (std::int32_t m = 0; m <= plan.last_metre(); ++m) {
+            json.begin_array();
+            for (int coord = 0; coord < 2; ++coord) {
+                if (plan.kind(m, coord) == geometria::tag::empty)
+                    json.null();
+                else
+                    json.value(plan.value(m, coord));
+            }
+            json.end_array();
+        }
+        json.end_array();
+    }
+    json.end_object();
+}
+
+int dump_command(arguments args, streams io) {
+    const parsed_arguments parsed = parse_arguments(args, {}, {"--json", "--all"});
+    if (parsed.positional.size() != 1) throw usage_error("dump vuole un solo FILE");
+    const std::string& name = parsed.positional.front();
+    const binary_kind kind = kind_of(name);
+    const std::filesystem::path file = path_argument(name);
+    const std::string bytes = read_input_file(file);
+    const auto damaged = [&](const read_status& status) {
+        return tool_failure(display_path(file) + ": file danneggiato: " + status.describe());
+    };
+    const bool all = parsed.has("--all");
+    json_writer json(io.out);
+
+    if (kind == binary_kind::geometry) {
+        geometria plan;
+        if (const read_status s = leggi_geometria(bytes, plan); !s.ok) throw damaged(s);
+        if (parsed.has("--json"))
+            dump_geometry_json(plan, all, json);
+        else
+            dump_geometry_text(plan, all, io.out);
+    } else if (kind == binary_kind::header) {
+        testata header;
+        if (const read_status s = leggi_testata(bytes, header); !s.ok) throw damaged(s);
+        if (parsed.has("--json"))
+            dump_header_json(header, json);
+        else
+            dump_header_text(header, all, io.out);
+    } else {
+        celle cells;
+        if (const read_status s = leggi_celle(bytes, cells); !s.ok) throw damaged(s);
+        // The header table beside the cells names the stations and signs they point to.
+        std::optional<testata> header;
+        std::filesystem::path beside = file;
+        beside.replace_extension(".sim");
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(beside, ec)) {
+            testata h;
+            if (leggi_testata(read_input_file(beside), h).ok) header = std::move(h);
+        }
+        if (parsed.has("--json"))
+            dump_cells_json(cells, header, all, json);
+        else
+            dump_cells_text(cells, header, all, io.out);
+    }
+    return k_status_ok;
+}
+
+}  // namespace scenario::tool
