@@ -67,7 +67,8 @@ TEST(Program, UnwritableDirectoryIsReportedAndTheEarlierFileStaysWhole) {
                                      std::filesystem::perms::others_read |
                                      std::filesystem::perms::others_exec);
 
-    const auto result = run_process(program, {}, {.unprivileged = true});
+    const auto result =
+        run_process(program, {}, {.working_directory = dir.path(), .unprivileged = true});
     EXPECT_NE(result.exit_status, 0);
     EXPECT_NE(result.standard_error.find("Metrò 2 - Zelnor_linea.txt"), std::string::npos)
         << result.standard_error;
