@@ -88,6 +88,58 @@ TEST(LineGeometry, QuarterTurnOfAConstantCurve) {
     EXPECT_NEAR(g.value(n + 1, 0), 1.0 / k, 5.0);  // radius 500 m
 }
 
+// Runs traced in one call must give the very doubles of trace_point point by point, sign of
+// zero included, whether a run starts from the seeds or from points an earlier run left.
+TEST(LineGeometry, RunsMatchPointByPoint) {
+    struct run {
+        std::int32_t last;
+        std::optional<double> k;
+    };
+    const run runs[] = {{40, std::nullopt}, {90, -0.003}, {91, 0.0001},   {150, std::nullopt},
+                        {149, 0.002},       {400, 0.001}, {420, -0.0004}, {500, std::nullopt}};
+    geometria one_by_one(500);
+    geometria in_runs(500);
+    seed_geometry(one_by_one);
+    seed_geometry(in_runs);
+    std::int32_t next = 2;
+    for (const run& r : runs) {
+        trace_points(in_runs, next, r.last, r.k);  // 149 after 150: nothing
+        for (; next <= r.last; ++next) trace_point(one_by_one, next, r.k);
+    }
+    for (std::int32_t i = 0; i <= 500; ++i) {
+        for (int coord = 0; coord < 2; ++coord) {
+            ASSERT_EQ(in_runs.kind(i, coord), one_by_one.kind(i, coord)) << i;
+            const double a = in_runs.value(i, coord);
+            const double b = one_by_one.value(i, coord);
+            ASSERT_EQ(a, b) << "point " << i << " coordinate " << coord;
+            ASSERT_EQ(std::signbit(a), std::signbit(b)) << i;
+        }
+    }
+}
+
+// A curve record may trace up to point 1000000 and no further: the point that takes the trace
+// there ends the pass with 103, so even a curve ending exactly on it fails.
+TEST(LineGeometry, TraceStopsAtPointOneMillion) {
+    const std::string route = "[generale]\r\nlunghezza percorso, 1000000\r\n[curve]\r\n";
+    const struct {
+        const char* curve;
+        std::int32_t code;
+        std::int32_t last_traced;
+    } rows[] = {
+        {"curvad1, 999000, 999", 0, 1006998},
+        {"curvad1, 999000, 1000", 103, 1000000},
+        {"curvad1, 999000, 2000", 103, 1000000},
+        {"curvad1, 1000500, 10", 103, 1000000},
+    };
+    for (const auto& row : rows) {
+        const line_result r = run_line(route + row.curve + "\r\n[fine]\r\n");
+        EXPECT_EQ(r.state.codice_errore, row.code) << row.curve;
+        const geometria& g = r.state.geometria;
+        EXPECT_EQ(g.kind(row.last_traced, 0), geometria::tag::real) << row.curve;
+        EXPECT_EQ(g.kind(row.last_traced + 1, 0), geometria::tag::empty) << row.curve;
+    }
+}
+
 // --- the trace of the line pass ---------------------------------------------------------------
 
 TEST(LineGeometry, ProgramLineText) {

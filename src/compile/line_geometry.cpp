@@ -49,4 +49,24 @@ void trace_point(geometria& g, std::int32_t i, std::optional<double> k) {
     }
 }
 
+void trace_points(geometria& g, std::int32_t first, std::int32_t last, std::optional<double> k) {
+    if (first > last) return;
+    double x2 = g.value(first - 2, 0);
+    double y2 = g.value(first - 2, 1);
+    double x1 = g.value(first - 1, 0);
+    double y1 = g.value(first - 1, 1);
+    for (std::int32_t i = first; i <= last; ++i) {
+        const double d0 = x1 - x2;
+        const double d1 = y1 - y2;
+        const double x = k ? x1 + (d1 * *k + d0) : x1 + d0;
+        const double y = k ? y1 + (d1 - d0 * *k) : y1 + d1;
+        g.set_real(i, 0, x);
+        g.set_real(i, 1, y);
+        x2 = x1;
+        y2 = y1;
+        x1 = x;
+        y1 = y;
+    }
+}
+
 }  // namespace scenario

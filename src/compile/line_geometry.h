@@ -22,4 +22,9 @@ std::optional<double> curvature(std::string_view keyword);
 // Point i (at least 2) from points i - 1 and i - 2: straight without k, else turned by k.
 void trace_point(geometria& g, std::int32_t i, std::optional<double> k);
 
+// Points first to last (first at least 2), the same as trace_point on each in turn: the same
+// operations in the same order give the same doubles, but the two points before stay in
+// registers instead of going through the table. A long route traces a million points.
+void trace_points(geometria& g, std::int32_t first, std::int32_t last, std::optional<double> k);
+
 }  // namespace scenario

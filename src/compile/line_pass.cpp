@@ -330,12 +330,15 @@ void line_compiler::write_gradient_cell() {
 // record guards its trace: false once the next point would lie past 1000000.
 bool line_compiler::trace_up_to(std::int64_t last, std::optional<double> k, bool guarded) {
     const std::int64_t stop = std::min<std::int64_t>(last, state_.geometria.last_metre());
-    while (next_point_ <= stop) {
-        trace_point(state_.geometria, next_point_, k);
-        ++next_point_;
-        if (guarded && next_point_ > k_last_traceable_point) return false;
-    }
-    return true;
+    if (next_point_ > stop) return true;
+    // A guarded trace stops right after the point that takes it past 1000000.
+    const std::int64_t end =
+        guarded ? std::min(stop, std::max<std::int64_t>(next_point_, k_last_traceable_point))
+                : stop;
+    trace_points(state_.geometria, static_cast<std::int32_t>(next_point_),
+                 static_cast<std::int32_t>(end), k);
+    next_point_ = static_cast<std::int32_t>(end + 1);
+    return !(guarded && next_point_ > k_last_traceable_point);
 }
 
 // --- helpers -----------------------------------------------------------------------------------
