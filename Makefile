@@ -2,6 +2,10 @@
 BUILD        ?= build
 WIN_BUILD    ?= build-windows
 SAN_BUILD    ?= build-sanitize
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 60
+BENCH_BUILD  ?= build-bench
+BENCH_ARGS   ?=
 JOBS         ?= $(shell nproc)
 MINGW_CXX    := x86_64-w64-mingw32-g++-posix
 WINE         := $(firstword $(wildcard /usr/lib/wine/wine64) $(shell command -v wine64 2>/dev/null) $(shell command -v wine 2>/dev/null))
@@ -9,7 +13,7 @@ HAVE_WINDOWS := $(and $(shell command -v $(MINGW_CXX) 2>/dev/null),$(WINE))
 # Wine gets a display of its own when xvfb is there, so the Win32 window is really created.
 XVFB         := $(if $(shell command -v xvfb-run 2>/dev/null),xvfb-run -a,)
 
-.PHONY: all build run test test-linux test-windows windows sanitize clean
+.PHONY: all build run test test-linux test-windows windows sanitize fuzz fuzz-ci bench clean
 
 all: build
 
@@ -25,7 +29,8 @@ run: build
 	@echo "Files in $(BUILD)/scenario:"
 	@ls -l $(BUILD)/scenario
 
-test: test-linux test-windows
+# In CI (CI=true) the suite runs once more under the sanitizers, and each fuzz target for 30 s.
+test: test-linux test-windows $(if $(filter true,$(CI)),sanitize fuzz-ci)
 
 test-linux: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -48,5 +53,30 @@ test-windows: windows build
 	WINE=$(WINE) $(XVFB) tests/compare_windows_linux.sh
 endif
 
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize:
+	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSCENARIO_SANITIZE=ON
+	cmake --build $(SAN_BUILD) -j $(JOBS)
+	cd $(SAN_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The libFuzzer targets (clang), each run FUZZ_SECONDS over its corpus in $(FUZZ_BUILD)/fuzz.
+$(FUZZ_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DSCENARIO_BUILD_FUZZ=ON -DSCENARIO_BUILD_TESTS=OFF
+
+fuzz: $(FUZZ_BUILD)/CMakeCache.txt
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target compile_fuzzer readers_fuzzer fuzz_corpus
+	fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+fuzz-ci:
+	$(MAKE) fuzz FUZZ_SECONDS=30
+
+# The benchmarks (Release), then the figures against the targets. Not part of CI: timings on a
+# shared machine say little. BENCH_ARGS goes to Google Benchmark, e.g. --benchmark_filter=.
+bench:
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DSCENARIO_BUILD_BENCH=ON
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target scenario_bench
+	$(BENCH_BUILD)/bench/scenario_bench $(BENCH_ARGS)
+
 clean:
-	rm -rf $(BUILD) $(WIN_BUILD) $(SAN_BUILD)
+	rm -rf $(BUILD) $(WIN_BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

@@ -1,0 +1,87 @@
+// The benchmarks' shared pieces. The floor writes with the bare POSIX calls, so that it costs
+// what the operating system charges for the bytes and nothing more.
+#include "bench_support.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <stdexcept>
+#include <string_view>
+
+#include "compile/description_source.h"
+#include "output/binary_files.h"
+#include "run/run_sequence.h"
+#include "run/scenario_files.h"
+
+namespace scenario::bench {
+
+scratch_directory::scratch_directory() {
+    static std::atomic<int> counter{0};
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    path_ = std::filesystem::temp_directory_path() /
+            ("scenario-bench-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+    std::filesystem::create_directories(path_);
+}
+
+scratch_directory::~scratch_directory() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+run_state fresh_state(const std::filesystem::path& dir) {
+    run_state state;
+    state.nome_linea = std::string(k_nome_linea);
+    state.codice_treno = std::string(k_codice_treno);
+    state.scenario_directory = [dir] { return dir; };
+    return state;
+}
+
+std::int32_t compile_texts(run_state& state, const synthetic_texts& texts) {
+    memory_descriptions source(texts.line, texts.train);
+    const compile_outcome outcome = compila_scenario(state, 1, source);
+    if (outcome.identity_fault != 0) return outcome.identity_fault;
+    return state.codice_errore;
+}
+
+file_images serialise_all(const run_state& state) {
+    return {serialise_geometria(state.geometria), serialise_testata(state.testata),
+            serialise_celle(state.celle)};
+}
+
+namespace {
+
+void write_whole(const std::filesystem::path& file, std::string_view bytes) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) throw std::runtime_error("cannot open " + file.string());
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    ::close(fd);
+    if (n != static_cast<ssize_t>(bytes.size()))
+        throw std::runtime_error("short write to " + file.string() + ": " + std::strerror(errno));
+}
+
+}  // namespace
+
+void plain_write(const std::filesystem::path& dir, const file_images& images) {
+    const std::string line(k_nome_linea);
+    const std::string train(k_codice_treno);
+    write_whole(dir / path_from_utf8(scenario_file_name(line, train, file_kind::line_geometry)),
+                images.geometry);
+    write_whole(dir / path_from_utf8(scenario_file_name(line, train, file_kind::header_table)),
+                images.header);
+    write_whole(dir / path_from_utf8(scenario_file_name(line, train, file_kind::cells)),
+                images.cells);
+}
+
+std::uintmax_t directory_bytes(const std::filesystem::path& dir) {
+    std::uintmax_t total = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        if (entry.is_regular_file()) total += entry.file_size();
+    }
+    return total;
+}
+
+}  // namespace scenario::bench
