@@ -36,6 +36,16 @@ bool contains_exact(std::string_view item, std::string_view key) {
     return item.find(key) != std::string_view::npos;
 }
 
+bool is_section_header(std::string_view item) {
+    return contains_exact(item, "[") && contains_exact(item, "]");
+}
+
+bool is_whole_number(std::string_view item) {
+    if (!item.empty() && (item.front() == '-' || item.front() == '+')) item.remove_prefix(1);
+    return !item.empty() &&
+           std::all_of(item.begin(), item.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 double nearest(double x) {
     // The default floating-point environment rounds to nearest, ties to even.
     return std::nearbyint(x);

@@ -15,6 +15,12 @@ bool contains_any_case(std::string_view item, std::string_view key);
 // Whether the item contains the key anywhere, with case.
 bool contains_exact(std::string_view item, std::string_view key);
 
+// "[" and "]" anywhere in the item: a section header.
+bool is_section_header(std::string_view item);
+
+// An optionally signed run of digits: a value item standing on its own.
+bool is_whole_number(std::string_view item);
+
 // The whole number nearest to x, halves going to the even neighbour (2.5 -> 2, 3.5 -> 4).
 double nearest(double x);
 

@@ -2,8 +2,6 @@
 // pass itself; they must stay in step with the tests the pass makes before reading a record.
 #include "compile/line_keywords.h"
 
-#include <algorithm>
-
 #include "compile/compile_support.h"
 
 namespace scenario {
@@ -20,16 +18,6 @@ bool feature_keyword(std::string_view item) {
     const auto has = [&](std::string_view key) { return contains_any_case(item, key); };
     return has("pendenza") || has("curva") || has("montagna") || has("indicatori_v") ||
            (has("cartello") && has("indicat"));
-}
-
-bool is_section_header(std::string_view item) {
-    return contains_exact(item, "[") && contains_exact(item, "]");
-}
-
-bool is_whole_number(std::string_view item) {
-    if (!item.empty() && (item.front() == '-' || item.front() == '+')) item.remove_prefix(1);
-    return !item.empty() &&
-           std::all_of(item.begin(), item.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 bool ends_generale(std::string_view item) {

@@ -15,12 +15,6 @@ bool generale_keyword(std::string_view item);
 // when no geometry is built: their records are passed over then by design.
 bool feature_keyword(std::string_view item);
 
-// "[" and "]" anywhere in the item.
-bool is_section_header(std::string_view item);
-
-// An optionally signed run of digits.
-bool is_whole_number(std::string_view item);
-
 // The header that closes the general section; an item beginning with "-" is never one.
 bool ends_generale(std::string_view item);
 

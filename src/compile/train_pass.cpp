@@ -46,19 +46,6 @@ bool matches(const keyword& key, std::string_view item) {
            (key.second.empty() || contains_any_case(item, key.second));
 }
 
-bool is_section_header(std::string_view item) {
-    return item.size() >= 2 && item.front() == '[' && item.back() == ']';
-}
-
-bool is_whole_number(std::string_view item) {
-    if (!item.empty() && (item.front() == '-' || item.front() == '+')) item.remove_prefix(1);
-    if (item.empty()) return false;
-    for (const char c : item) {
-        if (c < '0' || c > '9') return false;
-    }
-    return true;
-}
-
 // Items are Windows-1252 bytes; the warnings are read as UTF-8.
 std::string in_quotes(std::string_view item) { return "\"" + from_windows1252(item) + "\""; }
 

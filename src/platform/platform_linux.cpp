@@ -19,11 +19,6 @@
 namespace scenario::platform {
 namespace {
 
-std::string utf8_name(const std::filesystem::path& p) {
-    const std::u8string s = p.u8string();
-    return std::string(s.begin(), s.end());
-}
-
 std::string errno_reason(int err) { return std::strerror(err); }
 
 // The few Xlib entry points the window and the error box use.
@@ -122,11 +117,6 @@ bool wait_event(const xlib& x, Display* d, XEvent& ev, int timeout_ms) {
 }
 
 }  // namespace
-
-file_error::file_error(const std::filesystem::path& file, const std::string& action,
-                       const std::string& reason)
-    : std::runtime_error("cannot " + action + " \"" + utf8_name(file) + "\": " + reason),
-      file_(file) {}
 
 std::filesystem::path program_directory() {
     std::error_code ec;

@@ -11,11 +11,6 @@
 namespace scenario::platform {
 namespace {
 
-std::string utf8_name(const std::filesystem::path& p) {
-    const std::u8string s = p.u8string();
-    return std::string(s.begin(), s.end());
-}
-
 std::wstring wide(std::string_view utf8) {
     if (utf8.empty()) return {};
     const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
@@ -67,11 +62,6 @@ LRESULT CALLBACK form_procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 }  // namespace
-
-file_error::file_error(const std::filesystem::path& file, const std::string& action,
-                       const std::string& reason)
-    : std::runtime_error("cannot " + action + " \"" + utf8_name(file) + "\": " + reason),
-      file_(file) {}
 
 std::filesystem::path program_directory() {
     std::wstring buffer(MAX_PATH, L'\0');

@@ -1,0 +1,20 @@
+// The file error shared by both platforms: the message names the file (in UTF-8) and the
+// operating system's reason.
+#include "platform/platform.h"
+
+namespace scenario::platform {
+namespace {
+
+std::string utf8_name(const std::filesystem::path& p) {
+    const std::u8string s = p.u8string();
+    return std::string(s.begin(), s.end());
+}
+
+}  // namespace
+
+file_error::file_error(const std::filesystem::path& file, const std::string& action,
+                       const std::string& reason)
+    : std::runtime_error("cannot " + action + " \"" + utf8_name(file) + "\": " + reason),
+      file_(file) {}
+
+}  // namespace scenario::platform
