@@ -47,7 +47,7 @@ test-windows:
 	@echo "Windows tests skipped: the mingw-w64 cross compiler ($(MINGW_CXX)) or wine is not installed."
 else
 test-windows: windows build
-	cd $(WIN_BUILD) && WINEDEBUG=-all $(XVFB) ctest --output-on-failure
+	cd $(WIN_BUILD) && WINEDEBUG=-all $(XVFB) ctest --output-on-failure --verbose
 	SCENARIO_LINUX_PROGRAM=$(CURDIR)/$(BUILD)/scenario/zelnor-scenario \
 	SCENARIO_WINDOWS_PROGRAM=$(CURDIR)/$(WIN_BUILD)/scenario/zelnor-scenario.exe \
 	WINE=$(WINE) $(XVFB) tests/compare_windows_linux.sh

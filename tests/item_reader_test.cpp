@@ -173,7 +173,7 @@ TEST(ItemReader, ValuesMustFitTheirField) {
     }
 }
 
-TEST(ItemReader, FaultNamesTheItemAndThePlace) {
+TEST(ItemReader, FaultNamesTheItemAndTheReaderKnowsThePlace) {
     item_reader reader("lunghezza percorso,\r\n  12x\r\n");
     reader.read_text();
     try {
@@ -181,8 +181,9 @@ TEST(ItemReader, FaultNamesTheItemAndThePlace) {
         FAIL() << "no fault";
     } catch (const compile_fault& fault) {
         const std::string what = fault.what();
-        EXPECT_NE(what.find("12x"), std::string::npos) << what;
-        EXPECT_EQ(what.rfind("3:1:", 0), 0u) << what;  // after the item and its line end
+        EXPECT_NE(what.find("\"12x\" non è un numero intero"), std::string::npos) << what;
+        EXPECT_EQ(reader.last_item(), (source_location{2, 3}));
+        EXPECT_EQ(reader.here(), (source_location{3, 1}));  // after the item and its line end
     }
 }
 

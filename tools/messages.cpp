@@ -47,31 +47,6 @@ std::vector<std::int64_t> record_values(const std::optional<std::string>& text,
     }
 }
 
-// The reader's own words for a run-time failure, put into Italian.
-std::string italian_detail(std::string detail) {
-    // The reader's message starts with its own "LINE:COLUMN: ", which the prefix already gives.
-    const std::size_t colon = detail.find(": ");
-    if (colon != std::string::npos && colon > 0 &&
-        detail.find_first_not_of("0123456789:") == colon + 1) {
-        detail.erase(0, colon + 2);
-    }
-    static constexpr std::pair<std::string_view, std::string_view> k_words[] = {
-        {"the text ends inside a record", "il testo finisce dentro un record"},
-        {" is not a whole number", " non è un numero intero"},
-        {" is too large", " è troppo grande"},
-        {" does not fit a 32-bit field", " non entra in un campo a 32 bit"},
-        {" does not fit a 16-bit field", " non entra in un campo a 16 bit"},
-        {" does not fit a byte field", " non entra in un campo byte (da 0 a 255)"},
-        {"the value ", "il valore "},
-        {"description text missing: ", "testo di descrizione mancante: "},
-    };
-    for (const auto& [english, italian] : k_words) {
-        const std::size_t at = detail.find(english);
-        if (at != std::string::npos) detail.replace(at, english.size(), italian);
-    }
-    return detail;
-}
-
 enum class owner { line, train };
 
 // The text a code belongs to when the compiler did not say where it was found.
@@ -252,8 +227,7 @@ std::string code_text(std::int32_t code, const compile_inputs& in,
                    "prima del segnale che lo segue (cella " +
                    std::to_string(p / 50) + ", " + metres(p) + ")";
         case 25:
-            return "errore di esecuzione nel compilatore: " +
-                   italian_detail(in.diagnostics.fault_detail);
+            return "errore di esecuzione nel compilatore: " + in.diagnostics.fault_detail;
         default:
             return "errore " + std::to_string(code);
     }

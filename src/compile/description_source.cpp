@@ -34,7 +34,7 @@ std::string file_descriptions::name(description_text which) const {
 
 std::string memory_descriptions::read(description_text which) {
     const auto& text = slot(which);
-    if (!text) throw std::runtime_error("description text missing: " + name(which));
+    if (!text) throw std::runtime_error("testo di descrizione mancante: " + name(which));
     return *text;
 }
 

@@ -21,7 +21,7 @@ bool item_reader::at_end() {
 
 void item_reader::begin_item() {
     skip_separators();
-    if (pos_ >= text_.size()) fail("the text ends inside a record");
+    if (pos_ >= text_.size()) fail("il testo finisce dentro un record");
     item_start_ = pos_;
 }
 
@@ -77,13 +77,13 @@ std::int64_t item_reader::read_number() {
         negative = item[0] == '-';
         i = 1;
     }
-    if (i == item.size()) fail("\"" + std::string(item) + "\" is not a whole number");
+    if (i == item.size()) fail("\"" + std::string(item) + "\" non è un numero intero");
     std::int64_t value = 0;
     constexpr std::int64_t limit = std::numeric_limits<std::int64_t>::max() / 10 - 9;
     for (; i < item.size(); ++i) {
         const char c = item[i];
-        if (c < '0' || c > '9') fail("\"" + std::string(item) + "\" is not a whole number");
-        if (value > limit) fail("\"" + std::string(item) + "\" is too large");
+        if (c < '0' || c > '9') fail("\"" + std::string(item) + "\" non è un numero intero");
+        if (value > limit) fail("\"" + std::string(item) + "\" è troppo grande");
         value = value * 10 + (c - '0');
     }
     return negative ? -value : value;
@@ -92,19 +92,19 @@ std::int64_t item_reader::read_number() {
 std::int32_t item_reader::read_long() {
     const std::int64_t v = read_number();
     if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
-        fail(std::to_string(v) + " does not fit a 32-bit field");
+        fail(std::to_string(v) + " non entra in un campo a 32 bit");
     return static_cast<std::int32_t>(v);
 }
 
 std::int16_t item_reader::read_integer() {
     const std::int64_t v = read_number();
-    if (v < -32768 || v > 32767) fail(std::to_string(v) + " does not fit a 16-bit field");
+    if (v < -32768 || v > 32767) fail(std::to_string(v) + " non entra in un campo a 16 bit");
     return static_cast<std::int16_t>(v);
 }
 
 std::uint8_t item_reader::read_byte() {
     const std::int64_t v = read_number();
-    if (v < 0 || v > 255) fail(std::to_string(v) + " does not fit a byte field");
+    if (v < 0 || v > 255) fail(std::to_string(v) + " non entra in un campo byte (da 0 a 255)");
     return static_cast<std::uint8_t>(v);
 }
 
@@ -130,9 +130,7 @@ source_location item_reader::location_of(std::size_t offset) const {
     return loc;
 }
 
-void item_reader::fail(const std::string& what) const {
-    const source_location at = here();
-    throw compile_fault(std::to_string(at.line) + ":" + std::to_string(at.column) + ": " + what);
-}
+// The passes record where the reader stood; the message says only what went wrong.
+void item_reader::fail(const std::string& what) const { throw compile_fault(what); }
 
 }  // namespace scenario

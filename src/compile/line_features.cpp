@@ -85,7 +85,7 @@ void memo_montagna(run_state& state, std::int32_t& inizio, std::int32_t& fine, s
         state.indice2 = 1;
     }
     if (state.conta_montagne >= k_max_montagne) {
-        throw compile_fault("more than " + std::to_string(k_max_montagne) + " mountain records");
+        throw compile_fault("più di " + std::to_string(k_max_montagne) + " record \"montagna\"");
     }
     const std::int32_t n = ++state.conta_montagne;
     state.montagna_inizio[static_cast<std::size_t>(n)] = inizio;
@@ -120,7 +120,7 @@ void memo_indicatori_v_max(run_state& state, std::int32_t posizione, const std::
                            const std::int32_t& strisced) {
     const std::int64_t c = cell_of(posizione, 1.0);
     if (c < 0 || c >= static_cast<std::int64_t>(state.celle.size())) {
-        throw compile_fault("the board at " + std::to_string(posizione) + " m lies off the track");
+        throw compile_fault("il cartello a " + std::to_string(posizione) + " m cade fuori dalle celle");
     }
     cella& board = state.celle[static_cast<std::size_t>(c)];
     if (!is_free(board)) {

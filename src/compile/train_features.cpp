@@ -26,7 +26,7 @@ std::uint8_t low8(std::uint32_t value) { return static_cast<std::uint8_t>(value)
 // the caller, ended like any other run-time failure of the compile.
 cella& own_cell(run_state& state, std::int64_t index) {
     if (!train_cell_inside(state, index)) {
-        throw compile_fault("cell " + std::to_string(index) + " lies outside the cell array");
+        throw compile_fault("la cella " + std::to_string(index) + " è fuori dalle celle");
     }
     return state.celle[static_cast<std::size_t>(index)];
 }

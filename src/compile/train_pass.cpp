@@ -51,8 +51,8 @@ std::string in_quotes(std::string_view item) { return "\"" + from_windows1252(it
 
 std::string read_train_text(description_source& texts) {
     if (!texts.exists(description_text::train)) {
-        throw compile_fault("the train description " + texts.name(description_text::train) +
-                            " does not exist");
+        throw compile_fault("il testo del treno " + texts.name(description_text::train) +
+                            " non esiste");
     }
     try {
         return texts.read(description_text::train);
@@ -79,7 +79,7 @@ train_compiler::train_compiler(run_state& state, description_source& texts, item
       prossimo_cartello_(prossimo_cartello),
       diagnostics_(diagnostics),
       last_cell_(static_cast<std::int64_t>(state.celle.size()) - 1) {
-    if (state.celle.empty()) throw compile_fault("the cell array has not been allocated");
+    if (state.celle.empty()) throw compile_fault("le celle non sono state create");
 }
 
 void train_compiler::run() {
@@ -190,8 +190,8 @@ void train_compiler::check_order(const char* record, std::optional<std::int32_t>
 std::uint8_t train_compiler::fifth_of_limit() const {
     const double fifth = nearest(current_limit_ / 5.0);
     if (!(fifth >= 0.0 && fifth <= 255.0)) {
-        throw compile_fault("the speed limit " + std::to_string(current_limit_) +
-                            " does not fit a cell (its fifth lies outside 0 to 255)");
+        throw compile_fault("il limite di velocità " + std::to_string(current_limit_) +
+                            " non entra in una cella (il suo quinto è fuori da 0-255)");
     }
     return static_cast<std::uint8_t>(fifth);
 }

@@ -25,7 +25,7 @@ bool kind_in(std::uint8_t kind, std::uint8_t a, std::uint8_t b) { return kind ==
 
 train_compiler::outcome train_compiler::station_record() {
     if (station_ > k_first_sign_entry) {
-        throw compile_fault("no header entry is left for station " + std::to_string(station_));
+        throw compile_fault("nessuna voce della testata libera per la stazione " + std::to_string(station_));
     }
     voce& entry = state_.testata[static_cast<std::size_t>(station_)];
     const std::int32_t p = reader_.read_long();
@@ -78,8 +78,8 @@ void train_compiler::read_station_details(voce& entry) {
     const std::int64_t seconds = reader_.read_long();
     entry.v_nome = reader_.read_text();
     if (entry.v_nome.size() > k_longest_name) {
-        throw compile_fault("a station name of " + std::to_string(entry.v_nome.size()) +
-                            " bytes is longer than 65535");
+        throw compile_fault("nome di stazione di " + std::to_string(entry.v_nome.size()) +
+                            " caratteri, più lungo di 65535");
     }
     // Every step is a 32-bit Long: an intermediate overflow fails even if the total would fit.
     const std::int32_t in_minutes = checked_long(checked_long(hours * 60) + minutes);
