@@ -1,0 +1,127 @@
+// libFuzzer target over the whole compile: line pass, train pass, signal spacing pass, identity
+// codes and the three serialisers, all in memory, on texts cut from one input (fuzz_input.h).
+// Beyond the sanitizers it checks what must hold for any text: the recorded code is one the
+// compiler knows, the texts are consumed as the run sequence says, the cell and header images
+// read back to the same records, the geometry image has the size its tags call for, and asking
+// for diagnostics changes nothing that is compiled.
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <span>
+#include <string>
+
+#include "compile/compiler.h"
+#include "compile/description_source.h"
+#include "fuzz_input.h"
+#include "output/binary_files.h"
+#include "output/binary_readers.h"
+#include "run/run_sequence.h"
+
+namespace scenario::fuzz {
+namespace {
+
+void require(bool condition, const char* what, const run_state& state) {
+    if (condition) return;
+    std::fprintf(stderr, "compile_fuzzer: %s (codice_errore %d, posizione_errore %d)\n", what,
+                 static_cast<int>(state.codice_errore), static_cast<int>(state.posizione_errore));
+    std::abort();
+}
+
+// Every code the compiler and the passes can record, 0 for none.
+constexpr std::array<std::int32_t, 27> k_known_codes = {0,  1,  2,  3,  4,  5,  6,   7,   8,
+                                                        9,  10, 11, 12, 13, 15, 16,  17,  18,
+                                                        19, 20, 21, 22, 24, 25, 101, 102, 103};
+
+// Codes after which the line pass returned without starting the train pass, so the train text
+// is still there; every other ending consumed it.
+constexpr std::array<std::int32_t, 9> k_line_pass_stops = {1, 3, 4, 5, 6, 21, 101, 102, 103};
+
+bool one_of(std::span<const std::int32_t> codes, std::int32_t code) {
+    return std::find(codes.begin(), codes.end(), code) != codes.end();
+}
+
+// The image size the plan's tags call for: each element a 2-byte tag and its payload. The plan
+// itself is read back by the readers fuzzer; reading megabytes back here would slow every run.
+std::size_t plan_image_size(const geometria& plan) {
+    std::size_t size = 0;
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        const geometria::tag kind = plan.kind_at(i);
+        size += 2 + (kind == geometria::tag::integer ? 2 : kind == geometria::tag::real ? 8 : 0);
+    }
+    return size;
+}
+
+void check_images(const run_state& state) {
+    const std::string cells = serialise_celle(state.celle);
+    require(cells.size() == state.celle.size() * k_cell_size, "cell image of the wrong size",
+            state);
+    if (!state.celle.empty()) {
+        celle back;
+        require(leggi_celle(cells, back).ok, "cell image does not read back", state);
+        require(back == state.celle, "cells read back differ", state);
+    }
+
+    const std::string header = serialise_testata(state.testata);
+    testata header_back;
+    require(leggi_testata(header, header_back).ok, "header image does not read back", state);
+    require(serialise_testata(header_back) == header, "header image changes on re-encoding", state);
+
+    if (state.crea_geometria != 0 && state.geometria.allocated()) {
+        require(serialise_geometria(state.geometria).size() == plan_image_size(state.geometria),
+                "geometry image of the wrong size", state);
+    }
+}
+
+run_state fresh_state() {
+    run_state state;
+    state.nome_linea = std::string(k_nome_linea);
+    state.codice_treno = std::string(k_codice_treno);
+    return state;
+}
+
+// Diagnostics are for authors only: asking for them must not change a single compiled byte.
+// Checked on the compiles without geometry, which are cheap enough to run twice.
+void check_without_diagnostics(const compile_input& input, const run_state& with) {
+    run_state without = fresh_state();
+    memory_descriptions texts(input.line, input.train);
+    compila_scenario(without, input.j, texts, nullptr);
+    require(without.codice_errore == with.codice_errore &&
+                without.posizione_errore == with.posizione_errore,
+            "diagnostics change the recorded fault", with);
+    require(without.celle == with.celle && without.testata == with.testata,
+            "diagnostics change the compiled records", with);
+}
+
+void compile_one(std::string_view data) {
+    const compile_input input = split_compile_input(data);
+    run_state state = fresh_state();
+    memory_descriptions texts(input.line, input.train);
+    compile_diagnostics diagnostics;
+    const compile_outcome outcome = compila_scenario(state, input.j, texts, &diagnostics);
+
+    require(one_of(k_known_codes, state.codice_errore), "unknown error code", state);
+    require(!texts.exists(description_text::line), "the line text was not consumed", state);
+    if (texts.exists(description_text::train)) {
+        require(one_of(k_line_pass_stops, state.codice_errore),
+                "the train text was left although the train pass ran", state);
+    }
+    require(outcome.identity_fault == 0 || outcome.identity_fault == 1250 ||
+                outcome.identity_fault == 1251,
+            "unknown identity fault", state);
+    if (outcome.cells_compiled) {
+        require(state.celle.size() == static_cast<std::size_t>(state.n_celle) + 1,
+                "cell array and n_celle disagree", state);
+    }
+    check_images(state);
+    if (input.j == 0) check_without_diagnostics(input, state);
+}
+
+}  // namespace
+}  // namespace scenario::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    scenario::fuzz::compile_one(std::string_view(reinterpret_cast<const char*>(data), size));
+    return 0;
+}
