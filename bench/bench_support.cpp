@@ -5,9 +5,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <stdexcept>
 #include <string_view>
@@ -18,27 +16,6 @@
 #include "run/scenario_files.h"
 
 namespace scenario::bench {
-
-scratch_directory::scratch_directory() {
-    static std::atomic<int> counter{0};
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    path_ = std::filesystem::temp_directory_path() /
-            ("scenario-bench-" + std::to_string(stamp) + "-" + std::to_string(counter++));
-    std::filesystem::create_directories(path_);
-}
-
-scratch_directory::~scratch_directory() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-}
-
-run_state fresh_state(const std::filesystem::path& dir) {
-    run_state state;
-    state.nome_linea = std::string(k_nome_linea);
-    state.codice_treno = std::string(k_codice_treno);
-    state.scenario_directory = [dir] { return dir; };
-    return state;
-}
 
 std::int32_t compile_texts(run_state& state, const synthetic_texts& texts) {
     memory_descriptions source(texts.line, texts.train);

@@ -8,24 +8,13 @@
 
 #include "compile/records.h"
 #include "synthetic_scenario.h"
+#include "test_support.h"
 
 namespace scenario::bench {
 
-// A fresh empty directory under the system's temporary directory, removed when the object goes.
-class scratch_directory {
-   public:
-    scratch_directory();
-    ~scratch_directory();
-    scratch_directory(const scratch_directory&) = delete;
-    scratch_directory& operator=(const scratch_directory&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-   private:
-    std::filesystem::path path_;
-};
-
-// A run state for the program's own names, its files (if any are written) in `dir`.
-run_state fresh_state(const std::filesystem::path& dir = {});
+// Scratch directories and run states come from the test suite's support code.
+using testing::scratch_directory;
+using testing::state_in;
 
 // Compiles the texts in memory as the program does (argument 1: with the plan geometry).
 // Returns codice_errore; the compiled records are left in `state`.

@@ -22,7 +22,7 @@ void compile_in_memory(benchmark::State& state) {
     const synthetic_texts texts = make_synthetic_scenario(size);
     std::size_t bytes = 0;
     for (auto _ : state) {
-        run_state compiled = fresh_state();
+        run_state compiled = state_in({});
         if (compile_texts(compiled, texts) != 0) {
             state.SkipWithError(k_unclean);
             break;
@@ -39,7 +39,7 @@ void compile_and_write(benchmark::State& state) {
     const synthetic_texts texts = make_synthetic_scenario(synthetic_size{});
     const scratch_directory dir;
     for (auto _ : state) {
-        run_state compiled = fresh_state(dir.path());
+        run_state compiled = state_in(dir.path());
         if (compile_texts(compiled, texts) != 0) {
             state.SkipWithError(k_unclean);
             break;
@@ -50,7 +50,7 @@ void compile_and_write(benchmark::State& state) {
 }
 
 void plain_write_floor(benchmark::State& state) {
-    run_state compiled = fresh_state();
+    run_state compiled = state_in({});
     if (compile_texts(compiled, make_synthetic_scenario(synthetic_size{})) != 0) {
         state.SkipWithError(k_unclean);
         return;

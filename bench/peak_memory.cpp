@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     }
     try {
         using namespace scenario;
-        run_state state = bench::fresh_state(argv[1]);
+        run_state state = bench::state_in(argv[1]);
         if (bench::compile_texts(state, make_synthetic_scenario(synthetic_size{})) != 0) {
             std::cerr << "scenario_peak_memory: the synthetic scenario did not compile cleanly\n";
             return 1;

@@ -408,26 +408,7 @@ TEST(ScenarioTool, DumpShowsTheHeaderTableOfTheRealScenario) {
     ASSERT_EQ(result.exit_status, 0) << result.standard_error;
     const std::string& out = result.standard_output;
     EXPECT_TRUE(contains(out, "stazioni (20):"));
-    const char* stations[] = {"Cascina Telvo",
-                              "Trescivenago",
-                              "Vordano",
-                              "Urvio",
-                              "Lostrave FS",
-                              "Pievo",
-                              "Lorvio",
-                              "Cavuzzo",
-                              "Centrale FS",
-                              "Gorva",
-                              "Moravaldi FS",
-                              "Morsena",
-                              "Lenvo",
-                              "Cadrevo",
-                              "S.Anselvio",
-                              "S.Arvedino",
-                              "P.ta Tremia FS",
-                              "Rovelo",
-                              "Scambi di Brunvicco",
-                              "Brunvicco"};
+    const auto& stations = testing::k_program_station_names;
     for (int i = 0; i < 20; ++i) {
         EXPECT_TRUE(contains(out, "voce " + std::to_string(i + 1) + ": \"" + stations[i] + "\""))
             << stations[i];

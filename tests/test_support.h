@@ -10,16 +10,38 @@ namespace scenario::testing {
 
 // A fresh empty directory, removed when the object goes.
 class scratch_directory {
-public:
+   public:
     scratch_directory();
     ~scratch_directory();
     scratch_directory(const scratch_directory&) = delete;
     scratch_directory& operator=(const scratch_directory&) = delete;
     const std::filesystem::path& path() const { return path_; }
 
-private:
+   private:
     std::filesystem::path path_;
 };
+
+// The program's twenty stations in the order of its train text (header entries 1 to 20).
+inline constexpr const char* k_program_station_names[20] = {"Cascina Telvo",
+                                                            "Trescivenago",
+                                                            "Vordano",
+                                                            "Urvio",
+                                                            "Lostrave FS",
+                                                            "Pievo",
+                                                            "Lorvio",
+                                                            "Cavuzzo",
+                                                            "Centrale FS",
+                                                            "Gorva",
+                                                            "Moravaldi FS",
+                                                            "Morsena",
+                                                            "Lenvo",
+                                                            "Cadrevo",
+                                                            "S.Anselvio",
+                                                            "S.Arvedino",
+                                                            "P.ta Tremia FS",
+                                                            "Rovelo",
+                                                            "Scambi di Brunvicco",
+                                                            "Brunvicco"};
 
 // A run state for the program's scenario, with its files in `dir`.
 run_state state_in(const std::filesystem::path& dir);
@@ -40,8 +62,8 @@ struct process_result {
 
 struct process_options {
     std::filesystem::path working_directory;
-    bool unprivileged = false;     // as root, drop to the user "nobody" first
-    long file_size_limit = -1;     // bytes; -1 for none (writes past it fail with EFBIG)
+    bool unprivileged = false;  // as root, drop to the user "nobody" first
+    long file_size_limit = -1;  // bytes; -1 for none (writes past it fail with EFBIG)
 };
 
 // Runs the program with these arguments, without a display, and waits for it.

@@ -12,6 +12,7 @@
 #include "compile/compiler.h"
 #include "describe/descriptions.h"
 #include "describe/fixed_text.h"
+#include "test_support.h"
 #include "train_text.h"
 
 namespace scenario {
@@ -380,26 +381,7 @@ TEST(TrainPass, BothTextsOfTheProgramCompile) {
     EXPECT_FALSE(texts.exists(description_text::train));
     ASSERT_EQ(state.n_celle, k_route_last_cell);
 
-    const char* const names[] = {"Cascina Telvo",
-                                 "Trescivenago",
-                                 "Vordano",
-                                 "Urvio",
-                                 "Lostrave FS",
-                                 "Pievo",
-                                 "Lorvio",
-                                 "Cavuzzo",
-                                 "Centrale FS",
-                                 "Gorva",
-                                 "Moravaldi FS",
-                                 "Morsena",
-                                 "Lenvo",
-                                 "Cadrevo",
-                                 "S.Anselvio",
-                                 "S.Arvedino",
-                                 "P.ta Tremia FS",
-                                 "Rovelo",
-                                 "Scambi di Brunvicco",
-                                 "Brunvicco"};
+    const auto& names = testing::k_program_station_names;
     for (int k = 1; k <= 20; ++k) EXPECT_EQ(state.testata[k].v_nome, names[k - 1]) << k;
     EXPECT_TRUE(state.testata[21].v_nome.empty());
     EXPECT_EQ(state.testata[20].v_c, 18300);
