@@ -16,26 +16,37 @@ namespace {
 constexpr file_kind k_binary_files[] = {file_kind::line_geometry, file_kind::header_table,
                                         file_kind::cells};
 
+// A window object without a window, its scenario directory a scratch directory.
+class RunStep : public ::testing::Test {
+   protected:
+    RunStep() {
+        form.interactive = false;
+        form.state = testing::state_in(dir.path());
+    }
+    void write(file_kind kind, const std::string& bytes) {
+        testing::write_bytes(scenario_file(form.state, kind), bytes);
+    }
+    std::string read(file_kind kind) {
+        return testing::read_bytes(scenario_file(form.state, kind));
+    }
+
+    testing::scratch_directory dir;
+    Form1 form;
+};
+
 struct identity_case {
     const char* name;
     const char* train_record;
     std::int32_t expected;
 };
 
-class RunSequence : public ::testing::TestWithParam<identity_case> {};
+class RunSequence : public RunStep, public ::testing::WithParamInterface<identity_case> {};
 
 // A taken identity slot ends the run through the error report, before any binary file.
 TEST_P(RunSequence, IdentityFaultWritesNoBinaryFile) {
-    testing::scratch_directory dir;
-    Form1 form;
-    form.interactive = false;
-    form.state = testing::state_in(dir.path());
-    testing::write_bytes(scenario_file(form.state, file_kind::line_description),
-                         testing::program_line_text());
-    testing::write_bytes(scenario_file(form.state, file_kind::train_description),
-                         testing::train_text({GetParam().train_record}));
-    for (const file_kind kind : k_binary_files)
-        testing::write_bytes(scenario_file(form.state, kind), "earlier");
+    write(file_kind::line_description, testing::program_line_text());
+    write(file_kind::train_description, testing::train_text({GetParam().train_record}));
+    for (const file_kind kind : k_binary_files) write(kind, "earlier");
 
     ::testing::internal::CaptureStderr();
     const bool went_on = form.memorizza_percorso(1);
@@ -43,8 +54,7 @@ TEST_P(RunSequence, IdentityFaultWritesNoBinaryFile) {
 
     EXPECT_FALSE(went_on);
     EXPECT_EQ(report, " Errore n. " + std::to_string(GetParam().expected) + "\n");
-    for (const file_kind kind : k_binary_files)
-        EXPECT_EQ(testing::read_bytes(scenario_file(form.state, kind)), "earlier");
+    for (const file_kind kind : k_binary_files) EXPECT_EQ(read(kind), "earlier");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -56,35 +66,26 @@ INSTANTIATE_TEST_SUITE_P(
         identity_case{"SlowOrderAtZero", "rallentamento, 0, 0, 500, 0, 0, 2", 1251}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(RunSequenceWithoutCells, NothingIsWrittenAndTheEarlierScenarioStays) {
-    testing::scratch_directory dir;
-    Form1 form;
-    form.interactive = false;
-    form.state = testing::state_in(dir.path());
-    for (const file_kind kind : k_binary_files)
-        testing::write_bytes(scenario_file(form.state, kind), "earlier");
+using RunSequenceWithoutCells = RunStep;
+
+TEST_F(RunSequenceWithoutCells, NothingIsWrittenAndTheEarlierScenarioStays) {
+    for (const file_kind kind : k_binary_files) write(kind, "earlier");
 
     EXPECT_TRUE(form.memorizza_percorso(1));  // no line text: 101, recorded only
     EXPECT_EQ(form.state.codice_errore, 101);
-    for (const file_kind kind : k_binary_files)
-        EXPECT_EQ(testing::read_bytes(scenario_file(form.state, kind)), "earlier");
+    for (const file_kind kind : k_binary_files) EXPECT_EQ(read(kind), "earlier");
 }
 
-TEST(RunSequenceWithoutCells, CompileFaultStillWritesTheFiles) {
-    testing::scratch_directory dir;
-    Form1 form;
-    form.interactive = false;
-    form.state = testing::state_in(dir.path());
-    testing::write_bytes(scenario_file(form.state, file_kind::line_description),
-                         testing::program_line_text());
+TEST_F(RunSequenceWithoutCells, CompileFaultStillWritesTheFiles) {
+    write(file_kind::line_description, testing::program_line_text());
     // A second signal on the same cell: error 16, recorded only.
-    testing::write_bytes(scenario_file(form.state, file_kind::train_description),
-                         testing::train_text({"segnale, 1750, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0",
-                                              "segnale, 1750, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0"}));
+    write(file_kind::train_description,
+          testing::train_text({"segnale, 1750, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0",
+                               "segnale, 1750, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0"}));
     EXPECT_TRUE(form.memorizza_percorso(1));
     EXPECT_EQ(form.state.codice_errore, 16);
     EXPECT_EQ(form.state.posizione_errore, 1750);
-    EXPECT_EQ(testing::read_bytes(scenario_file(form.state, file_kind::cells)).size(), 581u * 15u);
+    EXPECT_EQ(read(file_kind::cells).size(), 581u * 15u);
     EXPECT_FALSE(std::filesystem::exists(scenario_file(form.state, file_kind::train_description)));
 }
 
