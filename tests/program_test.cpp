@@ -49,6 +49,10 @@ TEST(Program, RunWritesTheScenarioAndASecondRunReplacesIt) {
     EXPECT_EQ(file_names(dir.path()), expected);
     const std::string cells_first = read_bytes(cells);
     EXPECT_EQ(cells_first.size(), 581u * 15u);
+    // 2 x 29001 tags: points 0 and 1 integers, points 28999 and 29000 empty, the rest doubles.
+    const std::size_t tags = 2 * 29001;
+    EXPECT_EQ(read_bytes(in(dir, "Metrò 2 - Zelnor_linea.dat")).size(),
+              tags * 2 + 4 * 2 + (tags - 8) * 8);
 
     const auto second = run_process(program, {}, {.working_directory = dir.path()});
     ASSERT_EQ(second.exit_status, 0) << second.standard_error;
