@@ -29,23 +29,44 @@ TEST(LittleEndian, LeastSignificantByteFirst) {
 
 TEST(CellFile, FifteenBytesWithEveryFieldAtItsOffset) {
     celle cells(2);
-    cells[1] = {.tipo_cella = 1, .val1 = 0x0102, .val2 = -1, .val3 = 0x0304, .val4 = 0x0506,
-                .tempo_segnale = 7, .preavviso = 8, .sfondo = 9, .vel_limite = 10,
-                .pendenza = 11, .aderenza = 12};
+    cells[1] = {.tipo_cella = 1,
+                .val1 = 0x0102,
+                .val2 = -1,
+                .val3 = 0x0304,
+                .val4 = 0x0506,
+                .tempo_segnale = 7,
+                .preavviso = 8,
+                .sfondo = 9,
+                .vel_limite = 10,
+                .pendenza = 11,
+                .aderenza = 12};
     const std::string bytes = serialise_celle(cells);
     ASSERT_EQ(bytes.size(), 30u);
     EXPECT_EQ(bytes.substr(0, 15), std::string(15, '\0'));
-    const std::uint8_t expected[15] = {1, 0x02, 0x01, 0xFF, 0xFF, 0x04, 0x03, 0x06, 0x05,
-                                       7, 8,    9,    10,   11,   12};
+    const std::uint8_t expected[15] = {1,    0x02, 0x01, 0xFF, 0xFF, 0x04, 0x03, 0x06,
+                                       0x05, 7,    8,    9,    10,   11,   12};
     for (std::size_t i = 0; i < 15; ++i) EXPECT_EQ(byte_at(bytes, 15 + i), expected[i]) << i;
 }
 
 TEST(HeaderTableFile, EntryOf34PlusLBytesWithEveryFieldAtItsOffset) {
     testata header;
     voce& v = header[1];
-    v = {.v_tipo = 12, .v_a = -150, .v_b = 0x01020304, .v_c = 7, .v_flag = 1, .v_nome = "abc",
-         .v_i1 = 1, .v_i2 = 2, .v_i3 = 3, .v_i4 = 4, .v_i5 = -5, .v_b1 = 6, .v_b2 = 7,
-         .v_b3 = 8, .v_b4 = 9, .v_l = 23400};
+    v = {.v_tipo = 12,
+         .v_a = -150,
+         .v_b = 0x01020304,
+         .v_c = 7,
+         .v_flag = 1,
+         .v_nome = "abc",
+         .v_i1 = 1,
+         .v_i2 = 2,
+         .v_i3 = 3,
+         .v_i4 = 4,
+         .v_i5 = -5,
+         .v_b1 = 6,
+         .v_b2 = 7,
+         .v_b3 = 8,
+         .v_b4 = 9,
+         .v_l = 23400};
     const std::string bytes = serialise_testata(header);
     ASSERT_EQ(bytes.size(), 87u * 34u + 3u);
     const char* e = bytes.data() + 34;  // entry 0 is empty: 34 bytes
@@ -83,7 +104,9 @@ TEST(Windows1252, AccentedAndUnmappedCharacters) {
         {"Metrò", "Metr\xF2"},
         {"€ è à ù °", "\x80 \xE8 \xE0 \xF9 \xB0"},
         {"日本", "??"},
-        {"a\xFF" "b", "a?b"},  // malformed UTF-8
+        {"a\xFF"
+         "b",
+         "a?b"},  // malformed UTF-8
     };
     for (const auto& [utf8, expected] : cases) EXPECT_EQ(to_windows1252(utf8), expected) << utf8;
     EXPECT_EQ(from_windows1252("Metr\xF2"), "Metrò");

@@ -65,11 +65,10 @@ TEST(Program, UnwritableDirectoryIsReportedAndTheEarlierFileStaysWhole) {
     const auto program = install_program(dir);
     const auto line_text = in(dir, "Metrò 2 - Zelnor_linea.txt");
     write_bytes(line_text, "earlier text");
-    std::filesystem::permissions(dir.path(),
-                                 std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
-                                     std::filesystem::perms::group_exec |
-                                     std::filesystem::perms::others_read |
-                                     std::filesystem::perms::others_exec);
+    std::filesystem::permissions(
+        dir.path(), std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
+                        std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
+                        std::filesystem::perms::others_exec);
 
     const auto result =
         run_process(program, {}, {.working_directory = dir.path(), .unprivileged = true});

@@ -54,14 +54,16 @@ double nearest(double x) {
 std::int16_t checked_integer(double value) {
     const double rounded = nearest(value);
     if (!(rounded >= -32768.0 && rounded <= 32767.0)) {
-        throw compile_fault("il valore " + std::to_string(value) + " non entra in un campo a 16 bit");
+        throw compile_fault("il valore " + std::to_string(value) +
+                            " non entra in un campo a 16 bit");
     }
     return static_cast<std::int16_t>(rounded);
 }
 
 std::int32_t checked_long(std::int64_t value) {
     if (value < INT32_MIN || value > INT32_MAX) {
-        throw compile_fault("il valore " + std::to_string(value) + " non entra in un campo a 32 bit");
+        throw compile_fault("il valore " + std::to_string(value) +
+                            " non entra in un campo a 32 bit");
     }
     return static_cast<std::int32_t>(value);
 }

@@ -13,7 +13,7 @@ namespace scenario {
 enum class description_text { line, train };
 
 class description_source {
-public:
+   public:
     virtual ~description_source() = default;
     virtual bool exists(description_text which) = 0;
     // The whole text; throws when it cannot be read.
@@ -26,24 +26,26 @@ public:
 
 // The two description files of the scenario directory.
 class file_descriptions final : public description_source {
-public:
+   public:
     explicit file_descriptions(const run_state& state) : state_(state) {}
     bool exists(description_text which) override;
     std::string read(description_text which) override;
     void remove(description_text which) override;
     std::string name(description_text which) const override;
 
-private:
+   private:
     const run_state& state_;
 };
 
 // Two texts held in memory; a text that is absent (or removed) does not exist.
 class memory_descriptions final : public description_source {
-public:
+   public:
     memory_descriptions(std::optional<std::string> line, std::optional<std::string> train,
                         std::string line_name = "linea", std::string train_name = "treno")
-        : line_(std::move(line)), train_(std::move(train)),
-          line_name_(std::move(line_name)), train_name_(std::move(train_name)) {}
+        : line_(std::move(line)),
+          train_(std::move(train)),
+          line_name_(std::move(line_name)),
+          train_name_(std::move(train_name)) {}
     bool exists(description_text which) override { return slot(which).has_value(); }
     std::string read(description_text which) override;
     void remove(description_text which) override { slot(which).reset(); }
@@ -51,7 +53,7 @@ public:
         return which == description_text::line ? line_name_ : train_name_;
     }
 
-private:
+   private:
     std::optional<std::string>& slot(description_text which) {
         return which == description_text::line ? line_ : train_;
     }

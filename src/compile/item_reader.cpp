@@ -50,8 +50,10 @@ std::string item_reader::read_text() {
         while (end > begin && is_blank(text_[end - 1])) --end;
     }
     if (pos_ < text_.size()) {
-        if (text_[pos_] == ',') ++pos_;
-        else consume_line_end();
+        if (text_[pos_] == ',')
+            ++pos_;
+        else
+            consume_line_end();
     }
     return std::string(text_.substr(begin, end - begin));
 }
@@ -66,8 +68,10 @@ std::int64_t item_reader::read_number() {
     const std::string_view item = text_.substr(begin, pos_ - begin);
     while (pos_ < text_.size() && is_blank(text_[pos_])) ++pos_;
     if (pos_ < text_.size()) {
-        if (text_[pos_] == ',') ++pos_;
-        else if (is_line_end(text_[pos_])) consume_line_end();
+        if (text_[pos_] == ',')
+            ++pos_;
+        else if (is_line_end(text_[pos_]))
+            consume_line_end();
     }
     if (item.empty()) return 0;
 
@@ -91,7 +95,8 @@ std::int64_t item_reader::read_number() {
 
 std::int32_t item_reader::read_long() {
     const std::int64_t v = read_number();
-    if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
+    if (v < std::numeric_limits<std::int32_t>::min() ||
+        v > std::numeric_limits<std::int32_t>::max())
         fail(std::to_string(v) + " non entra in un campo a 32 bit");
     return static_cast<std::int32_t>(v);
 }

@@ -25,7 +25,7 @@ namespace scenario {
 
 // A run-time failure inside the compiler: the compile ends with error 25.
 class compile_fault : public std::runtime_error {
-public:
+   public:
     using std::runtime_error::runtime_error;
 };
 
@@ -37,7 +37,7 @@ struct source_location {
 };
 
 class item_reader {
-public:
+   public:
     // The reader keeps a view of the text, which must outlive it.
     explicit item_reader(std::string_view text) : text_(text) {}
 
@@ -59,7 +59,7 @@ public:
     // Line and column of a byte offset of the text. Cheap for offsets that only grow.
     source_location location_of(std::size_t offset) const;
 
-private:
+   private:
     void skip_separators();
     void begin_item();
     void consume_line_end();

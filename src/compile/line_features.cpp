@@ -120,7 +120,8 @@ void memo_indicatori_v_max(run_state& state, std::int32_t posizione, const std::
                            const std::int32_t& strisced) {
     const std::int64_t c = cell_of(posizione, 1.0);
     if (c < 0 || c >= static_cast<std::int64_t>(state.celle.size())) {
-        throw compile_fault("il cartello a " + std::to_string(posizione) + " m cade fuori dalle celle");
+        throw compile_fault("il cartello a " + std::to_string(posizione) +
+                            " m cade fuori dalle celle");
     }
     cella& board = state.celle[static_cast<std::size_t>(c)];
     if (!is_free(board)) {

@@ -93,7 +93,8 @@ line_pass_result line_compiler::run() {
     if (!find_generale()) return {};
     if (generale_loop() == outcome::hard_stop) return {};
     // Without a length there are no cells to fill: nothing past this point may run.
-    if (!route_length_read_) throw compile_fault("il testo della linea non ha il record \"lunghezza percorso\"");
+    if (!route_length_read_)
+        throw compile_fault("il testo della linea non ha il record \"lunghezza percorso\"");
     progressive_ordina(state_);
     prepare_features();
     if (feature_loop() == outcome::hard_stop) return {};
@@ -158,7 +159,8 @@ outcome line_compiler::route_length() {
     const std::int32_t length = read_value();
     state_.testata[k_entry_treno].v_b = length;
     if (length > k_max_route_length) return hard_stop(1);
-    if (length < 0) throw compile_fault("lunghezza del percorso negativa: " + std::to_string(length));
+    if (length < 0)
+        throw compile_fault("lunghezza del percorso negativa: " + std::to_string(length));
     state_.lunghezza_dim = length + k_run_off;
     state_.n_celle = static_cast<std::int32_t>(nearest(state_.lunghezza_dim / 50.0));
     state_.celle.assign(static_cast<std::size_t>(state_.n_celle) + 1, cella{});
@@ -296,8 +298,10 @@ outcome line_compiler::sign() {
     if (beyond_cells(p) || c < 0) return soft_stop(p);
     cella& cell = state_.celle[static_cast<std::size_t>(c)];
     if (!is_free(cell)) return hard_stop(6, p);
-    if (prossimo_cartello_ < 1) throw compile_fault("nessuna voce della testata libera per il cartello");
-    if (state_.voce_letta.size() > k_max_text) throw compile_fault("testo del cartello più lungo di 65535 caratteri");
+    if (prossimo_cartello_ < 1)
+        throw compile_fault("nessuna voce della testata libera per il cartello");
+    if (state_.voce_letta.size() > k_max_text)
+        throw compile_fault("testo del cartello più lungo di 65535 caratteri");
     cell.tipo_cella = 14;
     cell.val1 = static_cast<std::int16_t>(prossimo_cartello_);
     state_.testata[static_cast<std::size_t>(prossimo_cartello_)].v_nome = state_.voce_letta;

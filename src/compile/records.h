@@ -79,7 +79,7 @@ using celle = std::vector<cella>;
 // tagged value (empty, 16-bit integer or double). Coordinate 0 of every metre comes first,
 // then coordinate 1, as in the file. Integers are held as their exact double value.
 class geometria {
-public:
+   public:
     enum class tag : std::uint8_t { empty = 0, integer = 2, real = 5 };
 
     geometria() = default;
@@ -108,7 +108,7 @@ public:
     tag kind_at(std::size_t i) const { return tags_[i]; }
     double value_at(std::size_t i) const { return values_[i]; }
 
-private:
+   private:
     std::size_t index(std::int32_t metre, int coord) const {
         return static_cast<std::size_t>(coord) * (static_cast<std::size_t>(last_metre_) + 1) +
                static_cast<std::size_t>(metre);

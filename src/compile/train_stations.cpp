@@ -25,7 +25,8 @@ bool kind_in(std::uint8_t kind, std::uint8_t a, std::uint8_t b) { return kind ==
 
 train_compiler::outcome train_compiler::station_record() {
     if (station_ > k_first_sign_entry) {
-        throw compile_fault("nessuna voce della testata libera per la stazione " + std::to_string(station_));
+        throw compile_fault("nessuna voce della testata libera per la stazione " +
+                            std::to_string(station_));
     }
     voce& entry = state_.testata[static_cast<std::size_t>(station_)];
     const std::int32_t p = reader_.read_long();

@@ -5,8 +5,8 @@
 #include <cassert>
 
 #include "output/little_endian.h"
-#include "run/scenario_files.h"
 #include "platform/platform.h"
+#include "run/scenario_files.h"
 
 namespace scenario {
 

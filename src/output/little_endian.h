@@ -24,8 +24,12 @@ inline void put_u64(std::string& out, std::uint64_t v) {
     for (int shift = 0; shift < 64; shift += 8) out += static_cast<char>((v >> shift) & 0xFF);
 }
 
-inline void put_i16(std::string& out, std::int16_t v) { put_u16(out, static_cast<std::uint16_t>(v)); }
-inline void put_i32(std::string& out, std::int32_t v) { put_u32(out, static_cast<std::uint32_t>(v)); }
+inline void put_i16(std::string& out, std::int16_t v) {
+    put_u16(out, static_cast<std::uint16_t>(v));
+}
+inline void put_i32(std::string& out, std::int32_t v) {
+    put_u32(out, static_cast<std::uint32_t>(v));
+}
 inline void put_f64(std::string& out, double v) { put_u64(out, std::bit_cast<std::uint64_t>(v)); }
 
 // Decoding from p, which must hold at least the value's width in bytes.

@@ -13,11 +13,12 @@ namespace scenario::platform {
 
 // A file operation that failed, with the file and the operating system's reason.
 class file_error : public std::runtime_error {
-public:
-    file_error(const std::filesystem::path& file, const std::string& action, const std::string& reason);
+   public:
+    file_error(const std::filesystem::path& file, const std::string& action,
+               const std::string& reason);
     const std::filesystem::path& file() const { return file_; }
 
-private:
+   private:
     std::filesystem::path file_;
 };
 
@@ -37,7 +38,7 @@ void delete_file(const std::filesystem::path& file);
 
 // The window "Form1" with its one label, shown and painted at once; closed when destroyed.
 class waiting_window {
-public:
+   public:
     waiting_window();
     ~waiting_window();
     waiting_window(const waiting_window&) = delete;
@@ -45,7 +46,7 @@ public:
 
     struct impl;
 
-private:
+   private:
     std::unique_ptr<impl> impl_;
 };
 

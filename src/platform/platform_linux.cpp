@@ -52,7 +52,7 @@ struct xlib {
         return loaded.handle ? &loaded : nullptr;
     }
 
-private:
+   private:
     template <typename F>
     bool bind(F& fn, const char* name) {
         fn = reinterpret_cast<F>(dlsym(handle, name));
@@ -97,10 +97,10 @@ constexpr const char* k_program_title = "zelnor-scenario";
 
 // A bold sans-serif face near 24 points; the X server's fixed font as the last resort.
 XFontStruct* load_label_font(const xlib& x, Display* d) {
-    for (const char* name : {"-*-helvetica-bold-r-normal--*-240-*-*-p-*-iso8859-1",
-                             "-*-*-bold-r-normal--*-240-*-*-*-*-iso8859-1",
-                             "-*-*-bold-r-*-*-24-*-*-*-*-*-iso8859-1", "12x24", "10x20",
-                             "9x15bold", "fixed"}) {
+    for (const char* name :
+         {"-*-helvetica-bold-r-normal--*-240-*-*-p-*-iso8859-1",
+          "-*-*-bold-r-normal--*-240-*-*-*-*-iso8859-1", "-*-*-bold-r-*-*-24-*-*-*-*-*-iso8859-1",
+          "12x24", "10x20", "9x15bold", "fixed"}) {
         if (XFontStruct* f = x.load_font(d, name)) return f;
     }
     return nullptr;

@@ -13,8 +13,8 @@ namespace {
 
 std::wstring wide(std::string_view utf8) {
     if (utf8.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                      nullptr, 0);
+    const int n =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring out(static_cast<std::size_t>(n), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
     return out;
@@ -66,7 +66,8 @@ LRESULT CALLBACK form_procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 std::filesystem::path program_directory() {
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        const DWORD n =
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (n == 0) throw file_error("(program)", "locate", system_reason(GetLastError()));
         if (n < buffer.size()) {
             buffer.resize(n);
@@ -109,7 +110,8 @@ void replace_file(const std::filesystem::path& file, std::string_view bytes) {
     };
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+        const DWORD chunk =
+            static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
         DWORD n = 0;
         if (!WriteFile(h, bytes.data() + done, chunk, &n, nullptr)) {
             const DWORD err = GetLastError();
@@ -119,7 +121,8 @@ void replace_file(const std::filesystem::path& file, std::string_view bytes) {
         done += n;
     }
     if (!CloseHandle(h)) fail(GetLastError());
-    if (!MoveFileExW(temporary.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING)) fail(GetLastError());
+    if (!MoveFileExW(temporary.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING))
+        fail(GetLastError());
 }
 
 void delete_file(const std::filesystem::path& file) {

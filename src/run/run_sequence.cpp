@@ -1,12 +1,12 @@
 #include "run/run_sequence.h"
 
+#include <iostream>
+
 #include "compile/identity.h"
 #include "compile/signal_spacing.h"
 #include "describe/descriptions.h"
 #include "documents/crew_documents.h"
 #include "output/binary_files.h"
-
-#include <iostream>
 
 namespace scenario {
 
@@ -60,8 +60,10 @@ bool Form1::memorizza_percorso(std::int32_t j) {
 }
 
 void Form1::errore(const std::string& a) {
-    if (interactive) platform::show_error_box(error_text(a));
-    else std::cerr << error_text(a) << '\n';
+    if (interactive)
+        platform::show_error_box(error_text(a));
+    else
+        std::cerr << error_text(a) << '\n';
 }
 
 }  // namespace scenario

@@ -38,7 +38,7 @@ std::string error_text(std::string_view a);
 
 // The window object: it owns the run state and the waiting window for the length of the run.
 class Form1 {
-public:
+   public:
     // The whole run; returns the program's exit status. File failures escape as
     // platform::file_error.
     int Form_Load();
@@ -53,7 +53,7 @@ public:
     // False in the tests: no window, and the error report goes to standard error only.
     bool interactive = true;
 
-private:
+   private:
     std::optional<platform::waiting_window> window_;
 };
 

@@ -6,14 +6,22 @@ std::string scenario_file_name(const std::string& nome_linea, const std::string&
                                file_kind kind) {
     const std::string train = nome_linea + "_" + codice_treno;
     switch (kind) {
-        case file_kind::line_description: return nome_linea + "_linea.txt";
-        case file_kind::train_description: return train + "-.txt";
-        case file_kind::notes: return train + "_note.txt";
-        case file_kind::slow_order_sheet: return train + "_rallentamenti.txt";
-        case file_kind::timetable_sheet: return train + "_scheda_treno.txt";
-        case file_kind::line_geometry: return nome_linea + "_linea.dat";
-        case file_kind::header_table: return train + ".sim";
-        case file_kind::cells: return train + ".dat";
+        case file_kind::line_description:
+            return nome_linea + "_linea.txt";
+        case file_kind::train_description:
+            return train + "-.txt";
+        case file_kind::notes:
+            return train + "_note.txt";
+        case file_kind::slow_order_sheet:
+            return train + "_rallentamenti.txt";
+        case file_kind::timetable_sheet:
+            return train + "_scheda_treno.txt";
+        case file_kind::line_geometry:
+            return nome_linea + "_linea.dat";
+        case file_kind::header_table:
+            return train + ".sim";
+        case file_kind::cells:
+            return train + ".dat";
     }
     return {};
 }
