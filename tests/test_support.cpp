@@ -103,6 +103,7 @@ process_result run_process(const std::filesystem::path& program,
         dup2(error_fd, STDERR_FILENO);
         dup2(output_fd, STDOUT_FILENO);
         unsetenv("DISPLAY");
+        alarm(options.time_limit_seconds);  // survives exec: a hung child ends
         if (!options.working_directory.empty() && chdir(options.working_directory.c_str()) != 0)
             _exit(127);
         if (options.file_size_limit >= 0) {

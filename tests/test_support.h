@@ -64,6 +64,7 @@ struct process_options {
     std::filesystem::path working_directory;
     bool unprivileged = false;  // as root, drop to the user "nobody" first
     long file_size_limit = -1;  // bytes; -1 for none (writes past it fail with EFBIG)
+    unsigned time_limit_seconds = 120;  // a child that hangs is killed and the test fails
 };
 
 // Runs the program with these arguments, without a display, and waits for it.
