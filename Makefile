@@ -12,6 +12,9 @@ WINE         := $(firstword $(wildcard /usr/lib/wine/wine64) $(shell command -v 
 HAVE_WINDOWS := $(and $(shell command -v $(MINGW_CXX) 2>/dev/null),$(WINE))
 # Wine gets a display of its own when xvfb is there, so the Win32 window is really created.
 XVFB         := $(if $(shell command -v xvfb-run 2>/dev/null),xvfb-run -a,)
+# A new wine prefix would otherwise offer to install Mono and Gecko in a dialog nobody answers.
+export WINEDLLOVERRIDES := mscoree,mshtml=
+export WINEDEBUG := -all
 
 .PHONY: all build run test test-linux test-windows windows sanitize fuzz fuzz-ci bench clean
 
@@ -47,7 +50,7 @@ test-windows:
 	@echo "Windows tests skipped: the mingw-w64 cross compiler ($(MINGW_CXX)) or wine is not installed."
 else
 test-windows: windows build
-	cd $(WIN_BUILD) && WINEDEBUG=-all $(XVFB) ctest --output-on-failure --verbose
+	cd $(WIN_BUILD) && $(XVFB) ctest --output-on-failure --verbose
 	SCENARIO_LINUX_PROGRAM=$(CURDIR)/$(BUILD)/scenario/zelnor-scenario \
 	SCENARIO_WINDOWS_PROGRAM=$(CURDIR)/$(WIN_BUILD)/scenario/zelnor-scenario.exe \
 	WINE=$(WINE) $(XVFB) tests/compare_windows_linux.sh

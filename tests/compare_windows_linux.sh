@@ -11,7 +11,7 @@ cp "$SCENARIO_LINUX_PROGRAM" "$work/linux/"
 cp "$SCENARIO_WINDOWS_PROGRAM" "$work/windows/"
 
 (cd "$work/linux" && env -u DISPLAY ./zelnor-scenario)
-(cd "$work/windows" && WINEDEBUG=-all "$WINE" ./zelnor-scenario.exe)
+(cd "$work/windows" && WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" "$WINE" ./zelnor-scenario.exe)
 
 linux_files=$(cd "$work/linux" && ls | grep -v '^zelnor-scenario' | sort)
 windows_files=$(cd "$work/windows" && ls | grep -v '^zelnor-scenario' | sort)
