@@ -8,29 +8,29 @@ namespace scenario::tool {
 
 std::string_view cell_kind_name(int kind) {
     switch (kind) {
-        case 0:
+        case cell_kind::plain:
             return "binario libero";
-        case 1:
+        case cell_kind::signal:
             return "segnale";
-        case 2:
+        case cell_kind::slow_order_end:
             return "fine rallentamento";
-        case 3:
+        case cell_kind::slow_order_start:
             return "inizio rallentamento";
-        case 4:
+        case cell_kind::slow_order_warning:
             return "avviso di rallentamento";
-        case 5:
+        case cell_kind::slow_order_approach:
             return "approccio a un rallentamento";
-        case 6:
+        case cell_kind::speed_board:
             return "cartello indicatore di velocità";
-        case 10:
+        case cell_kind::station_stop:
             return "fermata di stazione";
-        case 11:
+        case cell_kind::scenery_mark:
             return "segno di scenario";
-        case 12:
+        case cell_kind::value_mark:
             return "segno di valore (abbattimento)";
-        case 13:
+        case cell_kind::empty_value_mark:
             return "segno di abbattimento senza valore";
-        case 14:
+        case cell_kind::information_sign:
             return "cartello di indicazione";
         default:
             return "tipo sconosciuto";
@@ -40,11 +40,11 @@ std::string_view cell_kind_name(int kind) {
 double feature_metres(const cella& c, std::size_t n) {
     const double index = static_cast<double>(n);
     switch (c.tipo_cella) {
-        case 10:
+        case cell_kind::station_stop:
             return (index + 1) * 50;
-        case 11:
-        case 12:
-        case 13:
+        case cell_kind::scenery_mark:
+        case cell_kind::value_mark:
+        case cell_kind::empty_value_mark:
             return index * 50;
         default:
             return (index - 1) * 50;
@@ -63,27 +63,27 @@ std::string cell_occupant(const run_state& state, std::int64_t cell) {
                "\"";
     };
     switch (c.tipo_cella) {
-        case 0:
+        case cell_kind::plain:
             return "nulla" + kind;
-        case 1:
+        case cell_kind::signal:
             return "un segnale" + kind;
-        case 2:
+        case cell_kind::slow_order_end:
             return "la fine di un rallentamento" + kind;
-        case 3:
+        case cell_kind::slow_order_start:
             return "l'inizio di un rallentamento" + kind;
-        case 4:
+        case cell_kind::slow_order_warning:
             return "il cartello di avviso di un rallentamento" + kind;
-        case 5:
+        case cell_kind::slow_order_approach:
             return "una cella di approccio a un rallentamento" + kind;
-        case 6:
+        case cell_kind::speed_board:
             return "un cartello indicatore di velocità" + kind;
-        case 10:
+        case cell_kind::station_stop:
             return "la fermata della stazione" + entry_name(c.val1) + kind;
-        case 12:
+        case cell_kind::value_mark:
             return "un segno di valore " + std::to_string(c.val1) + kind;
-        case 13:
+        case cell_kind::empty_value_mark:
             return "un segno di abbattimento" + kind;
-        case 14:
+        case cell_kind::information_sign:
             return "il cartello di indicazione" + entry_name(c.val1) + kind;
         default:
             return "un elemento" + kind;

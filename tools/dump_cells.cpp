@@ -62,11 +62,11 @@ std::string feature_detail(const cella& c, const std::optional<testata>& header)
 
 void features_text(const celle& cells, const std::optional<testata>& header, std::ostream& out) {
     std::size_t count = 0;
-    for (const cella& c : cells) count += c.tipo_cella != 0;
+    for (const cella& c : cells) count += c.tipo_cella != cell_kind::plain;
     out << "\nelementi sulle celle (" << count << "):\n";
     for (std::size_t n = 0; n < cells.size(); ++n) {
         const cella& c = cells[n];
-        if (c.tipo_cella == 0) continue;
+        if (c.tipo_cella == cell_kind::plain) continue;
         out << "  cella " << n << " (" << position(c, n) << " m): " << cell_kind_name(c.tipo_cella)
             << " [tipo " << int(c.tipo_cella) << "], " << feature_detail(c, header) << '\n';
     }
@@ -177,7 +177,7 @@ void dump_cells_json(const celle& cells, const std::optional<testata>& header, b
     json.begin_array();
     for (std::size_t n = 0; n < cells.size(); ++n) {
         const cella& c = cells[n];
-        if (c.tipo_cella == 0) continue;
+        if (c.tipo_cella == cell_kind::plain) continue;
         json.begin_object();
         json.member("cella", static_cast<std::uint64_t>(n));
         json.member("posizione", position(c, n));

@@ -112,8 +112,9 @@ std::string spacing_detail(const run_state& s, std::int32_t p) {
 // Stations fill header entries from 1 upward and sign texts from 80 downward; the station that
 // reaches the entry just above the last sign stops the pass.
 std::string too_many_stations(const run_state& s) {
-    const auto signs = std::count_if(s.celle.begin(), s.celle.end(),
-                                     [](const cella& c) { return c.tipo_cella == 14; });
+    const auto signs = std::count_if(s.celle.begin(), s.celle.end(), [](const cella& c) {
+        return c.tipo_cella == cell_kind::information_sign;
+    });
     const auto most = k_first_sign_entry - 2 - signs;
     return "troppe stazioni: con " + std::to_string(signs) +
            " cartelli di indicazione nel testo della linea ci stanno al più " +
@@ -257,7 +258,8 @@ fault_report recorded_fault(const compile_inputs& in) {
 fault_report identity_fault(const compile_inputs& in, std::int32_t code) {
     const run_state& s = in.state;
     const cella& first = s.celle.at(1);
-    const bool from_line = first.tipo_cella == 6 || first.tipo_cella == 14;
+    const bool from_line = first.tipo_cella == cell_kind::speed_board ||
+                           first.tipo_cella == cell_kind::information_sign;
     fault_report report;
     report.code = code;
     report.message.file = from_line ? in.line_label : in.train_label;

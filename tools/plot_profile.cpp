@@ -55,7 +55,7 @@ void stations_row(svg_writer& svg, const plot_data& d, const profile_frame& f, d
     // The stop cells the train pass laid for stations of the kinds below 25.
     for (std::size_t n = 0; n < d.cells.size(); ++n) {
         const cella& c = d.cells[n];
-        if (c.tipo_cella != 10) continue;
+        if (c.tipo_cella != cell_kind::station_stop) continue;
         const double x = f.x(feature_metres(c, n));
         svg.begin_group("fermata: " + entry_name(d, c.val1) + " (cella " + std::to_string(n) + ")");
         svg.polygon({{x - 4, bottom + 6}, {x + 4, bottom + 6}, {x, bottom - 2}},
@@ -77,8 +77,8 @@ struct feature_lanes {
                     fill_of(plot_style::k_signal));
     }
     void slow_order(svg_writer& svg, const cella& c, std::size_t n, double x) {
-        if (c.tipo_cella == 3) slow_start = n;
-        if (c.tipo_cella == 2 && slow_start != 0) {
+        if (c.tipo_cella == cell_kind::slow_order_start) slow_start = n;
+        if (c.tipo_cella == cell_kind::slow_order_end && slow_start != 0) {
             const double from = f.x(point_metres(slow_start));
             svg.rect(from, top + 36, std::max(1.0, x - from), 3, fill_of(plot_style::k_slow_order));
         }
@@ -98,18 +98,20 @@ struct feature_lanes {
     }
     void value_mark(svg_writer& svg, const cella& c, double x) const {
         svg.circle(x, top + 70, 3.5,
-                   c.tipo_cella == 12 ? fill_of(plot_style::k_value_mark)
-                                      : "fill=\"white\" " + stroke_of(plot_style::k_value_mark));
+                   c.tipo_cella == cell_kind::value_mark
+                       ? fill_of(plot_style::k_value_mark)
+                       : "fill=\"white\" " + stroke_of(plot_style::k_value_mark));
     }
 
     void draw(svg_writer& svg, const cella& c, std::size_t n) {
         const double metres = feature_metres(c, n), x = f.x(metres);
         std::string title = std::string(cell_kind_name(c.tipo_cella)) + ", cella " +
                             std::to_string(n) + " (" + svg_writer::num(metres) + " m)";
-        if (c.tipo_cella == 12 || (c.tipo_cella >= 2 && c.tipo_cella <= 6)) {
+        if (c.tipo_cella == cell_kind::value_mark ||
+            (c.tipo_cella >= cell_kind::slow_order_end && c.tipo_cella <= cell_kind::speed_board)) {
             title += ", valore " + std::to_string(c.val1);
         }
-        if (c.tipo_cella == 14) title += ": " + entry_name(d, c.val1);
+        if (c.tipo_cella == cell_kind::information_sign) title += ": " + entry_name(d, c.val1);
         svg.begin_group(title);
         switch (c.tipo_cella) {
             case 1:

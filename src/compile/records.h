@@ -15,6 +15,22 @@
 
 namespace scenario {
 
+// The kinds of cell (`tipo_cella`).
+namespace cell_kind {
+inline constexpr std::uint8_t plain = 0;
+inline constexpr std::uint8_t signal = 1;
+inline constexpr std::uint8_t slow_order_end = 2;
+inline constexpr std::uint8_t slow_order_start = 3;
+inline constexpr std::uint8_t slow_order_warning = 4;
+inline constexpr std::uint8_t slow_order_approach = 5;
+inline constexpr std::uint8_t speed_board = 6;
+inline constexpr std::uint8_t station_stop = 10;
+inline constexpr std::uint8_t scenery_mark = 11;
+inline constexpr std::uint8_t value_mark = 12;        // val1 holds the value
+inline constexpr std::uint8_t empty_value_mark = 13;  // a non-positive "abbattimento"
+inline constexpr std::uint8_t information_sign = 14;
+}  // namespace cell_kind
+
 // One 50-metre stretch of track. A point feature at position p (metres) lies in cell
 // nearest(p / 50 + 1); the fills that run along the track start at cell nearest(p / 50).
 struct cella {
@@ -35,7 +51,9 @@ struct cella {
 };
 
 // Kinds 0 and 11 leave a cell free for a feature.
-inline bool is_free(const cella& c) { return c.tipo_cella == 0 || c.tipo_cella == 11; }
+inline bool is_free(const cella& c) {
+    return c.tipo_cella == cell_kind::plain || c.tipo_cella == cell_kind::scenery_mark;
+}
 
 // One entry of the header table: a station, a sign text or a block of scalar header values.
 struct voce {

@@ -11,12 +11,6 @@
 namespace scenario {
 namespace {
 
-constexpr std::uint8_t k_signal = 1;
-constexpr std::uint8_t k_end_board = 2;
-constexpr std::uint8_t k_start_board = 3;
-constexpr std::uint8_t k_warning_board = 4;
-constexpr std::uint8_t k_value_mark = 12;
-
 constexpr std::int16_t k_mark_value = 180;
 constexpr std::int32_t k_position_per_cell = 50;
 constexpr std::int32_t k_look_back_cells = 20;
@@ -42,7 +36,7 @@ bool free_at(run_state& state, std::int32_t n) {
 }
 
 void mark(cella& c) {
-    c.tipo_cella = k_value_mark;
+    c.tipo_cella = cell_kind::value_mark;
     c.val1 = k_mark_value;
 }
 
@@ -70,7 +64,7 @@ void mark_before_signal(run_state& state, std::int32_t signal) {
     if (mark_first_free(state, {p, q})) return;
     for (const std::int32_t n : {p, q}) {
         cella& c = cell(state, n);
-        if (c.tipo_cella == k_value_mark) {
+        if (c.tipo_cella == cell_kind::value_mark) {
             c.val1 = minimo(k_mark_value, c.val1);
             return;
         }
@@ -85,7 +79,7 @@ void look_back_from_warning_board(run_state& state) {
     for (state.indice2 = 1; state.indice2 <= k_look_back_cells; ++state.indice2) {
         const std::int32_t signal = i - state.indice2;
         if (signal < k_lowest_signal_cell) return;
-        if (cell(state, signal).tipo_cella == k_signal) mark_before_signal(state, signal);
+        if (cell(state, signal).tipo_cella == cell_kind::signal) mark_before_signal(state, signal);
     }
 }
 
@@ -129,7 +123,7 @@ bool walk_slow_order(run_state& state) {
         ++state.indice2;
         ++state.conta_a;
         if (state.conta_a == k_walk_spacing) mark_walk_step(state, state.indice2);
-        if (cell(state, state.indice2).tipo_cella == k_end_board) return true;
+        if (cell(state, state.indice2).tipo_cella == cell_kind::slow_order_end) return true;
     }
     return false;
 }
@@ -139,7 +133,7 @@ bool walk_slow_order(run_state& state) {
 bool find_end_board(run_state& state) {
     const std::int32_t last = last_cell(state);
     for (state.indice2 = state.indice + 1; state.indice2 <= last; ++state.indice2) {
-        if (cell(state, state.indice2).tipo_cella == k_end_board) return true;
+        if (cell(state, state.indice2).tipo_cella == cell_kind::slow_order_end) return true;
     }
     state.indice2 = last;
     return false;
@@ -153,7 +147,7 @@ void look_ahead(run_state& state) {
     const std::int32_t bound = std::min(k + k_look_ahead_cells, last_cell(state));
     state.conta_a = 0;
     for (state.conta_b = k; state.conta_b <= bound; ++state.conta_b) {
-        if (cell(state, state.conta_b).tipo_cella == k_signal) {
+        if (cell(state, state.conta_b).tipo_cella == cell_kind::signal) {
             state.conta_a = state.conta_b - 1;
             break;
         }
@@ -180,8 +174,8 @@ void signal_spacing_pass(run_state& state) {
     const std::int32_t last_visited = last_cell(state) - 2;
     for (state.indice = 1; state.indice <= last_visited; ++state.indice) {
         const std::uint8_t kind = cell(state, state.indice).tipo_cella;
-        if (kind == k_warning_board) look_back_from_warning_board(state);
-        if (kind == k_start_board) treat_start_board(state);
+        if (kind == cell_kind::slow_order_warning) look_back_from_warning_board(state);
+        if (kind == cell_kind::slow_order_start) treat_start_board(state);
     }
 }
 
