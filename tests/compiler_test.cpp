@@ -1,6 +1,6 @@
-// Tests of memorizza_dati around the line pass: the recovery step that turns every run-time
-// failure into error 25 and deletes both texts, and the diagnostics (where a fault was found,
-// the warnings) that never change what is compiled.
+// Tests of memorizza_dati around the line pass: the recovery step that turns a fault of the text
+// into error 25 and deletes both texts, failures of the machine that escape it, and the
+// diagnostics (where a fault was found, the warnings) that never change what is compiled.
 #include "compile/compiler.h"
 
 #include <gtest/gtest.h>
@@ -48,27 +48,34 @@ class failing_descriptions final : public description_source {
     failure how_;
 };
 
-TEST(Compiler, EveryFailureEndsInTwentyFiveAndDeletesBothTexts) {
+// A failure of the machine is not a fault of the text: it leaves the code alone and reaches the
+// caller, and the texts are deleted all the same.
+TEST(Compiler, MachineFailureEscapesAndDeletesBothTexts) {
     using enum failing_descriptions::failure;
-    for (const auto how : {read_runtime_error, read_bad_alloc, read_not_std}) {
-        failing_descriptions texts(program_line_text(), how);
+    struct failure_case {
+        failing_descriptions::failure how;
+        std::string line;
+    };
+    const failure_case cases[] = {
+        {read_runtime_error, program_line_text()},
+        {read_bad_alloc, program_line_text()},
+        {read_not_std, program_line_text()},
+        // The hard stop 102 cannot delete its text.
+        {remove_fails, "nulla\r\n[generale]\r\n"},
+    };
+    for (const failure_case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.how));
+        failing_descriptions texts(c.line, c.how);
         run_state state = testing::named_state(1);
         compile_diagnostics diagnostics;
-        EXPECT_NO_THROW(memorizza_dati(state, texts, &diagnostics));
-        EXPECT_EQ(state.codice_errore, 25);
-        EXPECT_FALSE(texts.exists(description_text::line));
-        EXPECT_FALSE(texts.exists(description_text::train));
-        EXPECT_FALSE(diagnostics.fault_detail.empty());
+        EXPECT_ANY_THROW(memorizza_dati(state, texts, &diagnostics));
+        EXPECT_NE(state.codice_errore, 25);
+        EXPECT_FALSE(diagnostics.fault_located);
+        if (c.how != remove_fails) {
+            EXPECT_FALSE(texts.exists(description_text::line));
+            EXPECT_FALSE(texts.exists(description_text::train));
+        }
     }
-}
-
-TEST(Compiler, TextThatCannotBeDeletedStillEndsInTwentyFive) {
-    // The hard stop 102 fails to delete; the recovery cannot either, and returns all the same.
-    failing_descriptions texts("nulla\r\n[generale]\r\n",
-                               failing_descriptions::failure::remove_fails);
-    run_state state = testing::named_state(1);
-    EXPECT_NO_THROW(memorizza_dati(state, texts, nullptr));
-    EXPECT_EQ(state.codice_errore, 25);
 }
 
 TEST(Compiler, RunTimeFailureIsLocatedWhereTheReaderStood) {

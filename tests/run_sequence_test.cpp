@@ -71,8 +71,11 @@ using RunSequenceWithoutCells = RunStep;
 TEST_F(RunSequenceWithoutCells, NothingIsWrittenAndTheEarlierScenarioStays) {
     for (const file_kind kind : k_binary_files) write(kind, "earlier");
 
-    EXPECT_TRUE(form.memorizza_percorso(1));  // no line text: 101, recorded only
-    EXPECT_EQ(form.state.codice_errore, 101);
+    // No "[generale]" section: 102, recorded only, before any cell exists.
+    write(file_kind::line_description, "lunghezza percorso, 5000\r\n");
+    write(file_kind::train_description, testing::train_text({}));
+    EXPECT_TRUE(form.memorizza_percorso(1));
+    EXPECT_EQ(form.state.codice_errore, 102);
     for (const file_kind kind : k_binary_files) EXPECT_EQ(read(kind), "earlier");
 }
 

@@ -107,8 +107,9 @@ process_result run_process(const std::filesystem::path& program,
         if (!options.working_directory.empty() && chdir(options.working_directory.c_str()) != 0)
             _exit(127);
         if (options.file_size_limit >= 0) {
-            // Past the limit a write fails with EFBIG instead of killing the process.
-            signal(SIGXFSZ, SIG_IGN);
+            // The signal keeps its default action: the programs themselves turn it off, so that
+            // a write past the limit fails with EFBIG instead of killing them.
+            signal(SIGXFSZ, SIG_DFL);
             const rlimit limit{static_cast<rlim_t>(options.file_size_limit),
                                static_cast<rlim_t>(options.file_size_limit)};
             setrlimit(RLIMIT_FSIZE, &limit);

@@ -61,8 +61,11 @@ std::optional<std::string> read_if_present(const std::filesystem::path& file) {
     return read_input_file(file);
 }
 
+// Writes the binary set into OUTDIR, one writer at a time (the program and other runs of the tool
+// wait for each other there).
 std::vector<std::string> write_files(const run_state& state) {
     try {
+        const platform::directory_lock lock(state.scenario_directory(), platform::k_lock_patience);
         scrivi_file_binari(state);
     } catch (const platform::file_error& e) {
         throw tool_failure("scrittura dei file binari non riuscita (" + std::string(e.what()) +
@@ -179,12 +182,13 @@ int compile_command(arguments args, streams io) {
     compile_diagnostics diagnostics;
     const compile_outcome outcome =
         compila_scenario(state, request.geometry ? 1 : 0, texts, &diagnostics);
-    const std::vector<std::string> files =
-        outcome.writes_files() ? write_files(state) : std::vector<std::string>{};
 
+    // Everything that may still fail for want of memory comes before the files are written.
     const compile_inputs inputs{state, diagnostics, line_text, train_text, line_label, train_label};
     const std::vector<fault_report> faults = describe_faults(inputs, outcome);
     const std::vector<located_message> warnings = describe_warnings(inputs);
+    const std::vector<std::string> files =
+        outcome.writes_files() ? write_files(state) : std::vector<std::string>{};
     if (request.json)
         print_json(warnings, faults, files, io);
     else

@@ -2,9 +2,13 @@
 // clear diagnostics, shows what the binary files hold, and draws the line. This file holds the
 // usage block and the table of subcommands; it is the only place that ends the process.
 #include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <iostream>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,10 +69,22 @@ int dispatch(const std::vector<std::string>& words, streams io) {
     throw scenario::tool::usage_error("comando sconosciuto: " + name);
 }
 
+// A report that did not reach standard output is a failure, whatever the command found.
+int checked_output(int status, streams io) {
+    io.out.flush();
+    if (io.out && std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+    const int err = errno;
+    print_error(io.err, std::string("scrittura sull'uscita standard non riuscita") +
+                            (err != 0 ? std::string(": ") + std::strerror(err) : std::string()));
+    return scenario::tool::k_status_failure;
+}
+
 int run_tool(const std::vector<std::string>& words) {
+    scenario::platform::prepare_process();
     const streams io{std::cout, std::cerr};
     try {
-        return dispatch(words, io);
+        errno = 0;
+        return checked_output(dispatch(words, io), io);
     } catch (const scenario::tool::usage_error& e) {
         print_error(io.err, e.what());
         io.err << '\n' << k_usage;
@@ -76,6 +92,8 @@ int run_tool(const std::vector<std::string>& words) {
         print_error(io.err, e.what());
     } catch (const scenario::platform::file_error& e) {
         print_error(io.err, std::string("operazione su file non riuscita (") + e.what() + ")");
+    } catch (const std::bad_alloc&) {
+        print_error(io.err, "memoria esaurita");
     } catch (const std::exception& e) {
         print_error(io.err, std::string("errore interno: ") + e.what());
     }

@@ -55,7 +55,7 @@ int plot_command(arguments args, streams io) {
     draw_plan(svg, data, 40, 860);
     draw_profile(svg, data, 870, k_plot_height - 10);
     try {
-        platform::replace_file(output, svg.finish());
+        platform::write_output_file(output, svg.finish());
     } catch (const platform::file_error& e) {
         throw tool_failure("scrittura del disegno non riuscita (" + std::string(e.what()) + ")");
     }

@@ -1,5 +1,7 @@
-// memorizza_dati: the line pass, then the train pass, inside the recovery step that turns every
-// run-time failure of either into error 25 and leaves no description text behind.
+// memorizza_dati: the line pass, then the train pass, inside the recovery step that turns a fault
+// of the text (compile_fault) into error 25 and leaves no description text behind. A failure of
+// the machine (a text that cannot be read, memory exhausted) is not a fault of the text: the texts
+// are deleted all the same and the failure goes on to the caller, which writes nothing.
 #include "compile/compiler.h"
 
 #include <exception>
@@ -21,12 +23,9 @@ void remove_if_present(description_source& texts, description_text which) noexce
     }
 }
 
-void recover(run_state& state, description_source& texts, compile_diagnostics* diagnostics,
-             const char* what) {
+void remove_both(description_source& texts) noexcept {
     remove_if_present(texts, description_text::line);
     remove_if_present(texts, description_text::train);
-    state.codice_errore = k_run_time_failure;
-    if (diagnostics != nullptr) diagnostics->fault_detail = what;
 }
 
 }  // namespace
@@ -35,10 +34,13 @@ void memorizza_dati(run_state& state, description_source& texts, compile_diagnos
     try {
         const line_pass_result line = line_pass(state, texts, diagnostics);
         if (line.train_follows) train_pass(state, texts, line.prossimo_cartello, diagnostics);
-    } catch (const std::exception& failure) {
-        recover(state, texts, diagnostics, failure.what());
+    } catch (const compile_fault& fault) {
+        remove_both(texts);
+        state.codice_errore = k_run_time_failure;
+        if (diagnostics != nullptr) diagnostics->fault_detail = fault.what();
     } catch (...) {
-        recover(state, texts, diagnostics, "unexpected run-time failure");
+        remove_both(texts);
+        throw;
     }
 }
 

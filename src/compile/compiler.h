@@ -35,8 +35,9 @@ struct compile_diagnostics {
 
 // Compiles the line text and then the train text into state.testata, state.celle and (when
 // crea_geometria is nonzero) state.geometria, recording faults in codice_errore and
-// posizione_errore and deleting the texts as it consumes them. Never throws a compile fault:
-// every run-time failure ends the compile with error 25.
+// posizione_errore and deleting the texts as it consumes them. Never throws a compile fault: a
+// fault of the text ends the compile with error 25. A failure of the machine (file_error from the
+// source, std::bad_alloc) deletes both texts and escapes to the caller.
 void memorizza_dati(run_state& state, description_source& texts,
                     compile_diagnostics* diagnostics = nullptr);
 

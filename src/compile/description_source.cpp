@@ -16,8 +16,7 @@ file_kind kind_of(description_text which) {
 }  // namespace
 
 bool file_descriptions::exists(description_text which) {
-    std::error_code ec;
-    return std::filesystem::is_regular_file(scenario_file(state_, kind_of(which)), ec);
+    return !removed_[static_cast<int>(which)];
 }
 
 std::string file_descriptions::read(description_text which) {
@@ -26,6 +25,7 @@ std::string file_descriptions::read(description_text which) {
 
 void file_descriptions::remove(description_text which) {
     platform::delete_file(scenario_file(state_, kind_of(which)));
+    removed_[static_cast<int>(which)] = true;
 }
 
 std::string file_descriptions::name(description_text which) const {

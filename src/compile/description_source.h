@@ -24,7 +24,9 @@ class description_source {
     virtual std::string name(description_text which) const = 0;
 };
 
-// The two description files of the scenario directory.
+// The two description files of the scenario directory, which the run has just written: a text is
+// there until this source deletes it, and one that has vanished or cannot be read is a failure of
+// the machine (file_error), never a missing text.
 class file_descriptions final : public description_source {
    public:
     explicit file_descriptions(const run_state& state) : state_(state) {}
@@ -35,6 +37,7 @@ class file_descriptions final : public description_source {
 
    private:
     const run_state& state_;
+    bool removed_[2] = {false, false};
 };
 
 // Two texts held in memory; a text that is absent (or removed) does not exist.

@@ -23,7 +23,8 @@
 
 namespace scenario {
 
-// A run-time failure inside the compiler: the compile ends with error 25.
+// A fault of the text met while compiling it (an item that does not fit its field, a text that
+// ends inside a record, ...): the compile ends with error 25.
 class compile_fault : public std::runtime_error {
    public:
     using std::runtime_error::runtime_error;

@@ -405,7 +405,7 @@ line_pass_result line_pass(run_state& state, description_source& texts,
     item_reader reader(text);
     try {
         return line_compiler(state, texts, diagnostics, reader).run();
-    } catch (const std::exception&) {
+    } catch (const compile_fault&) {
         locate_fault(diagnostics, description_text::line, reader.here());
         throw;
     }

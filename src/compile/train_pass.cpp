@@ -54,11 +54,7 @@ std::string read_train_text(description_source& texts) {
         throw compile_fault("il testo del treno " + texts.name(description_text::train) +
                             " non esiste");
     }
-    try {
-        return texts.read(description_text::train);
-    } catch (const std::exception& e) {
-        throw compile_fault(e.what());
-    }
+    return texts.read(description_text::train);
 }
 
 // Whether the item would run one of the ten records.
@@ -353,7 +349,7 @@ void train_pass(run_state& state, description_source& texts, std::int32_t prossi
         item_reader reader(text);
         try {
             train_compiler(state, texts, reader, prossimo_cartello, diagnostics).run();
-        } catch (const std::exception&) {
+        } catch (const compile_fault&) {
             locate_fault(diagnostics, description_text::train, reader.here());
             throw;
         }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cassert>
+#include <vector>
 
 #include "output/little_endian.h"
 #include "platform/platform.h"
@@ -95,13 +96,22 @@ std::string serialise_geometria(const geometria& plan) {
 }
 
 void scrivi_file_binari(const run_state& state) {
+    // Each image is serialised, written and flushed in turn, so only one is held at a time; the
+    // renames follow one another only once all three are safely on the device.
+    std::vector<platform::staged_file> staged;
+    auto stage = [&](file_kind kind, const std::string& image) {
+        platform::staged_file& file = staged.emplace_back(scenario_file(state, kind));
+        file.write(image);
+        file.flush();
+    };
+    staged.reserve(3);
     if (state.crea_geometria != 0) {
-        platform::replace_file(scenario_file(state, file_kind::line_geometry),
-                               serialise_geometria(state.geometria));
+        stage(file_kind::line_geometry, serialise_geometria(state.geometria));
     }
-    platform::replace_file(scenario_file(state, file_kind::header_table),
-                           serialise_testata(state.testata));
-    platform::replace_file(scenario_file(state, file_kind::cells), serialise_celle(state.celle));
+    stage(file_kind::header_table, serialise_testata(state.testata));
+    stage(file_kind::cells, serialise_celle(state.celle));
+    for (platform::staged_file& file : staged) file.commit();
+    platform::flush_directory(state.scenario_directory());
 }
 
 }  // namespace scenario

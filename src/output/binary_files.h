@@ -50,8 +50,10 @@ std::string serialise_celle(const celle& cells);
 std::string serialise_testata(const testata& header);
 std::string serialise_geometria(const geometria& plan);
 
-// Writes the line geometry file (only when crea_geometria is nonzero), then the header table
-// file, then the cell file, each replacing the earlier file whole.
+// Writes the line geometry file (only when crea_geometria is nonzero), the header table file and
+// the cell file as one set: all three are written and flushed under temporary names before the
+// first of them replaces its earlier file, then the three renames follow one another and the
+// directory is flushed. A failure before the renames leaves the whole earlier set.
 void scrivi_file_binari(const run_state& state);
 
 }  // namespace scenario

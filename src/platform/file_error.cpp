@@ -17,4 +17,9 @@ file_error::file_error(const std::filesystem::path& file, const std::string& act
     : std::runtime_error("cannot " + action + " \"" + utf8_name(file) + "\": " + reason),
       file_(file) {}
 
+std::string busy_reason(std::chrono::milliseconds patience) {
+    return "another run is writing in this directory; gave up after " +
+           std::to_string((patience.count() + 999) / 1000) + " s";
+}
+
 }  // namespace scenario::platform

@@ -1,5 +1,6 @@
 // The program's entry: create the window object and run. Only this file ends the process.
 #include <exception>
+#include <new>
 
 #include "platform/platform.h"
 #include "run/run_sequence.h"
@@ -11,11 +12,14 @@
 namespace {
 
 int run_program() {
+    scenario::platform::prepare_process();
     try {
         scenario::Form1 form;
         return form.Form_Load();
     } catch (const scenario::platform::file_error& e) {
         scenario::platform::report_failure(e.what());
+    } catch (const std::bad_alloc&) {
+        scenario::platform::report_failure("out of memory");
     } catch (const std::exception& e) {
         scenario::platform::report_failure(e.what());
     }

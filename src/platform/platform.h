@@ -3,6 +3,8 @@
 // touches Win32 (on Windows) or Xlib (on Linux, when a display is there).
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -28,13 +30,80 @@ std::filesystem::path program_directory();
 // The whole content of a file, as bytes.
 std::string read_file(const std::filesystem::path& file);
 
-// Replaces the file with exactly these bytes: they go to a temporary file in the same directory,
-// which is then renamed over the old name. On failure the earlier file is left whole, the
-// temporary file is removed and file_error is thrown.
+// The name a file is written under before it replaces `file`: the same name with ".tmp" added.
+std::filesystem::path temporary_name(const std::filesystem::path& file);
+
+// A file being replaced: its bytes go to a temporary file beside it, created exclusively (never
+// through a link, never over something already there: a leftover regular file or link of a killed
+// run is removed first, a directory is a failure), flushed to the device by `flush`, and renamed
+// over the final name by `commit`. A staged file that is never committed removes its temporary
+// file. Failures throw file_error naming the temporary file, or the final file for the rename.
+// Callers hold the directory's lock (directory_lock), so no other writer shares the name.
+class staged_file {
+   public:
+    explicit staged_file(std::filesystem::path file);
+    ~staged_file();
+    staged_file(staged_file&& other) noexcept;
+    staged_file(const staged_file&) = delete;
+    staged_file& operator=(const staged_file&) = delete;
+    staged_file& operator=(staged_file&&) = delete;
+
+    void write(std::string_view bytes);
+    // Flushes the bytes to the device and closes the temporary file.
+    void flush();
+    // Renames the flushed temporary file over the final name.
+    void commit();
+
+    const std::filesystem::path& file() const { return file_; }
+
+   private:
+    std::filesystem::path file_;
+    std::filesystem::path temporary_;
+    std::intptr_t handle_ = -1;  // a file descriptor, or a HANDLE on Windows
+    bool open_ = false;
+    bool committed_ = false;
+};
+
+// Replaces the file with exactly these bytes through a staged file: after a failure the earlier
+// file is whole and no temporary file is left. The directory is not flushed (flush_directory).
 void replace_file(const std::filesystem::path& file, std::string_view bytes);
+
+// Makes the renames done in the directory durable (fsync of the directory on Linux; on Windows
+// each rename is already written through).
+void flush_directory(const std::filesystem::path& directory);
+
+// Writes into a path the user named for output. When it leads (through links) to something that
+// is not a regular file (a device, a FIFO, a descriptor such as /dev/stdout) the bytes are written
+// into it directly; otherwise the path itself is replaced like every scenario file (a link is
+// replaced, never the file it points to).
+void write_output_file(const std::filesystem::path& file, std::string_view bytes);
 
 // Deletes the file; a missing file is not an error.
 void delete_file(const std::filesystem::path& file);
+
+// One writer at a time in a directory: an advisory lock on the directory itself on Linux, a named
+// mutex derived from the directory's full path on Windows, so nothing is added to the directory.
+// Waits up to `patience` for another holder, then throws file_error.
+class directory_lock {
+   public:
+    directory_lock(const std::filesystem::path& directory, std::chrono::milliseconds patience);
+    ~directory_lock();
+    directory_lock(const directory_lock&) = delete;
+    directory_lock& operator=(const directory_lock&) = delete;
+
+   private:
+    std::intptr_t handle_ = -1;
+};
+
+// The reason a lock was not had: another run kept the directory for all of `patience`.
+std::string busy_reason(std::chrono::milliseconds patience);
+
+// How long a run waits for another one writing in the same directory.
+inline constexpr std::chrono::milliseconds k_lock_patience{60000};
+
+// Settings every process of the package makes at start: a file-size limit turns into a failed
+// write that is reported, instead of a signal that ends the process without a word.
+void prepare_process();
 
 // The window "Form1" with its one label, shown and painted at once; closed when destroyed.
 class waiting_window {

@@ -6,9 +6,12 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -145,28 +148,120 @@ std::string read_file(const std::filesystem::path& file) {
     return bytes;
 }
 
-void replace_file(const std::filesystem::path& file, std::string_view bytes) {
+std::filesystem::path temporary_name(const std::filesystem::path& file) {
     std::filesystem::path temporary = file;
     temporary += ".tmp";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) throw file_error(file, "write", errno_reason(errno));
-    auto fail = [&](int err) {
-        ::unlink(temporary.c_str());
-        throw file_error(file, "write", errno_reason(err));
-    };
+    return temporary;
+}
+
+namespace {
+
+constexpr int k_create_flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+
+// Creates the temporary file exclusively. Whatever a killed run left at that name (a regular
+// file, a link) is removed once and the create tried again; a directory stays and is reported.
+int create_exclusively(const std::filesystem::path& temporary) {
+    for (int attempt = 0;; ++attempt) {
+        const int fd = ::open(temporary.c_str(), k_create_flags, 0666);
+        if (fd >= 0) return fd;
+        const int err = errno;
+        if (err == EINTR) continue;
+        struct stat st {};
+        if (err != EEXIST || attempt > 0 || ::lstat(temporary.c_str(), &st) != 0) {
+            throw file_error(temporary, "create", errno_reason(err));
+        }
+        if (S_ISDIR(st.st_mode)) throw file_error(temporary, "create", errno_reason(EISDIR));
+        if (::unlink(temporary.c_str()) != 0 && errno != ENOENT) {
+            throw file_error(temporary, "remove", errno_reason(errno));
+        }
+    }
+}
+
+void write_all(int fd, std::string_view bytes, const std::filesystem::path& file) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            const int err = errno;
-            ::close(fd);
-            fail(err);
+            throw file_error(file, "write", errno_reason(errno));
         }
         done += static_cast<std::size_t>(n);
     }
-    if (::close(fd) != 0) fail(errno);
-    if (::rename(temporary.c_str(), file.c_str()) != 0) fail(errno);
+}
+
+}  // namespace
+
+staged_file::staged_file(std::filesystem::path file)
+    : file_(std::move(file)), temporary_(temporary_name(file_)) {
+    handle_ = create_exclusively(temporary_);
+    open_ = true;
+}
+
+staged_file::staged_file(staged_file&& other) noexcept
+    : file_(std::move(other.file_)),
+      temporary_(std::move(other.temporary_)),
+      handle_(other.handle_),
+      open_(other.open_),
+      committed_(other.committed_) {
+    other.open_ = false;
+    other.committed_ = true;  // nothing left for the moved-from object to clean up
+}
+
+staged_file::~staged_file() {
+    if (open_) ::close(static_cast<int>(handle_));
+    if (!committed_) ::unlink(temporary_.c_str());
+}
+
+void staged_file::write(std::string_view bytes) {
+    write_all(static_cast<int>(handle_), bytes, temporary_);
+}
+
+void staged_file::flush() {
+    const int fd = static_cast<int>(handle_);
+    if (::fsync(fd) != 0) throw file_error(temporary_, "flush", errno_reason(errno));
+    open_ = false;
+    if (::close(fd) != 0) throw file_error(temporary_, "write", errno_reason(errno));
+}
+
+void staged_file::commit() {
+    if (::rename(temporary_.c_str(), file_.c_str()) != 0) {
+        throw file_error(file_, "write", errno_reason(errno));
+    }
+    committed_ = true;
+}
+
+void replace_file(const std::filesystem::path& file, std::string_view bytes) {
+    staged_file staged(file);
+    staged.write(bytes);
+    staged.flush();
+    staged.commit();
+}
+
+void flush_directory(const std::filesystem::path& directory) {
+    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) throw file_error(directory, "flush", errno_reason(errno));
+    const int result = ::fsync(fd);
+    const int err = errno;
+    ::close(fd);
+    // Some file systems cannot flush a directory; their renames are as durable as they get.
+    if (result != 0 && err != EINVAL) throw file_error(directory, "flush", errno_reason(err));
+}
+
+void write_output_file(const std::filesystem::path& file, std::string_view bytes) {
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0 || S_ISREG(st.st_mode)) {
+        replace_file(file, bytes);
+        return;
+    }
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) throw file_error(file, "write", errno_reason(errno));
+    try {
+        write_all(fd, bytes, file);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    if (::close(fd) != 0) throw file_error(file, "write", errno_reason(errno));
 }
 
 void delete_file(const std::filesystem::path& file) {
@@ -174,6 +269,31 @@ void delete_file(const std::filesystem::path& file) {
         throw file_error(file, "delete", errno_reason(errno));
     }
 }
+
+directory_lock::directory_lock(const std::filesystem::path& directory,
+                               std::chrono::milliseconds patience) {
+    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) throw file_error(directory, "lock", errno_reason(errno));
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int err = errno;
+        if (err == EINTR) continue;
+        if (err != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+            ::close(fd);
+            throw file_error(directory, "lock",
+                             err == EWOULDBLOCK ? busy_reason(patience) : errno_reason(err));
+        }
+        ::usleep(20000);
+    }
+    handle_ = fd;
+}
+
+directory_lock::~directory_lock() {
+    // Closing the descriptor releases the lock.
+    if (handle_ >= 0) ::close(static_cast<int>(handle_));
+}
+
+void prepare_process() { std::signal(SIGXFSZ, SIG_IGN); }
 
 struct waiting_window::impl {
     const xlib* x = nullptr;

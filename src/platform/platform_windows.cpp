@@ -2,7 +2,10 @@
 // the window "Form1" with its label, and the message box of the error report.
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cwchar>
 #include <iostream>
 #include <string>
 
@@ -98,31 +101,123 @@ std::string read_file(const std::filesystem::path& file) {
     return bytes;
 }
 
-void replace_file(const std::filesystem::path& file, std::string_view bytes) {
+std::filesystem::path temporary_name(const std::filesystem::path& file) {
     std::filesystem::path temporary = file;
     temporary += L".tmp";
-    HANDLE h = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) throw file_error(file, "write", system_reason(GetLastError()));
-    auto fail = [&](DWORD err) {
-        DeleteFileW(temporary.c_str());
-        throw file_error(file, "write", system_reason(err));
-    };
+    return temporary;
+}
+
+namespace {
+
+HANDLE as_handle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+// Creates the temporary file exclusively (CREATE_NEW never opens what is there, and a link at the
+// name counts as there). A leftover file or link of a killed run is removed once and the create
+// tried again; a directory stays and is reported.
+HANDLE create_exclusively(const std::filesystem::path& temporary) {
+    for (int attempt = 0;; ++attempt) {
+        HANDLE h = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (h != INVALID_HANDLE_VALUE) return h;
+        const DWORD err = GetLastError();
+        const DWORD attributes = GetFileAttributesW(temporary.c_str());
+        const bool there = err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS ||
+                           (err == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES);
+        if (!there || attempt > 0) throw file_error(temporary, "create", system_reason(err));
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            throw file_error(temporary, "create", system_reason(ERROR_DIRECTORY_NOT_SUPPORTED));
+        }
+        const bool removed = (attributes & FILE_ATTRIBUTE_DIRECTORY)
+                                 ? RemoveDirectoryW(temporary.c_str())  // a directory link
+                                 : DeleteFileW(temporary.c_str());
+        if (!removed && GetLastError() != ERROR_FILE_NOT_FOUND) {
+            throw file_error(temporary, "remove", system_reason(GetLastError()));
+        }
+    }
+}
+
+void write_all(HANDLE h, std::string_view bytes, const std::filesystem::path& file) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const DWORD chunk =
             static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
         DWORD n = 0;
         if (!WriteFile(h, bytes.data() + done, chunk, &n, nullptr)) {
-            const DWORD err = GetLastError();
-            CloseHandle(h);
-            fail(err);
+            throw file_error(file, "write", system_reason(GetLastError()));
         }
         done += n;
     }
-    if (!CloseHandle(h)) fail(GetLastError());
-    if (!MoveFileExW(temporary.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING))
-        fail(GetLastError());
+}
+
+}  // namespace
+
+staged_file::staged_file(std::filesystem::path file)
+    : file_(std::move(file)), temporary_(temporary_name(file_)) {
+    handle_ = reinterpret_cast<std::intptr_t>(create_exclusively(temporary_));
+    open_ = true;
+}
+
+staged_file::staged_file(staged_file&& other) noexcept
+    : file_(std::move(other.file_)),
+      temporary_(std::move(other.temporary_)),
+      handle_(other.handle_),
+      open_(other.open_),
+      committed_(other.committed_) {
+    other.open_ = false;
+    other.committed_ = true;  // nothing left for the moved-from object to clean up
+}
+
+staged_file::~staged_file() {
+    if (open_) CloseHandle(as_handle(handle_));
+    if (!committed_) DeleteFileW(temporary_.c_str());
+}
+
+void staged_file::write(std::string_view bytes) {
+    write_all(as_handle(handle_), bytes, temporary_);
+}
+
+void staged_file::flush() {
+    HANDLE h = as_handle(handle_);
+    if (!FlushFileBuffers(h)) throw file_error(temporary_, "flush", system_reason(GetLastError()));
+    open_ = false;
+    if (!CloseHandle(h)) throw file_error(temporary_, "write", system_reason(GetLastError()));
+}
+
+void staged_file::commit() {
+    if (!MoveFileExW(temporary_.c_str(), file_.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        throw file_error(file_, "write", system_reason(GetLastError()));
+    }
+    committed_ = true;
+}
+
+void replace_file(const std::filesystem::path& file, std::string_view bytes) {
+    staged_file staged(file);
+    staged.write(bytes);
+    staged.flush();
+    staged.commit();
+}
+
+// Every rename was written through; there is nothing left to flush.
+void flush_directory(const std::filesystem::path&) {}
+
+void write_output_file(const std::filesystem::path& file, std::string_view bytes) {
+    // A device such as CON or NUL opens as something other than a disk file.
+    HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE && GetFileType(h) != FILE_TYPE_DISK) {
+        try {
+            write_all(h, bytes, file);
+        } catch (...) {
+            CloseHandle(h);
+            throw;
+        }
+        CloseHandle(h);
+        return;
+    }
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    replace_file(file, bytes);
 }
 
 void delete_file(const std::filesystem::path& file) {
@@ -131,6 +226,59 @@ void delete_file(const std::filesystem::path& file) {
         if (err != ERROR_FILE_NOT_FOUND) throw file_error(file, "delete", system_reason(err));
     }
 }
+
+namespace {
+
+// The mutex name for a directory: a hash of its full path, case folded as Windows compares names.
+std::wstring lock_name(const std::filesystem::path& directory) {
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetFullPathNameW(directory.c_str(), static_cast<DWORD>(full.size()),
+                                         full.data(), nullptr);
+        if (n == 0) throw file_error(directory, "lock", system_reason(GetLastError()));
+        if (n < full.size()) {
+            full.resize(n);
+            break;
+        }
+        full.resize(n);
+    }
+    while (full.size() > 3 && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
+    CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
+    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (const wchar_t c : full) {
+        hash = (hash ^ static_cast<std::uint16_t>(c == L'/' ? L'\\' : c)) * 1099511628211ull;
+    }
+    wchar_t digits[17];
+    swprintf(digits, 17, L"%016llx", static_cast<unsigned long long>(hash));
+    return L"Local\\zelnor-scenario-directory-" + std::wstring(digits);
+}
+
+}  // namespace
+
+directory_lock::directory_lock(const std::filesystem::path& directory,
+                               std::chrono::milliseconds patience) {
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, lock_name(directory).c_str());
+    if (mutex == nullptr) throw file_error(directory, "lock", system_reason(GetLastError()));
+    const DWORD waited = WaitForSingleObject(mutex, static_cast<DWORD>(patience.count()));
+    // An abandoned mutex belonged to a run that ended without releasing it: it is ours now.
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+        const DWORD err = GetLastError();
+        CloseHandle(mutex);
+        throw file_error(directory, "lock",
+                         waited == WAIT_TIMEOUT ? busy_reason(patience) : system_reason(err));
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(mutex);
+}
+
+directory_lock::~directory_lock() {
+    if (handle_ != -1) {
+        ReleaseMutex(as_handle(handle_));
+        CloseHandle(as_handle(handle_));
+    }
+}
+
+// Windows has no signal for a file-size limit.
+void prepare_process() {}
 
 struct waiting_window::impl {
     HWND form = nullptr;

@@ -37,17 +37,22 @@ int Form1::Form_Load() {
     state.codice_treno = std::string(k_codice_treno);
     if (!state.scenario_directory) state.scenario_directory = platform::program_directory;
     if (interactive) window_.emplace();
+    // One run at a time in a scenario directory: a second one waits here, its window showing.
+    const platform::directory_lock lock(state.scenario_directory(), lock_patience);
 
     dati_linea(state);
     dati_treno(state);
     dati_note(state);
     dati_rallentamenti(state);
     dati_scheda(state);
+    platform::flush_directory(state.scenario_directory());
     if (!memorizza_percorso(1)) return k_exit_identity_fault;
     return k_exit_ok;
 }
 
 bool Form1::memorizza_percorso(std::int32_t j) {
+    // The run has just written both texts: one that cannot be read back is a failure of the
+    // machine, not a fault of the text.
     file_descriptions texts(state);
     const compile_outcome outcome = compila_scenario(state, j, texts);
     if (outcome.identity_fault != 0) {
