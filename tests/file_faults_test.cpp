@@ -297,12 +297,9 @@ TEST(FileFaults, ToolMeetsADirectoryUnderEachBinaryName) {
         const auto result = run_process(*tool, author.compile_arguments(), {});
         expect_tool_failure(result, name_of(k_binary_order[failing]), "Is a directory");
         EXPECT_TRUE(std::filesystem::is_directory(blocker));
+        // Found before any rename: the other two keep their earlier bytes.
         for (std::size_t i = 0; i < k_binary_order.size(); ++i) {
-            if (i < failing) {
-                EXPECT_TRUE(reads_back(author.out, k_binary_order[i]));
-            } else if (i > failing) {
-                EXPECT_TRUE(holds_earlier(author.out, k_binary_order[i]));
-            }
+            if (i != failing) EXPECT_TRUE(holds_earlier(author.out, k_binary_order[i]));
         }
         EXPECT_EQ(temporary_files(author.out), std::vector<std::string>{});
         author.expect_texts_untouched();

@@ -87,21 +87,22 @@ std::string captured(int fd) {
 
 }  // namespace
 
-process_result run_process(const std::filesystem::path& program,
-                           const std::vector<std::string>& arguments,
-                           const process_options& options) {
-    const int error_fd = capture_file();
-    const int output_fd = capture_file();
-    if (error_fd < 0 || output_fd < 0) {
-        if (error_fd >= 0) close(error_fd);
-        if (output_fd >= 0) close(output_fd);
-        return {};
-    }
+running_process start_process(const std::filesystem::path& program,
+                              const std::vector<std::string>& arguments,
+                              const process_options& options) {
+    running_process child;
+    child.error_fd = capture_file();
+    child.output_fd = capture_file();
+    if (child.error_fd < 0 || child.output_fd < 0) return child;
 
     const pid_t pid = fork();
     if (pid == 0) {
-        dup2(error_fd, STDERR_FILENO);
-        dup2(output_fd, STDOUT_FILENO);
+        dup2(child.error_fd, STDERR_FILENO);
+        dup2(child.output_fd, STDOUT_FILENO);
+        if (!options.standard_output.empty()) {
+            const int fd = open(options.standard_output.c_str(), O_WRONLY);
+            if (fd < 0 || dup2(fd, STDOUT_FILENO) < 0) _exit(127);
+        }
         unsetenv("DISPLAY");
         alarm(options.time_limit_seconds);  // survives exec: a hung child ends
         if (!options.working_directory.empty() && chdir(options.working_directory.c_str()) != 0)
@@ -113,6 +114,11 @@ process_result run_process(const std::filesystem::path& program,
             const rlimit limit{static_cast<rlim_t>(options.file_size_limit),
                                static_cast<rlim_t>(options.file_size_limit)};
             setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        if (options.memory_limit >= 0) {
+            const rlimit limit{static_cast<rlim_t>(options.memory_limit),
+                               static_cast<rlim_t>(options.memory_limit)};
+            setrlimit(RLIMIT_AS, &limit);
         }
         if (options.unprivileged && geteuid() == 0) {
             if (setgid(65534) != 0 || setuid(65534) != 0) _exit(127);
@@ -126,13 +132,29 @@ process_result run_process(const std::filesystem::path& program,
         execv(program_name.c_str(), argv.data());
         _exit(127);
     }
+    child.pid = pid;
+    return child;
+}
+
+process_result wait_for(running_process& child) {
     process_result result;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
-    result.standard_error = captured(error_fd);
-    result.standard_output = captured(output_fd);
+    if (child.pid > 0) {
+        int status = 0;
+        waitpid(child.pid, &status, 0);
+        if (WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
+        if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+    }
+    if (child.error_fd >= 0) result.standard_error = captured(child.error_fd);
+    if (child.output_fd >= 0) result.standard_output = captured(child.output_fd);
+    child = running_process{};
     return result;
+}
+
+process_result run_process(const std::filesystem::path& program,
+                           const std::vector<std::string>& arguments,
+                           const process_options& options) {
+    running_process child = start_process(program, arguments, options);
+    return wait_for(child);
 }
 #endif
 

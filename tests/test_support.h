@@ -56,16 +56,33 @@ std::vector<std::string> file_names(const std::filesystem::path& dir);
 // The outcome of a child process.
 struct process_result {
     int exit_status = -1;  // -1 when it did not exit normally
+    int signal = 0;        // the signal that ended it, if one did
     std::string standard_error;
     std::string standard_output;
 };
 
 struct process_options {
     std::filesystem::path working_directory;
-    bool unprivileged = false;  // as root, drop to the user "nobody" first
-    long file_size_limit = -1;  // bytes; -1 for none (writes past it fail with EFBIG)
-    unsigned time_limit_seconds = 120;  // a child that hangs is killed and the test fails
+    bool unprivileged = false;              // as root, drop to the user "nobody" first
+    long file_size_limit = -1;              // bytes; -1 for none (writes past it fail with EFBIG)
+    long memory_limit = -1;                 // bytes of address space; -1 for none
+    std::filesystem::path standard_output;  // a file to write to instead of the captured output
+    unsigned time_limit_seconds = 120;      // a child that hangs is killed and the test fails
 };
+
+// A child started and not yet waited for.
+struct running_process {
+    int pid = -1;
+    int error_fd = -1;
+    int output_fd = -1;
+};
+
+// Starts the program with these arguments, without a display.
+running_process start_process(const std::filesystem::path& program,
+                              const std::vector<std::string>& arguments,
+                              const process_options& options);
+// Waits for a started child and collects what it printed.
+process_result wait_for(running_process& child);
 
 // Runs the program with these arguments, without a display, and waits for it.
 process_result run_process(const std::filesystem::path& program,

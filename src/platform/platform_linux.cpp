@@ -193,6 +193,11 @@ void write_all(int fd, std::string_view bytes, const std::filesystem::path& file
 
 staged_file::staged_file(std::filesystem::path file)
     : file_(std::move(file)), temporary_(temporary_name(file_)) {
+    // No rename can replace a directory: say so before anything of a set is renamed.
+    struct stat st {};
+    if (::lstat(file_.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        throw file_error(file_, "write", errno_reason(EISDIR));
+    }
     handle_ = create_exclusively(temporary_);
     open_ = true;
 }

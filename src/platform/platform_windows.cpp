@@ -126,7 +126,7 @@ HANDLE create_exclusively(const std::filesystem::path& temporary) {
         if (!there || attempt > 0) throw file_error(temporary, "create", system_reason(err));
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
             !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-            throw file_error(temporary, "create", system_reason(ERROR_DIRECTORY_NOT_SUPPORTED));
+            throw file_error(temporary, "create", system_reason(ERROR_ACCESS_DENIED));
         }
         const bool removed = (attributes & FILE_ATTRIBUTE_DIRECTORY)
                                  ? RemoveDirectoryW(temporary.c_str())  // a directory link
@@ -154,6 +154,11 @@ void write_all(HANDLE h, std::string_view bytes, const std::filesystem::path& fi
 
 staged_file::staged_file(std::filesystem::path file)
     : file_(std::move(file)), temporary_(temporary_name(file_)) {
+    // No rename can replace a directory: say so before anything of a set is renamed.
+    const DWORD attributes = GetFileAttributesW(file_.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        throw file_error(file_, "write", system_reason(ERROR_ACCESS_DENIED));
+    }
     handle_ = reinterpret_cast<std::intptr_t>(create_exclusively(temporary_));
     open_ = true;
 }
