@@ -1,0 +1,104 @@
+// scenario-tool's own output must arrive or be reported: a report that cannot be written to
+// standard output is a failure, and a drawing goes into whatever the author named as output
+// (a FIFO is written into, a link is replaced, never the file it points to).
+#include <gtest/gtest.h>
+
+#include <future>
+
+#include "describe/descriptions.h"
+#include "run/run_sequence.h"
+#include "run/scenario_files.h"
+#include "test_support.h"
+
+#if defined(SCENARIO_TOOL_PATH) && !defined(_WIN32)
+#include <sys/stat.h>
+
+namespace scenario {
+namespace {
+
+using testing::read_bytes;
+using testing::run_process;
+using testing::scratch_directory;
+using testing::write_bytes;
+
+const std::string k_line(k_nome_linea);
+const std::string k_train(k_codice_treno);
+
+// The program's texts compiled by the tool into `dir`.
+void compile_into(const std::filesystem::path& dir) {
+    run_state state = testing::state_in(dir);
+    dati_linea(state);
+    dati_treno(state);
+    const auto r = run_process(SCENARIO_TOOL_PATH,
+                               {"compile", dir.string(), "--line", k_line, "--train", k_train}, {});
+    ASSERT_EQ(r.exit_status, 0) << r.standard_error;
+}
+
+TEST(ToolOutput, StandardOutputOnAFullDeviceIsAFailure) {
+    scratch_directory dir;
+    compile_into(dir.path());
+    const auto header =
+        dir.path() / path_from_utf8(scenario_file_name(k_line, k_train, file_kind::header_table));
+    const std::vector<std::vector<std::string>> commands = {
+        {"help"},
+        {"dump", header.string()},
+        {"dump", header.string(), "--json"},
+        {"compile", dir.path().string(), "--line", k_line, "--train", k_train, "--json"},
+    };
+    for (const auto& command : commands) {
+        SCOPED_TRACE(command.front() + " " + command.back());
+        testing::process_options to_full;
+        to_full.standard_output = "/dev/full";
+        const auto r = run_process(SCENARIO_TOOL_PATH, command, to_full);
+        EXPECT_EQ(r.exit_status, 3) << r.standard_error;
+        EXPECT_NE(r.standard_error.find("uscita standard non riuscita: No space left on device"),
+                  std::string::npos)
+            << r.standard_error;
+    }
+}
+
+std::vector<std::string> plot_to(const std::filesystem::path& dir,
+                                 const std::filesystem::path& output) {
+    return {"plot", dir.string(), "--line", k_line, "--train", k_train, "-o", output.string()};
+}
+
+TEST(ToolOutput, PlotWritesIntoAFifoAndThroughALinkToOne) {
+    scratch_directory dir;
+    compile_into(dir.path());
+    const auto fifo = dir.path() / "disegno.fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const auto link = dir.path() / "link-to-fifo.svg";
+    std::filesystem::create_symlink(fifo, link);
+
+    for (const auto& output : {fifo, link}) {
+        SCOPED_TRACE(output.filename().string());
+        auto reader = std::async(std::launch::async, [&] { return read_bytes(fifo); });
+        const auto r = run_process(SCENARIO_TOOL_PATH, plot_to(dir.path(), output), {});
+        EXPECT_EQ(r.exit_status, 0) << r.standard_error;
+        const std::string drawn = reader.get();
+        EXPECT_TRUE(drawn.starts_with("<svg") || drawn.starts_with("<?xml")) << drawn.substr(0, 40);
+        EXPECT_TRUE(drawn.ends_with("</svg>\n")) << drawn.substr(drawn.size() - 20);
+        EXPECT_EQ(std::filesystem::status(fifo).type(), std::filesystem::file_type::fifo);
+        EXPECT_TRUE(std::filesystem::is_symlink(link));
+    }
+}
+
+TEST(ToolOutput, PlotReplacesALinkToARegularFileNotItsTarget) {
+    scratch_directory dir;
+    compile_into(dir.path());
+    const auto target = dir.path() / "someone-elses.svg";
+    write_bytes(target, "not to be touched");
+    const auto link = dir.path() / "disegno.svg";
+    std::filesystem::create_symlink(target, link);
+
+    const auto r = run_process(SCENARIO_TOOL_PATH, plot_to(dir.path(), link), {});
+    EXPECT_EQ(r.exit_status, 0) << r.standard_error;
+    EXPECT_EQ(read_bytes(target), "not to be touched");
+    EXPECT_FALSE(std::filesystem::is_symlink(link));
+    EXPECT_TRUE(read_bytes(link).ends_with("</svg>\n"));
+}
+
+}  // namespace
+}  // namespace scenario
+
+#endif
