@@ -31,7 +31,7 @@ class failing_descriptions final : public description_source {
         : texts_(std::move(line), std::string(k_empty_train_text)), how_(how) {}
 
     bool exists(description_text which) override { return texts_.exists(which); }
-    std::string read(description_text which) override {
+    std::string_view read(description_text which) override {
         if (how_ == failure::read_runtime_error) throw std::runtime_error("disk gone");
         if (how_ == failure::read_bad_alloc) throw std::bad_alloc();
         if (how_ == failure::read_not_std) throw 7;

@@ -140,7 +140,9 @@ process_result wait_for(running_process& child) {
     process_result result;
     if (child.pid > 0) {
         int status = 0;
-        waitpid(child.pid, &status, 0);
+        rusage usage{};
+        wait4(child.pid, &status, 0, &usage);
+        result.peak_kilobytes = usage.ru_maxrss;
         if (WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
         if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
     }

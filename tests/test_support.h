@@ -55,8 +55,9 @@ std::vector<std::string> file_names(const std::filesystem::path& dir);
 #ifndef _WIN32
 // The outcome of a child process.
 struct process_result {
-    int exit_status = -1;  // -1 when it did not exit normally
-    int signal = 0;        // the signal that ended it, if one did
+    int exit_status = -1;     // -1 when it did not exit normally
+    int signal = 0;           // the signal that ended it, if one did
+    long peak_kilobytes = 0;  // its largest resident set
     std::string standard_error;
     std::string standard_output;
 };

@@ -98,6 +98,39 @@ TEST(ToolOutput, PlotReplacesALinkToARegularFileNotItsTarget) {
     EXPECT_TRUE(read_bytes(link).ends_with("</svg>\n"));
 }
 
+#ifndef SCENARIO_SANITIZED
+// A text of nothing but unknown keywords: the warnings shown are bounded, the others counted, and
+// the tool's memory stays a small multiple of the text.
+TEST(ToolOutput, WarningsAreBoundedAndCostLittleMemory) {
+    scratch_directory dir;
+    const std::string unknown = "parola sconosciuta\r\n";
+    const std::size_t repeats = (100u << 20) / unknown.size();
+    std::string text = "[generale]\r\nlunghezza percorso, 5000\r\n";
+    text.reserve(text.size() + repeats * unknown.size());
+    for (std::size_t i = 0; i < repeats; ++i) text += unknown;
+    write_bytes(dir.path() / "L_linea.txt", text);
+    write_bytes(dir.path() / "L_T-.txt", "[generale]\r\n");
+    const std::size_t input = text.size();
+    text = std::string();
+
+    const auto r = run_process(SCENARIO_TOOL_PATH,
+                               {"compile", dir.path().string(), "--line", "L", "--train", "T"}, {});
+    EXPECT_EQ(r.exit_status, 0) << r.standard_error.substr(0, 500);
+    std::size_t shown = 0;
+    for (std::size_t at = r.standard_error.find("voce non riconosciuta"); at != std::string::npos;
+         at = r.standard_error.find("voce non riconosciuta", at + 1)) {
+        ++shown;
+    }
+    EXPECT_EQ(shown, 100u);
+    // Every unknown item but the text's last one is warned about; the rest are counted.
+    const std::string omitted = "L_linea.txt: avviso: altri ";
+    const auto at = r.standard_error.find(omitted);
+    ASSERT_NE(at, std::string::npos) << r.standard_error.substr(r.standard_error.size() - 300);
+    EXPECT_EQ(std::stoul(r.standard_error.substr(at + omitted.size())), repeats - 1 - 100);
+    EXPECT_LT(static_cast<std::size_t>(r.peak_kilobytes) * 1024, 4 * input);
+}
+#endif
+
 }  // namespace
 }  // namespace scenario
 

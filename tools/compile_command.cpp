@@ -163,9 +163,8 @@ int compile_command(arguments args, streams io) {
         scenario_file_name(request.line, request.train, file_kind::line_description);
     const std::string train_name =
         scenario_file_name(request.line, request.train, file_kind::train_description);
-    const std::optional<std::string> line_text =
-        read_if_present(request.dir / path_argument(line_name));
-    const std::optional<std::string> train_text =
+    std::optional<std::string> line_text = read_if_present(request.dir / path_argument(line_name));
+    std::optional<std::string> train_text =
         read_if_present(request.dir / path_argument(train_name));
     const std::string line_label =
         display_path(path_argument(request.dir_word) / path_argument(line_name));
@@ -178,13 +177,20 @@ int compile_command(arguments args, streams io) {
     const std::filesystem::path out_dir = request.out_dir;
     state.scenario_directory = [out_dir] { return out_dir; };
 
-    memory_descriptions texts(line_text, train_text, line_label, train_label);
+    // The texts move into the source: the compile reads them in place, and the diagnostics quote
+    // them from there.
+    memory_descriptions texts(std::move(line_text), std::move(train_text), line_label, train_label);
     compile_diagnostics diagnostics;
     const compile_outcome outcome =
         compila_scenario(state, request.geometry ? 1 : 0, texts, &diagnostics);
 
     // Everything that may still fail for want of memory comes before the files are written.
-    const compile_inputs inputs{state, diagnostics, line_text, train_text, line_label, train_label};
+    const compile_inputs inputs{state,
+                                diagnostics,
+                                texts.text(description_text::line),
+                                texts.text(description_text::train),
+                                line_label,
+                                train_label};
     const std::vector<fault_report> faults = describe_faults(inputs, outcome);
     const std::vector<located_message> warnings = describe_warnings(inputs);
     const std::vector<std::string> files =

@@ -288,6 +288,16 @@ std::vector<located_message> describe_warnings(const compile_inputs& inputs) {
         const bool line = w.at.text == description_text::line;
         out.push_back({line ? inputs.line_label : inputs.train_label, w.at.where, w.message});
     }
+    for (const description_text text : {description_text::line, description_text::train}) {
+        const std::size_t dropped =
+            inputs.diagnostics.warnings_dropped[static_cast<std::size_t>(text)];
+        if (dropped == 0) continue;
+        out.push_back({text == description_text::line ? inputs.line_label : inputs.train_label,
+                       std::nullopt,
+                       "altri " + std::to_string(dropped) + " avvisi non mostrati (ne sono " +
+                           "mostrati i primi " +
+                           std::to_string(compile_diagnostics::k_max_warnings_per_text) + ")"});
+    }
     return out;
 }
 

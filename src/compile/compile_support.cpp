@@ -70,7 +70,14 @@ std::int32_t checked_long(std::int64_t value) {
 
 void warn(compile_diagnostics* diagnostics, description_text text, source_location at,
           std::string message) {
-    if (diagnostics != nullptr) diagnostics->warnings.push_back({{text, at}, std::move(message)});
+    if (diagnostics == nullptr) return;
+    const auto which = static_cast<std::size_t>(text);
+    if (diagnostics->warnings_kept[which] == compile_diagnostics::k_max_warnings_per_text) {
+        ++diagnostics->warnings_dropped[which];
+        return;
+    }
+    ++diagnostics->warnings_kept[which];
+    diagnostics->warnings.push_back({{text, at}, std::move(message)});
 }
 
 void locate_fault(compile_diagnostics* diagnostics, description_text text, source_location at) {

@@ -27,10 +27,16 @@ struct compile_warning {
 // the record that recorded the last code, or the place a run-time failure occurred) and the
 // warnings the program itself never shows. Filling it never changes the compiled records.
 struct compile_diagnostics {
+    // A text full of mistakes must not cost memory in proportion: past this many warnings of one
+    // text, the others are only counted.
+    static constexpr std::size_t k_max_warnings_per_text = 100;
+
     bool fault_located = false;
     text_position fault;
     std::string fault_detail;  // the reader's own words for a run-time failure (error 25)
     std::vector<compile_warning> warnings;
+    std::size_t warnings_kept[2] = {0, 0};     // for the line text and the train text
+    std::size_t warnings_dropped[2] = {0, 0};  // beyond k_max_warnings_per_text
 };
 
 // Compiles the line text and then the train text into state.testata, state.celle and (when

@@ -19,8 +19,10 @@ bool file_descriptions::exists(description_text which) {
     return !removed_[static_cast<int>(which)];
 }
 
-std::string file_descriptions::read(description_text which) {
-    return platform::read_file(scenario_file(state_, kind_of(which)));
+std::string_view file_descriptions::read(description_text which) {
+    std::string& text = read_[static_cast<int>(which)];
+    text = platform::read_file(scenario_file(state_, kind_of(which)));
+    return text;
 }
 
 void file_descriptions::remove(description_text which) {
@@ -32,10 +34,9 @@ std::string file_descriptions::name(description_text which) const {
     return scenario_file_name(state_.nome_linea, state_.codice_treno, kind_of(which));
 }
 
-std::string memory_descriptions::read(description_text which) {
-    const auto& text = slot(which);
-    if (!text) throw std::runtime_error("testo di descrizione mancante: " + name(which));
-    return *text;
+std::string_view memory_descriptions::read(description_text which) {
+    if (!exists(which)) throw std::runtime_error("testo di descrizione mancante: " + name(which));
+    return *texts_[index(which)];
 }
 
 }  // namespace scenario

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "compile/records.h"
 
@@ -16,8 +17,9 @@ class description_source {
    public:
     virtual ~description_source() = default;
     virtual bool exists(description_text which) = 0;
-    // The whole text; throws when it cannot be read.
-    virtual std::string read(description_text which) = 0;
+    // The whole text, valid as long as the source lives (even once the text is removed); throws
+    // when it cannot be read.
+    virtual std::string_view read(description_text which) = 0;
     // Deletes the text; deleting a missing text does nothing.
     virtual void remove(description_text which) = 0;
     // The name diagnostics give the text (its file name).
@@ -31,39 +33,40 @@ class file_descriptions final : public description_source {
    public:
     explicit file_descriptions(const run_state& state) : state_(state) {}
     bool exists(description_text which) override;
-    std::string read(description_text which) override;
+    std::string_view read(description_text which) override;
     void remove(description_text which) override;
     std::string name(description_text which) const override;
 
    private:
     const run_state& state_;
+    std::string read_[2];
     bool removed_[2] = {false, false};
 };
 
-// Two texts held in memory; a text that is absent (or removed) does not exist.
+// Two texts held in memory; a text that is absent (or removed) does not exist. A removed text
+// stays readable through `text`, for the diagnostics that quote it.
 class memory_descriptions final : public description_source {
    public:
     memory_descriptions(std::optional<std::string> line, std::optional<std::string> train,
                         std::string line_name = "linea", std::string train_name = "treno")
-        : line_(std::move(line)),
-          train_(std::move(train)),
-          line_name_(std::move(line_name)),
-          train_name_(std::move(train_name)) {}
-    bool exists(description_text which) override { return slot(which).has_value(); }
-    std::string read(description_text which) override;
-    void remove(description_text which) override { slot(which).reset(); }
-    std::string name(description_text which) const override {
-        return which == description_text::line ? line_name_ : train_name_;
+        : texts_{std::move(line), std::move(train)},
+          names_{std::move(line_name), std::move(train_name)} {}
+    bool exists(description_text which) override {
+        return texts_[index(which)].has_value() && !removed_[index(which)];
+    }
+    std::string_view read(description_text which) override;
+    void remove(description_text which) override { removed_[index(which)] = true; }
+    std::string name(description_text which) const override { return names_[index(which)]; }
+
+    const std::optional<std::string>& text(description_text which) const {
+        return texts_[index(which)];
     }
 
    private:
-    std::optional<std::string>& slot(description_text which) {
-        return which == description_text::line ? line_ : train_;
-    }
-    std::optional<std::string> line_;
-    std::optional<std::string> train_;
-    std::string line_name_;
-    std::string train_name_;
+    static int index(description_text which) { return which == description_text::line ? 0 : 1; }
+    std::optional<std::string> texts_[2];
+    std::string names_[2];
+    bool removed_[2] = {false, false};
 };
 
 }  // namespace scenario

@@ -401,7 +401,7 @@ line_pass_result line_pass(run_state& state, description_source& texts,
         state.codice_errore = 101;
         return {};
     }
-    const std::string text = texts.read(description_text::line);
+    const std::string_view text = texts.read(description_text::line);
     item_reader reader(text);
     try {
         return line_compiler(state, texts, diagnostics, reader).run();

@@ -49,7 +49,7 @@ bool matches(const keyword& key, std::string_view item) {
 // Items are Windows-1252 bytes; the warnings are read as UTF-8.
 std::string in_quotes(std::string_view item) { return "\"" + from_windows1252(item) + "\""; }
 
-std::string read_train_text(description_source& texts) {
+std::string_view read_train_text(description_source& texts) {
     if (!texts.exists(description_text::train)) {
         throw compile_fault("il testo del treno " + texts.name(description_text::train) +
                             " non esiste");
@@ -345,7 +345,7 @@ void train_compiler::check_progressives() {
 void train_pass(run_state& state, description_source& texts, std::int32_t prossimo_cartello,
                 compile_diagnostics* diagnostics) {
     try {
-        const std::string text = read_train_text(texts);
+        const std::string_view text = read_train_text(texts);
         item_reader reader(text);
         try {
             train_compiler(state, texts, reader, prossimo_cartello, diagnostics).run();
