@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "compile/records.h"
 
@@ -52,6 +53,9 @@ void write_bytes(const std::filesystem::path& file, const std::string& bytes);
 // The names of the files a directory holds, sorted (UTF-8).
 std::vector<std::string> file_names(const std::filesystem::path& dir);
 
+// The SHA-256 digest of the bytes, as 64 lower-case hexadecimal digits.
+std::string sha256_hex(std::string_view bytes);
+
 #ifndef _WIN32
 // The outcome of a child process.
 struct process_result {
@@ -62,8 +66,8 @@ struct process_result {
 
 struct process_options {
     std::filesystem::path working_directory;
-    bool unprivileged = false;  // as root, drop to the user "nobody" first
-    long file_size_limit = -1;  // bytes; -1 for none (writes past it fail with EFBIG)
+    bool unprivileged = false;          // as root, drop to the user "nobody" first
+    long file_size_limit = -1;          // bytes; -1 for none (writes past it fail with EFBIG)
     unsigned time_limit_seconds = 120;  // a child that hangs is killed and the test fails
 };
 
