@@ -14,7 +14,7 @@ namespace {
 
 // A path for a message, in UTF-8 on every platform.
 std::string shown(const std::filesystem::path& file) {
-    const std::u8string text = file.u8string();
+    const std::u8string text = file.generic_u8string();
     return std::string(text.begin(), text.end());
 }
 
