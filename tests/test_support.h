@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "compile/records.h"
 
@@ -51,6 +52,9 @@ void write_bytes(const std::filesystem::path& file, const std::string& bytes);
 
 // The names of the files a directory holds, sorted (UTF-8).
 std::vector<std::string> file_names(const std::filesystem::path& dir);
+
+// The SHA-256 digest of the bytes, as 64 lower-case hexadecimal digits.
+std::string sha256_hex(std::string_view bytes);
 
 #ifndef _WIN32
 // The outcome of a child process.
