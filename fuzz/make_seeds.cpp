@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "compile/description_source.h"
+#include "compile/identity.h"
+#include "compile/line_geometry.h"
 #include "describe/descriptions.h"
 #include "describe/fixed_text.h"
 #include "fuzz_input.h"
@@ -177,14 +179,24 @@ void write_reader_seeds(const std::filesystem::path& dir, const run_state& state
     write_seed(dir / "program_geometry_start",
                join_reader_input(reader_kind::line_geometry,
                                  serialise_geometria(first_metres(state.geometria, 299))));
-    write_seed(dir / "one_cell", join_reader_input(reader_kind::cells, serialise_celle(celle(1))));
-    write_seed(dir / "empty_header_table",
-               join_reader_input(reader_kind::header_table, serialise_testata(testata{})));
-    geometria tiny(2);
-    tiny.set_integer(0, 0, -7);
-    tiny.set_real(1, 1, 0.5);
+    // The smallest images the readers take: cells 0 and 1 with the marker, a header table of
+    // empty entries but the marker, a plan traced to metre 2 and one never seeded.
+    celle two_cells(2);
+    two_cells[1].val1 = k_cell_marker;
+    write_seed(dir / "two_cells",
+               join_reader_input(reader_kind::cells, serialise_celle(two_cells)));
+    testata marked;
+    marked[k_entry_linea].v_i1 = k_header_marker;
+    write_seed(dir / "marked_header_table",
+               join_reader_input(reader_kind::header_table, serialise_testata(marked)));
+    geometria tiny(3);
+    seed_geometry(tiny);
+    tiny.set_real(2, 0, 0.0);
+    tiny.set_real(2, 1, 2.0);
     write_seed(dir / "tiny_geometry",
                join_reader_input(reader_kind::line_geometry, serialise_geometria(tiny)));
+    write_seed(dir / "never_seeded_geometry",
+               join_reader_input(reader_kind::line_geometry, serialise_geometria(geometria(3))));
 }
 
 }  // namespace

@@ -5,11 +5,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 
 #include "compile/description_source.h"
 #include "describe/descriptions.h"
 #include "output/binary_files.h"
+#include "output/binary_readers.h"
 #include "run/run_sequence.h"
 #include "run/scenario_files.h"
 #include "test_support.h"
@@ -102,6 +104,12 @@ TEST(ScenarioTool, CompileOfTheProgramsOwnTextsGivesTheProgramsBytes) {
     // The author's texts are only read.
     EXPECT_EQ(read_bytes(real_file(author_dir.path(), file_kind::line_description)), line_text);
     EXPECT_EQ(read_bytes(real_file(author_dir.path(), file_kind::train_description)), train_text);
+    // The program's own files are whole to the readers.
+    for (const file_kind kind : k_binary_kinds) {
+        const auto dump = tool({"dump", real_file(program_dir.path(), kind).string()});
+        EXPECT_EQ(dump.exit_status, 0) << dump.standard_error;
+        EXPECT_EQ(dump.standard_error, "");
+    }
 }
 
 TEST(ScenarioTool, OutDirectoryAndNoGeometry) {
@@ -455,6 +463,7 @@ TEST(ScenarioTool, DumpShowsTheCellsAndTheGeometryOfTheRealScenario) {
     const auto plan = tool({"dump", real_file(dir.path(), file_kind::line_geometry).string()});
     ASSERT_EQ(plan.exit_status, 0) << plan.standard_error;
     EXPECT_TRUE(contains(plan.standard_output, "metri da 0 a 29000 (58002 elementi: 4 interi"));
+    EXPECT_TRUE(contains(plan.standard_output, "punti tracciati: 28997 (metri da 2 a 28998)"));
     EXPECT_TRUE(contains(plan.standard_output, "metro 28998 (-4094.1"));
     EXPECT_TRUE(contains(plan.standard_output, "metro 2000: (0.00, 2000.00)"));
     const auto all =
@@ -463,32 +472,188 @@ TEST(ScenarioTool, DumpShowsTheCellsAndTheGeometryOfTheRealScenario) {
     EXPECT_TRUE(contains(all.standard_output, "metro 29000: vuoto"));
 }
 
+// The real scenario's files, damaged one at a time. Offsets: entry 1 of the header names
+// "Cascina Telvo" from byte 50 on; an all-zero header has entry 85 at 85 x 34 = 2890 and its
+// marker 16 bytes in; the plan's coordinate 0 takes 8 + 28997 x 10 + 2 x 2 bytes; the longest
+// route's plan has 2 x 1007001 = 2014002 elements, and an empty one takes 2 bytes.
+struct damaged_case {
+    const char* what;
+    file_kind kind;
+    std::function<std::string(const std::string&)> damage;
+    const char* fault;  // "byte N: ..." as the text view gives it
+    std::size_t offset;
+    bool names_header;  // the fault lies between the cells and the header table beside them
+};
+
+const damaged_case k_damaged[] = {
+    {"cell file cut inside a cell", file_kind::cells,
+     [](const std::string& b) { return b.substr(0, 8714); }, "byte 8700: cella 580 troncata", 8700,
+     false},
+    {"header table cut in a name", file_kind::header_table,
+     [](const std::string& b) { return b.substr(0, 55); }, "byte 50: nome della voce 1 troncato",
+     50, false},
+    {"unknown geometry tag", file_kind::line_geometry,
+     [](std::string b) {
+         b[4] = 7;  // the tag of element 1 (metre 1 of coordinate 0), after the integer 0
+         return b;
+     },
+     "byte 4: elemento 1: tipo sconosciuto 7", 4, false},
+    {"zero-filled header table", file_kind::header_table,
+     [](const std::string& b) { return std::string(b.size(), '\0'); },
+     "byte 2906: voce 85: marcatore 0 invece di 610", 2906, false},
+    {"zero-filled cell file", file_kind::cells,
+     [](const std::string& b) { return std::string(b.size(), '\0'); },
+     "byte 16: cella 1: marcatore 0 invece di 5121", 16, false},
+    {"cell file cut to whole cells", file_kind::cells,
+     [](const std::string& b) { return b.substr(0, 8700); },
+     "byte 8700: 580 celle, ma la lunghezza del percorso nella testata (voce 84, 22000 m) ne dà "
+     "581",
+     8700, true},
+    {"geometry cut by 4 bytes", file_kind::line_geometry,
+     [](const std::string& b) { return b.substr(0, b.size() - 4); },
+     "byte 289980: elemento 29000, metro 0 della coordinata 1: vuoto invece dell'intero 0", 289980,
+     false},
+    {"geometry past the longest route", file_kind::line_geometry,
+     [](const std::string&) { return std::string(2 * 2014002 + 4, '\0'); },
+     "byte 4028004: elemento 2014002 di troppo", 4028004, false},
+};
+
 TEST(ScenarioTool, DamagedFilesGiveTheByteOffsetAndExitThree) {
+    scratch_directory compiled;
+    compile_real_scenario(compiled.path());
+    for (const damaged_case& c : k_damaged) {
+        SCOPED_TRACE(c.what);
+        scratch_directory dir;
+        for (const file_kind kind : k_binary_kinds) {
+            std::filesystem::copy_file(real_file(compiled.path(), kind),
+                                       real_file(dir.path(), kind));
+        }
+        const auto file = real_file(dir.path(), c.kind);
+        write_bytes(file, c.damage(read_bytes(file)));
+        const std::string header = real_file(dir.path(), file_kind::header_table).string();
+
+        const auto text = tool({"dump", file.string()});
+        EXPECT_EQ(text.exit_status, 3);
+        EXPECT_EQ(text.standard_output, "");
+        EXPECT_TRUE(contains(text.standard_error, "scenario-tool: errore: " + file.string() +
+                                                      ": file danneggiato: " + c.fault))
+            << text.standard_error;
+        EXPECT_EQ(contains(text.standard_error, "(testata: " + header + ")"), c.names_header)
+            << text.standard_error;
+
+        const auto json = tool({"dump", file.string(), "--json"});
+        EXPECT_EQ(json.exit_status, 3);
+        const std::string& object = json.standard_output;
+        EXPECT_EQ(object.rfind("{\"tipo\":", 0), 0u) << object;
+        EXPECT_TRUE(object.ends_with("}\n")) << object;
+        EXPECT_EQ(object.find('\n'), object.size() - 1) << object;
+        const std::string reason = std::string(c.fault).substr(std::string(c.fault).find(": ") + 2);
+        for (const std::string& member :
+             {"\"file\":\"" + file.string() + "\"", std::string("\"danneggiato\":true"),
+              "\"offset\":" + std::to_string(c.offset) + ",", "\"message\":\"" + reason,
+              c.names_header ? "\"testata\":\"" + header + "\""
+                             : std::string("\"testata\":null")}) {
+            EXPECT_TRUE(contains(object, member)) << member << " in " << object;
+        }
+    }
+}
+
+// A geometry whose compile stopped before seeding it (error 3 in [generale]) holds no point.
+TEST(ScenarioTool, DumpOfAnEmptyGeometrySaysNothingWasTraced) {
+    scratch_directory dir;
+    write_bytes(file_in(dir.path(), "L", "T", file_kind::line_description),
+                "[generale]\r\nlunghezza percorso, 5000\r\nripetizione segnali 4 codici, 25, "
+                "0\r\n[fine]\r\n");
+    write_bytes(file_in(dir.path(), "L", "T", file_kind::train_description), k_train_ok);
+    ASSERT_EQ(tool({"compile", dir.path().string(), "--line", "L", "--train", "T"}).exit_status, 1);
+    const auto plan = file_in(dir.path(), "L", "T", file_kind::line_geometry).string();
+    const auto text = tool({"dump", plan});
+    EXPECT_EQ(text.exit_status, 0) << text.standard_error;
+    EXPECT_TRUE(contains(text.standard_output,
+                         "metri da 0 a 12000 (24002 elementi: 0 interi, 0 reali, 24002 vuoti)\n"
+                         "nessun punto tracciato"))
+        << text.standard_output;
+    const auto json = tool({"dump", plan, "--json"});
+    EXPECT_EQ(json.exit_status, 0) << json.standard_error;
+    EXPECT_TRUE(contains(json.standard_output, "\"punti_tracciati\":0,\"ultimo_punto\":null"))
+        << json.standard_output;
+}
+
+// The identity codes held against the names of the header table: entry 85's weighted code in
+// the header dump, cell 1's sum in the cell dump; without a name there is nothing to hold them
+// against. "26BRUNVICCA" puts 'a' (97) for 'o' (111) at character 11 of the identity string: the
+// sum drops by 14 to 2375, the weighted code by 14 x 11 to 30567.
+TEST(ScenarioTool, DumpSaysWhetherTheIdentityCodesMatchTheNames) {
+    scratch_directory compiled;
+    compile_real_scenario(compiled.path());
+    const std::string matches = " (corrisponde a linea e treno della testata)";
+    const std::string differs = " (non corrisponde a linea e treno della testata, che danno ";
+    struct identity_case {
+        const char* what;
+        std::function<void(testata&)> change;
+        std::string header_note;  // after "codice di identità" and the code of entry 85
+        const char* header_json;
+        std::string cell_note;  // after "codice di identità 2389"
+    };
+    const identity_case cases[] = {
+        {"as compiled", [](testata&) {}, matches,
+         R"("identita":{"codice":30721,"atteso":30721,"corrisponde":true})", matches},
+        {"another code in entry 85", [](testata& h) { h[k_entry_linea].v_l = 30720; },
+         differs + "30721)", R"("identita":{"codice":30720,"atteso":30721,"corrisponde":false})",
+         matches},
+        {"another train code", [](testata& h) { h[k_entry_codici].v_nome = "26BRUNVICCA"; },
+         differs + "30567)", R"("identita":{"codice":30721,"atteso":30567,"corrisponde":false})",
+         differs + "2375)"},
+        {"no train code", [](testata& h) { h[k_entry_codici].v_nome.clear(); }, "\n",
+         R"("identita":null)", "\n"},
+    };
+    for (const identity_case& c : cases) {
+        SCOPED_TRACE(c.what);
+        scratch_directory dir;
+        const auto header_file = real_file(dir.path(), file_kind::header_table);
+        const auto cell_file = real_file(dir.path(), file_kind::cells);
+        std::filesystem::copy_file(real_file(compiled.path(), file_kind::cells), cell_file);
+        testata header;
+        ASSERT_TRUE(
+            leggi_testata(read_bytes(real_file(compiled.path(), file_kind::header_table)), header)
+                .ok);
+        c.change(header);
+        write_bytes(header_file, serialise_testata(header));
+
+        const std::string code = std::to_string(header[k_entry_linea].v_l);
+        const auto text = tool({"dump", header_file.string()});
+        ASSERT_EQ(text.exit_status, 0) << text.standard_error;
+        const std::string header_line = output_line(text.standard_output, "voce 85:", "marcatore");
+        EXPECT_TRUE(contains(header_line + "\n", "codice di identità " + code + c.header_note))
+            << header_line;
+        const auto json = tool({"dump", header_file.string(), "--json"});
+        EXPECT_TRUE(contains(json.standard_output, c.header_json)) << json.standard_output;
+
+        const auto cells = tool({"dump", cell_file.string()});
+        ASSERT_EQ(cells.exit_status, 0) << cells.standard_error;
+        EXPECT_TRUE(
+            contains(cells.standard_output,
+                     std::string("cella 1: marcatore 5121, codice di identità 2389") + c.cell_note))
+            << output_line(cells.standard_output, "cella 1:", "marcatore");
+    }
+}
+
+// A damaged header table beside the cells is named in a warning; the cells are shown without it.
+TEST(ScenarioTool, CellsBesideADamagedHeaderAreShownWithoutIt) {
     scratch_directory dir;
     compile_real_scenario(dir.path());
-    const auto cells = real_file(dir.path(), file_kind::cells);
-    write_bytes(cells, read_bytes(cells).substr(0, 8714));
-    auto result = tool({"dump", cells.string()});
-    EXPECT_EQ(result.exit_status, 3);
-    EXPECT_TRUE(contains(result.standard_error, "byte 8700: cella 580 troncata"))
-        << result.standard_error;
-
-    // Entry 0 is empty (34 bytes); entry 1 names "Cascina Telvo" from byte 50 on.
     const auto header = real_file(dir.path(), file_kind::header_table);
     write_bytes(header, read_bytes(header).substr(0, 55));
-    result = tool({"dump", header.string()});
-    EXPECT_EQ(result.exit_status, 3);
-    EXPECT_TRUE(contains(result.standard_error, "byte 50: nome della voce 1 troncato"))
-        << result.standard_error;
-
-    const auto plan = real_file(dir.path(), file_kind::line_geometry);
-    std::string bytes = read_bytes(plan);
-    bytes[4] = 7;  // the tag of element 1 (metre 1 of coordinate 0), after the integer 0
-    write_bytes(plan, bytes);
-    result = tool({"dump", plan.string()});
-    EXPECT_EQ(result.exit_status, 3);
-    EXPECT_TRUE(contains(result.standard_error, "byte 4: elemento 1: tipo sconosciuto 7"))
-        << result.standard_error;
+    const auto result = tool({"dump", real_file(dir.path(), file_kind::cells).string()});
+    EXPECT_EQ(result.exit_status, 0) << result.standard_error;
+    EXPECT_EQ(
+        result.standard_error,
+        "scenario-tool: avviso: " + header.string() +
+            ": file danneggiato: byte 50: nome della voce 1 troncato: lunghezza dichiarata 13 "
+            "byte, ne restano 5; le celle sono mostrate senza la testata\n");
+    EXPECT_TRUE(
+        contains(result.standard_output, "cella 1: marcatore 5121, codice di identità 2389\n"));
+    EXPECT_TRUE(contains(result.standard_output, "testo della voce 80\n"));
 }
 
 TEST(ScenarioTool, PlotWritesOneSvgOfTheLine) {

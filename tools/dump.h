@@ -27,6 +27,22 @@ void dump_cells_json(const celle& cells, const std::optional<testata>& header, b
 void dump_geometry_text(const geometria& plan, bool all, std::ostream& out);
 void dump_geometry_json(const geometria& plan, bool all, json_writer& json);
 
+// An identity code held against the line name (entry 85) and the train code (entry 86) of a
+// header table: the code the compiler computes from them, and whether the held one is it.
+// Nothing when either name is missing.
+struct identity_check {
+    std::int32_t expected = 0;
+    bool matches = false;
+};
+enum class identity_code { header_weighted, cell_sum };  // entry 85 v_l, cell 1 val2
+std::optional<identity_check> check_identity(const testata& header, identity_code which,
+                                             std::int32_t held);
+// " (corrisponde a ...)" and the like, to follow the code in the text view; empty for nothing.
+std::string identity_note(const std::optional<identity_check>& check);
+// The member "identita": the code held, the one expected and whether they match, or null.
+void identity_member(json_writer& json, std::int32_t held,
+                     const std::optional<identity_check>& check);
+
 // A double with two decimals, as the summaries show coordinates.
 std::string fixed2(double value);
 

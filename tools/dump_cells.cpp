@@ -159,10 +159,11 @@ void cell_json(json_writer& json, std::size_t n, const cella& c) {
 void dump_cells_text(const celle& cells, const std::optional<testata>& header, bool all,
                      std::ostream& out) {
     out << "celle: " << cells.size() << " (da 0 a " << cells.size() - 1 << ")\n";
-    if (cells.size() > 1) {
-        out << "cella 1: marcatore " << cells[1].val1 << ", codice di identità " << cells[1].val2
-            << '\n';
-    }
+    // The readers give no cell file without cell 1.
+    out << "cella 1: marcatore " << cells[1].val1 << ", codice di identità " << cells[1].val2
+        << (header ? identity_note(check_identity(*header, identity_code::cell_sum, cells[1].val2))
+                   : "")
+        << '\n';
     features_text(cells, header, out);
     runs_text(cells, out);
     if (all) every_cell_text(cells, out);
@@ -173,6 +174,9 @@ void dump_cells_json(const celle& cells, const std::optional<testata>& header, b
     json.begin_object();
     json.member("tipo", "celle");
     json.member("numero_celle", static_cast<std::uint64_t>(cells.size()));
+    const std::int32_t code = cells[1].val2;
+    identity_member(json, code,
+                    header ? check_identity(*header, identity_code::cell_sum, code) : std::nullopt);
     json.key("elementi");
     json.begin_array();
     for (std::size_t n = 0; n < cells.size(); ++n) {

@@ -1,6 +1,8 @@
 // `scenario-tool dump`: reads one binary scenario file, tells its kind from the name's ending,
 // decodes it with the output module's readers and prints it. A damaged file is reported with
-// the byte offset the reader names. This file also holds the geometry's summary.
+// the byte offset the reader names, as a compiler-style error line or, with --json, as one JSON
+// object; a cell file is also held against the header table beside it. This file also holds
+// the geometry's summary.
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -14,6 +16,46 @@ namespace scenario::tool {
 namespace {
 
 enum class binary_kind { geometry, header, cells };
+
+std::string_view kind_name(binary_kind kind) {
+    switch (kind) {
+        case binary_kind::geometry:
+            return "geometria";
+        case binary_kind::header:
+            return "testata";
+        case binary_kind::cells:
+            break;
+    }
+    return "celle";
+}
+
+// A file the readers refuse, and the header table it was held against when the fault lies
+// between the two.
+struct damaged_file {
+    std::filesystem::path file;
+    read_status status;
+    std::optional<std::filesystem::path> header;
+};
+
+std::string damage_text(const damaged_file& d) {
+    std::string text = display_path(d.file) + ": file danneggiato: " + d.status.describe();
+    if (d.header) text += " (testata: " + display_path(*d.header) + ")";
+    return text;
+}
+
+void damage_json(const damaged_file& d, binary_kind kind, json_writer& json) {
+    json.begin_object();
+    json.member("tipo", kind_name(kind));
+    json.member("file", display_path(d.file));
+    json.member("danneggiato", true);
+    json.member("offset", static_cast<std::uint64_t>(d.status.offset));
+    json.member("message", d.status.message);
+    if (d.header)
+        json.member("testata", display_path(*d.header));
+    else
+        json.null_member("testata");
+    json.end_object();
+}
 
 bool ends_with(const std::string& text, std::string_view end) {
     return text.size() >= end.size() &&
@@ -44,6 +86,7 @@ std::string point_text(const geometria& plan, std::int32_t m) {
 
 struct plan_summary {
     std::size_t integers = 0, reals = 0, empties = 0;
+    std::size_t traced = 0;  // points traced by the line pass: doubles in both coordinates
     std::optional<std::int32_t> last_present;
     double min_x = 0, max_x = 0, min_y = 0, max_y = 0, length = 0;
 };
@@ -58,6 +101,7 @@ plan_summary summarise(const geometria& plan) {
     }
     for (std::int32_t m = 0; m <= plan.last_metre(); ++m) {
         if (!point_present(plan, m)) continue;
+        s.traced += plan.kind(m, 0) == geometria::tag::real;
         const double x = plan.value(m, 0), y = plan.value(m, 1);
         if (!s.last_present) {
             s.min_x = s.max_x = x;
@@ -89,9 +133,12 @@ void dump_geometry_text(const geometria& plan, bool all, std::ostream& out) {
         << " elementi: " << s.integers << " interi, " << s.reals << " reali, " << s.empties
         << " vuoti)\n";
     if (!s.last_present) {
-        out << "nessun punto con due coordinate\n";
+        out << "nessun punto tracciato: la geometria è tutta vuota (la compilazione si è "
+               "fermata prima di seminarla)\n";
     } else {
-        out << "ultimo punto con due coordinate: metro " << *s.last_present << ' '
+        out << "punti tracciati: " << s.traced;
+        if (s.traced > 0) out << " (metri da 2 a " << *s.last_present << ")";
+        out << "\nultimo punto con due coordinate: metro " << *s.last_present << ' '
             << point_text(plan, *s.last_present) << "\nestensione: x (est) da " << fixed2(s.min_x)
             << " a " << fixed2(s.max_x) << " m, y (nord) da " << fixed2(s.min_y) << " a "
             << fixed2(s.max_y) << " m\nlunghezza del tracciato: " << fixed2(s.length) << " m\n";
@@ -115,6 +162,7 @@ void dump_geometry_json(const geometria& plan, bool all, json_writer& json) {
     json.member("interi", static_cast<std::uint64_t>(s.integers));
     json.member("reali", static_cast<std::uint64_t>(s.reals));
     json.member("vuoti", static_cast<std::uint64_t>(s.empties));
+    json.member("punti_tracciati", static_cast<std::uint64_t>(s.traced));
     if (s.last_present)
         json.member("ultimo_punto", *s.last_present);
     else
@@ -142,49 +190,79 @@ void dump_geometry_json(const geometria& plan, bool all, json_writer& json) {
     json.end_object();
 }
 
+namespace {
+
+// The header table beside a cell file (same stem, ".sim"), when there is one that reads whole. A
+// damaged one is named in a warning and left aside: the cells are then shown without it.
+std::optional<testata> header_beside(const std::filesystem::path& beside, streams io) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(beside, ec)) return std::nullopt;
+    testata header;
+    const read_status status = leggi_testata(read_input_file(beside), header);
+    if (status.ok) return header;
+    io.err << "scenario-tool: avviso: " << display_path(beside)
+           << ": file danneggiato: " << status.describe()
+           << "; le celle sono mostrate senza la testata\n";
+    return std::nullopt;
+}
+
+// Decodes and prints; throws damaged_file before printing anything.
+void dump_file(binary_kind kind, const std::filesystem::path& file, bool all, bool as_json,
+               streams io) {
+    const std::string bytes = read_input_file(file);
+    json_writer json(io.out);
+    if (kind == binary_kind::geometry) {
+        geometria plan;
+        if (const read_status s = leggi_geometria(bytes, plan); !s.ok)
+            throw damaged_file{file, s, std::nullopt};
+        if (as_json)
+            dump_geometry_json(plan, all, json);
+        else
+            dump_geometry_text(plan, all, io.out);
+    } else if (kind == binary_kind::header) {
+        testata header;
+        if (const read_status s = leggi_testata(bytes, header); !s.ok)
+            throw damaged_file{file, s, std::nullopt};
+        if (as_json)
+            dump_header_json(header, json);
+        else
+            dump_header_text(header, all, io.out);
+    } else {
+        celle cells;
+        if (const read_status s = leggi_celle(bytes, cells); !s.ok)
+            throw damaged_file{file, s, std::nullopt};
+        // The header table beside the cells names the stations and signs they point to, and its
+        // route length gives the number of cells.
+        std::filesystem::path beside = file;
+        beside.replace_extension(".sim");
+        const std::optional<testata> header = header_beside(beside, io);
+        if (header) {
+            const read_status s = verifica_celle_con_testata(cells.size(), *header);
+            if (!s.ok) throw damaged_file{file, s, beside};
+        }
+        if (as_json)
+            dump_cells_json(cells, header, all, json);
+        else
+            dump_cells_text(cells, header, all, io.out);
+    }
+}
+
+}  // namespace
+
 int dump_command(arguments args, streams io) {
     const parsed_arguments parsed = parse_arguments(args, {}, {"--json", "--all"});
     if (parsed.positional.size() != 1) throw usage_error("dump vuole un solo FILE");
     const std::string& name = parsed.positional.front();
     const binary_kind kind = kind_of(name);
     const std::filesystem::path file = path_argument(name);
-    const std::string bytes = read_input_file(file);
-    const auto damaged = [&](const read_status& status) {
-        return tool_failure(display_path(file) + ": file danneggiato: " + status.describe());
-    };
-    const bool all = parsed.has("--all");
-    json_writer json(io.out);
-
-    if (kind == binary_kind::geometry) {
-        geometria plan;
-        if (const read_status s = leggi_geometria(bytes, plan); !s.ok) throw damaged(s);
-        if (parsed.has("--json"))
-            dump_geometry_json(plan, all, json);
-        else
-            dump_geometry_text(plan, all, io.out);
-    } else if (kind == binary_kind::header) {
-        testata header;
-        if (const read_status s = leggi_testata(bytes, header); !s.ok) throw damaged(s);
-        if (parsed.has("--json"))
-            dump_header_json(header, json);
-        else
-            dump_header_text(header, all, io.out);
-    } else {
-        celle cells;
-        if (const read_status s = leggi_celle(bytes, cells); !s.ok) throw damaged(s);
-        // The header table beside the cells names the stations and signs they point to.
-        std::optional<testata> header;
-        std::filesystem::path beside = file;
-        beside.replace_extension(".sim");
-        std::error_code ec;
-        if (std::filesystem::is_regular_file(beside, ec)) {
-            testata h;
-            if (leggi_testata(read_input_file(beside), h).ok) header = std::move(h);
-        }
-        if (parsed.has("--json"))
-            dump_cells_json(cells, header, all, json);
-        else
-            dump_cells_text(cells, header, all, io.out);
+    const bool as_json = parsed.has("--json");
+    try {
+        dump_file(kind, file, parsed.has("--all"), as_json, io);
+    } catch (const damaged_file& d) {
+        if (!as_json) throw tool_failure(damage_text(d));
+        json_writer json(io.out);
+        damage_json(d, kind, json);
+        return k_status_failure;
     }
     return k_status_ok;
 }

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "compile/identity.h"
 #include "dump.h"
 #include "output/windows1252.h"
 
@@ -81,7 +82,8 @@ void scalar_entries(const testata& h, std::ostream& out) {
     const voce& l = h[k_entry_linea];
     out << "voce 85: linea " << quoted(l.v_nome) << ", sfondo uno " << l.v_a << ", sfondo due "
         << l.v_c << ", sfondo tre " << l.v_b << ", marcatore " << l.v_i1 << ", codice di identità "
-        << l.v_l << other_fields(l, {"v_a", "v_b", "v_c", "v_nome", "v_i1", "v_l"}) << '\n';
+        << l.v_l << identity_note(check_identity(h, identity_code::header_weighted, l.v_l))
+        << other_fields(l, {"v_a", "v_b", "v_c", "v_nome", "v_i1", "v_l"}) << '\n';
     const voce& c = h[k_entry_codici];
     out << "voce 86: treno " << quoted(c.v_nome) << ", ripetizione segnali " << c.v_a << " e "
         << c.v_b << " (codici " << c.v_c << "), sabbia " << c.v_i1 << ", orologio "
@@ -112,6 +114,39 @@ std::string_view role_of(int entry, const voce& v, const header_layout& layout) 
 }
 
 }  // namespace
+
+std::optional<identity_check> check_identity(const testata& header, identity_code which,
+                                             std::int32_t held) {
+    if (header[k_entry_linea].v_nome.empty() || header[k_entry_codici].v_nome.empty()) {
+        return std::nullopt;
+    }
+    identity_check check;
+    check.expected =
+        which == identity_code::header_weighted ? codice_gara_st(header) : codice_gara_og(header);
+    check.matches = held == check.expected;
+    return check;
+}
+
+std::string identity_note(const std::optional<identity_check>& check) {
+    if (!check) return "";
+    if (check->matches) return " (corrisponde a linea e treno della testata)";
+    return " (non corrisponde a linea e treno della testata, che danno " +
+           std::to_string(check->expected) + ")";
+}
+
+void identity_member(json_writer& json, std::int32_t held,
+                     const std::optional<identity_check>& check) {
+    if (!check) {
+        json.null_member("identita");
+        return;
+    }
+    json.key("identita");
+    json.begin_object();
+    json.member("codice", held);
+    json.member("atteso", check->expected);
+    json.member("corrisponde", check->matches);
+    json.end_object();
+}
 
 header_layout layout_of(const testata& header) {
     header_layout layout;
@@ -149,6 +184,8 @@ void dump_header_json(const testata& header, json_writer& json) {
     const header_layout layout = layout_of(header);
     json.begin_object();
     json.member("tipo", "testata");
+    const std::int32_t code = header[k_entry_linea].v_l;
+    identity_member(json, code, check_identity(header, identity_code::header_weighted, code));
     json.key("voci");
     json.begin_array();
     for (int e = 0; e < k_testata_entries; ++e) {

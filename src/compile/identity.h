@@ -8,6 +8,10 @@
 
 namespace scenario {
 
+// The two fixed markers: header entry 85 v_i1 and cell 1 val1 of every scenario written.
+inline constexpr std::int16_t k_header_marker = 610;
+inline constexpr std::int16_t k_cell_marker = 5121;
+
 // Sum of the Windows-1252 codes of the first 25 characters of the identity string.
 std::int16_t codice_gara_og(const testata& header);
 // Position-weighted sum of the same 25 codes.

@@ -11,10 +11,11 @@
 namespace scenario {
 
 void seed_geometry(geometria& g) {
-    g.set_integer(0, 0, 0);
-    g.set_integer(0, 1, 0);
-    g.set_integer(1, 0, 0);
-    g.set_integer(1, 1, 1);
+    for (int coord = 0; coord < 2; ++coord) {
+        for (std::int32_t metre = 0; metre < 2; ++metre) {
+            g.set_integer(metre, coord, k_seed[coord][metre]);
+        }
+    }
 }
 
 std::optional<double> curvature(std::string_view keyword) {

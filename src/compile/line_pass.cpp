@@ -14,14 +14,12 @@
 #include "compile/line_features.h"
 #include "compile/line_geometry.h"
 #include "compile/line_keywords.h"
+#include "compile/route_limits.h"
 #include "output/windows1252.h"
 
 namespace scenario {
 namespace {
 
-constexpr std::int32_t k_max_route_length = 1000000;
-constexpr std::int32_t k_run_off = 7000;  // metres of geometry past the route
-constexpr std::int64_t k_last_traceable_point = 1000000;
 constexpr int k_generale_skips = 10;
 constexpr int k_feature_skips = 2;
 constexpr std::size_t k_max_text = 65535;  // a v_nome holds a 16-bit count
@@ -161,8 +159,8 @@ outcome line_compiler::route_length() {
     if (length > k_max_route_length) return hard_stop(1);
     if (length < 0)
         throw compile_fault("lunghezza del percorso negativa: " + std::to_string(length));
-    state_.lunghezza_dim = length + k_run_off;
-    state_.n_celle = static_cast<std::int32_t>(nearest(state_.lunghezza_dim / 50.0));
+    state_.lunghezza_dim = route_last_metre(length);
+    state_.n_celle = route_last_cell(length);
     state_.celle.assign(static_cast<std::size_t>(state_.n_celle) + 1, cella{});
     if (state_.crea_geometria != 0) state_.geometria = geometria(state_.lunghezza_dim);
     route_length_read_ = true;
@@ -392,6 +390,10 @@ void line_compiler::note_unknown(section where, const std::string& item) {
 }
 
 }  // namespace
+
+std::int32_t route_last_cell(std::int32_t route_length) {
+    return static_cast<std::int32_t>(nearest(route_last_metre(route_length) / 50.0));
+}
 
 line_pass_result line_pass(run_state& state, description_source& texts,
                            compile_diagnostics* diagnostics) {

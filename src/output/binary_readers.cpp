@@ -2,10 +2,13 @@
 // remaining length first, so a damaged image can only end in a fault, never in a stray read.
 #include "output/binary_readers.h"
 
+#include <algorithm>
 #include <cstdint>
-#include <limits>
-#include <vector>
+#include <optional>
 
+#include "compile/identity.h"
+#include "compile/line_geometry.h"
+#include "compile/route_limits.h"
 #include "output/binary_files.h"
 #include "output/little_endian.h"
 
@@ -108,38 +111,159 @@ int payload_size(std::uint16_t tag) {
     return -1;
 }
 
-// One element read from the file, before the table's size is known.
+std::string element_label(std::size_t index) { return "elemento " + std::to_string(index); }
+
+// One element of the geometry file.
 struct plan_element {
+    std::size_t offset;  // of its tag
     geometria::tag kind;
     double value;
 };
 
-read_status scan_geometria(std::string_view bytes, std::vector<plan_element>& elements) {
+// Takes element `index` from the cursor: a known tag and its whole payload.
+read_status next_element(byte_cursor& in, std::size_t index, plan_element& out) {
+    out.offset = in.offset();
+    if (!in.has(2)) {
+        return read_status::corrupt(out.offset,
+                                    element_label(index) + " troncato: manca metà del tipo");
+    }
+    const std::uint16_t tag = le::get_u16(in.take(2));
+    const int width = payload_size(tag);
+    if (width < 0) {
+        return read_status::corrupt(out.offset, element_label(index) + ": tipo sconosciuto " +
+                                                    std::to_string(tag) +
+                                                    " (ammessi 0 vuoto, 2 intero, 5 reale)");
+    }
+    if (!in.has(static_cast<std::size_t>(width))) {
+        return read_status::corrupt(in.offset(), element_label(index) +
+                                                     " troncato: il valore richiede " +
+                                                     std::to_string(width) + " byte, ne restano " +
+                                                     std::to_string(in.remaining()));
+    }
+    const char* p = in.take(static_cast<std::size_t>(width));
+    out.kind = static_cast<geometria::tag>(tag);
+    out.value = 0.0;
+    if (out.kind == geometria::tag::integer) out.value = le::get_i16(p);
+    if (out.kind == geometria::tag::real) out.value = le::get_f64(p);
+    return read_status::success();
+}
+
+// The elements of the longest route: two coordinates of every metre up to its run-off.
+std::size_t max_plan_elements() {
+    return 2 * (static_cast<std::size_t>(route_last_metre(k_max_route_length)) + 1);
+}
+
+// The cells of the longest route.
+std::size_t max_cells() {
+    return static_cast<std::size_t>(route_last_cell(k_max_route_length)) + 1;
+}
+
+// Counts the elements without keeping any: every tag must be known and every payload whole, and
+// the walk stops at the first element past the longest route's.
+read_status count_elements(std::string_view bytes, std::size_t& count) {
+    const std::size_t limit = max_plan_elements();
     byte_cursor in(bytes);
-    while (in.remaining() > 0) {
-        const std::size_t at = in.offset();
-        const std::string label = "elemento " + std::to_string(elements.size());
-        if (!in.has(2)) return read_status::corrupt(at, label + " troncato: manca metà del tipo");
-        const std::uint16_t tag = le::get_u16(in.take(2));
-        const int width = payload_size(tag);
-        if (width < 0) {
-            return read_status::corrupt(at, label + ": tipo sconosciuto " + std::to_string(tag) +
-                                                " (ammessi 0 vuoto, 2 intero, 5 reale)");
-        }
-        if (!in.has(static_cast<std::size_t>(width))) {
+    plan_element element;
+    for (count = 0; in.remaining() > 0; ++count) {
+        if (count == limit) {
             return read_status::corrupt(
-                in.offset(), label + " troncato: il valore richiede " + std::to_string(width) +
-                                 " byte, ne restano " + std::to_string(in.remaining()));
+                in.offset(), element_label(count) + " di troppo: il percorso più lungo (" +
+                                 std::to_string(k_max_route_length) + " m più " +
+                                 std::to_string(k_run_off) + " m oltre la fine) ha " +
+                                 std::to_string(limit) + " elementi");
         }
-        const char* p = in.take(static_cast<std::size_t>(width));
-        const auto kind = static_cast<geometria::tag>(tag);
-        double value = 0.0;
-        if (kind == geometria::tag::integer) value = le::get_i16(p);
-        if (kind == geometria::tag::real) value = le::get_f64(p);
-        elements.push_back({kind, value});
+        const read_status status = next_element(in, count, element);
+        if (!status.ok) return status;
     }
     return read_status::success();
 }
+
+std::string kind_text(const plan_element& e) {
+    switch (e.kind) {
+        case geometria::tag::integer:
+            return "un intero (" + std::to_string(static_cast<int>(e.value)) + ")";
+        case geometria::tag::real:
+            return "un reale";
+        case geometria::tag::empty:
+            break;
+    }
+    return "vuoto";
+}
+
+constexpr auto k_last_traceable = static_cast<std::size_t>(k_last_traceable_point);
+
+// The shape the line pass leaves, checked element by element in file order: `per_half` elements
+// (metres 0 to per_half - 1) of coordinate 0, then as many of coordinate 1.
+class plan_shape {
+   public:
+    explicit plan_shape(std::size_t per_half) : last_(per_half - 1), per_half_(per_half) {}
+
+    // Empty text when the element fits; else what is wrong with it.
+    std::string check(std::size_t index, const plan_element& e) {
+        const int coord = index < per_half_ ? 0 : 1;
+        const std::size_t metre = index % per_half_;
+        const auto where = [&] { return place(metre, coord); };
+        if (index == 0) seeded_ = e.kind == geometria::tag::integer;
+        if (!seeded_) {
+            if (e.kind == geometria::tag::empty) return "";
+            if (index == 0) {
+                return where() + ": " + kind_text(e) +
+                       ", ma la geometria comincia con gli interi dei metri 0 e 1, o è tutta vuota";
+            }
+            return where() + ": " + kind_text(e) +
+                   ", ma il metro 0 è vuoto: una geometria mai seminata resta tutta vuota";
+        }
+        if (metre < 2) {
+            const std::int16_t seed = k_seed[coord][metre];
+            if (e.kind == geometria::tag::integer && e.value == seed) return "";
+            return where() + ": " + kind_text(e) + " invece dell'intero " + std::to_string(seed) +
+                   " del punto iniziale";
+        }
+        if (coord == 0) return check_first_half(metre, e);
+        if (!traced_to_) traced_to_ = last_;
+        const bool traced = metre <= *traced_to_;
+        if (e.kind == (traced ? geometria::tag::real : geometria::tag::empty)) return "";
+        return where() + ": " + kind_text(e) + ", ma la coordinata 0 è tracciata fino al metro " +
+               std::to_string(*traced_to_);
+    }
+
+   private:
+    static std::string place(std::size_t metre, int coord) {
+        return "metro " + std::to_string(metre) + " della coordinata " + std::to_string(coord);
+    }
+
+    // Coordinate 0 fixes the last traced metre: doubles from metre 2 on, then only empty ones.
+    std::string check_first_half(std::size_t metre, const plan_element& e) {
+        const auto where = [&] { return place(metre, 0); };
+        if (e.kind == geometria::tag::integer) {
+            return where() + ": " + kind_text(e) + " oltre i due punti iniziali";
+        }
+        if (e.kind == geometria::tag::empty) {
+            if (traced_to_) return "";
+            traced_to_ = metre - 1;
+            if (*traced_to_ > k_last_traceable && *traced_to_ + 2 != last_) {
+                return where() + ": vuoto, ma il tracciato oltre il punto " +
+                       std::to_string(k_last_traceable_point) + " arriva sempre al metro " +
+                       std::to_string(last_ - 2);
+            }
+            return "";
+        }
+        if (traced_to_) {
+            return where() + ": un reale dopo il metro vuoto " + std::to_string(*traced_to_ + 1);
+        }
+        if (metre > k_last_traceable && metre + 2 > last_) {
+            return where() + ": un reale, ma il tracciato oltre il punto " +
+                   std::to_string(k_last_traceable_point) + " si ferma al metro " +
+                   std::to_string(last_ - 2);
+        }
+        return "";
+    }
+
+    std::size_t last_;
+    std::size_t per_half_;
+    bool seeded_ = false;
+    std::optional<std::size_t> traced_to_;  // the last traced metre, once known
+};
 
 }  // namespace
 
@@ -158,6 +282,26 @@ read_status leggi_celle(std::string_view bytes, celle& out) {
                                         " byte su " + std::to_string(k_cell_size) +
                                         " (la dimensione del file non è un multiplo di 15)");
     }
+    if (whole > max_cells()) {
+        return read_status::corrupt(max_cells() * k_cell_size,
+                                    std::to_string(whole) + " celle: il percorso più lungo (" +
+                                        std::to_string(k_max_route_length) + " m) ne ha " +
+                                        std::to_string(max_cells()) + ", da 0 a " +
+                                        std::to_string(max_cells() - 1));
+    }
+    if (whole < 2) {
+        return read_status::corrupt(bytes.size(), "manca la cella 1, che porta il marcatore " +
+                                                      std::to_string(k_cell_marker));
+    }
+    // val1 of cell 1.
+    const std::size_t marker_at = k_cell_size + 1;
+    const std::int16_t marker = le::get_i16(bytes.data() + marker_at);
+    if (marker != k_cell_marker) {
+        return read_status::corrupt(marker_at, "cella 1: marcatore " + std::to_string(marker) +
+                                                   " invece di " + std::to_string(k_cell_marker) +
+                                                   " (ogni compilazione che scrive il file lo "
+                                                   "timbra)");
+    }
     celle cells(whole);
     for (std::size_t i = 0; i < whole; ++i) cells[i] = decode_cella(bytes.data() + i * k_cell_size);
     out = std::move(cells);
@@ -168,8 +312,16 @@ read_status leggi_testata(std::string_view bytes, testata& out) {
     testata header;
     byte_cursor in(bytes);
     for (int entry = 0; entry < k_testata_entries; ++entry) {
-        const read_status status = decode_voce(in, entry, header[static_cast<std::size_t>(entry)]);
+        const std::size_t start = in.offset();
+        voce& v = header[static_cast<std::size_t>(entry)];
+        const read_status status = decode_voce(in, entry, v);
         if (!status.ok) return status;
+        if (entry == k_entry_linea && v.v_i1 != k_header_marker) {
+            return read_status::corrupt(start + k_entry_head_size + v.v_nome.size(),
+                                        "voce 85: marcatore " + std::to_string(v.v_i1) +
+                                            " invece di " + std::to_string(k_header_marker) +
+                                            " (ogni compilazione che scrive il file lo timbra)");
+        }
     }
     if (in.remaining() > 0) {
         return read_status::corrupt(in.offset(), std::to_string(in.remaining()) +
@@ -180,32 +332,53 @@ read_status leggi_testata(std::string_view bytes, testata& out) {
     return read_status::success();
 }
 
+// Two walks over the image: the first counts the elements and allocates nothing, so an image
+// beyond the longest route is refused before the table is made; the second fills the table and
+// checks the shape.
 read_status leggi_geometria(std::string_view bytes, geometria& out) {
-    std::vector<plan_element> elements;
-    const read_status scanned = scan_geometria(bytes, elements);
-    if (!scanned.ok) return scanned;
-    if (elements.empty()) return read_status::corrupt(0, "file vuoto: manca anche il metro 0");
-    if (elements.size() % 2 != 0 ||
-        elements.size() / 2 > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
-        return read_status::corrupt(bytes.size(), "numero di elementi " +
-                                                      std::to_string(elements.size()) +
+    std::size_t count = 0;
+    const read_status counted = count_elements(bytes, count);
+    if (!counted.ok) return counted;
+    if (count == 0) return read_status::corrupt(0, "file vuoto: manca anche il metro 0");
+    if (count % 2 != 0) {
+        return read_status::corrupt(bytes.size(), "numero di elementi " + std::to_string(count) +
                                                       " non valido: servono due coordinate "
                                                       "per ogni metro");
     }
-    const auto last_metre = static_cast<std::int32_t>(elements.size() / 2 - 1);
-    geometria plan(last_metre);
-    const std::size_t per_coordinate = elements.size() / 2;
-    for (std::size_t i = 0; i < elements.size(); ++i) {
-        const auto metre = static_cast<std::int32_t>(i % per_coordinate);
-        const int coord = static_cast<int>(i / per_coordinate);
-        if (elements[i].kind == geometria::tag::integer) {
-            plan.set_integer(metre, coord, static_cast<std::int16_t>(elements[i].value));
-        } else if (elements[i].kind == geometria::tag::real) {
-            plan.set_real(metre, coord, elements[i].value);
+    const std::size_t per_half = count / 2;
+    geometria plan(static_cast<std::int32_t>(per_half - 1));
+    plan_shape shape(per_half);
+    byte_cursor in(bytes);
+    plan_element e;
+    for (std::size_t i = 0; i < count; ++i) {
+        // The walk above has already taken every element whole.
+        next_element(in, i, e);
+        if (const std::string wrong = shape.check(i, e); !wrong.empty()) {
+            return read_status::corrupt(e.offset, element_label(i) + ", " + wrong);
+        }
+        const auto metre = static_cast<std::int32_t>(i % per_half);
+        const int coord = static_cast<int>(i / per_half);
+        if (e.kind == geometria::tag::integer) {
+            plan.set_integer(metre, coord, static_cast<std::int16_t>(e.value));
+        } else if (e.kind == geometria::tag::real) {
+            plan.set_real(metre, coord, e.value);
         }
     }
     out = std::move(plan);
     return read_status::success();
+}
+
+read_status verifica_celle_con_testata(std::size_t cell_count, const testata& header) {
+    const std::int32_t length = header[k_entry_treno].v_b;
+    if (length < 0 || length > k_max_route_length) return read_status::success();
+    const auto expected = static_cast<std::size_t>(route_last_cell(length)) + 1;
+    if (cell_count == expected) return read_status::success();
+    return read_status::corrupt(
+        std::min(cell_count, expected) * k_cell_size,
+        std::to_string(cell_count) +
+            " celle, ma la lunghezza del percorso nella testata (voce 84, " +
+            std::to_string(length) + " m) ne dà " + std::to_string(expected) + ", da 0 a " +
+            std::to_string(expected - 1));
 }
 
 }  // namespace scenario
