@@ -1,9 +1,10 @@
 // libFuzzer target over the whole compile: line pass, train pass, signal spacing pass, identity
 // codes and the three serialisers, all in memory, on texts cut from one input (fuzz_input.h).
 // Beyond the sanitizers it checks what must hold for any text: the recorded code is one the
-// compiler knows, the texts are consumed as the run sequence says, the geometry image has the
-// size its tags call for, the three images a run writes read back to the same records and agree
-// with each other, and asking for diagnostics changes nothing that is compiled.
+// compiler knows and comes with what was found (its own code, position and text), the texts are
+// consumed as the run sequence says, the geometry image has the size its tags call for, the three
+// images a run writes read back to the same records and agree with each other, and asking for
+// diagnostics changes nothing that is compiled.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include <span>
 #include <string>
 
+#include "base/fault_codes.h"
 #include "compile/compiler.h"
 #include "compile/description_source.h"
 #include "fuzz_input.h"
@@ -29,17 +31,43 @@ void require(bool condition, const char* what, const run_state& state) {
     std::abort();
 }
 
-// Every code the compiler and the passes can record, 0 for none.
-constexpr std::array<std::int32_t, 27> k_known_codes = {0,  1,  2,  3,  4,  5,  6,   7,   8,
-                                                        9,  10, 11, 12, 13, 15, 16,  17,  18,
-                                                        19, 20, 21, 22, 24, 25, 101, 102, 103};
+// A code of the fault table that a compile records (the identity codes come apart), or 0.
+bool known_code(std::int32_t code) {
+    if (code == 0) return true;
+    const fault_descriptor* row = find_fault(code);
+    return row != nullptr && row->text != fault_text::identity;
+}
 
 // Codes after which the line pass returned without starting the train pass, so the train text
 // is still there; every other ending consumed it.
-constexpr std::array<std::int32_t, 9> k_line_pass_stops = {1, 3, 4, 5, 6, 21, 101, 102, 103};
+bool line_pass_stop(std::int32_t code) {
+    const fault_descriptor* row = find_fault(code);
+    return row != nullptr && row->text == fault_text::line && row->ends_pass;
+}
 
-bool one_of(std::span<const std::int32_t> codes, std::int32_t code) {
-    return std::find(codes.begin(), codes.end(), code) != codes.end();
+// What the compiler hands over with a code must be that code's, placed as its row says.
+void check_found_fault(const run_state& state, const compile_outcome& outcome,
+                       const compile_diagnostics& diagnostics) {
+    const std::optional<found_fault>& fault = diagnostics.fault;
+    require(fault.has_value() == (state.codice_errore != 0),
+            "a recorded code without its fault, or a fault without a code", state);
+    if (fault) {
+        require(value_of(fault->code) == state.codice_errore, "the fault is not the code's", state);
+        const fault_descriptor& row = describe(fault->code);
+        require(fault->position.has_value() == row.carries_position &&
+                    (!fault->position || *fault->position == state.posizione_errore),
+                "the fault's position is not the recorded one", state);
+        require(row.text != fault_text::line || fault->text == description_text::line,
+                "a fault of the line text found elsewhere", state);
+        require(row.text != fault_text::train || fault->text == description_text::train,
+                "a fault of the train text found elsewhere", state);
+        require(!fault->occupant || !is_free(*fault->occupant), "a taken cell that was free",
+                state);
+    }
+    require(diagnostics.identity_fault.has_value() == (outcome.identity_fault != 0) &&
+                (!diagnostics.identity_fault ||
+                 value_of(diagnostics.identity_fault->code) == outcome.identity_fault),
+            "the identity fault is not the outcome's", state);
 }
 
 // The image size the plan's tags call for: each element a 2-byte tag and its payload.
@@ -115,14 +143,16 @@ void compile_one(std::string_view data) {
     compile_diagnostics diagnostics;
     const compile_outcome outcome = compila_scenario(state, input.j, texts, &diagnostics);
 
-    require(one_of(k_known_codes, state.codice_errore), "unknown error code", state);
+    require(known_code(state.codice_errore), "unknown error code", state);
+    check_found_fault(state, outcome, diagnostics);
     require(!texts.exists(description_text::line), "the line text was not consumed", state);
     if (texts.exists(description_text::train)) {
-        require(one_of(k_line_pass_stops, state.codice_errore),
+        require(line_pass_stop(state.codice_errore),
                 "the train text was left although the train pass ran", state);
     }
-    require(outcome.identity_fault == 0 || outcome.identity_fault == 1250 ||
-                outcome.identity_fault == 1251,
+    const fault_descriptor* identity = find_fault(outcome.identity_fault);
+    require(outcome.identity_fault == 0 ||
+                (identity != nullptr && identity->text == fault_text::identity),
             "unknown identity fault", state);
     if (outcome.cells_compiled) {
         require(state.celle.size() == static_cast<std::size_t>(state.n_celle) + 1,

@@ -70,7 +70,7 @@ TEST(Compiler, MachineFailureEscapesAndDeletesBothTexts) {
         compile_diagnostics diagnostics;
         EXPECT_ANY_THROW(memorizza_dati(state, texts, &diagnostics));
         EXPECT_NE(state.codice_errore, 25);
-        EXPECT_FALSE(diagnostics.fault_located);
+        EXPECT_FALSE(diagnostics.fault.has_value());
         if (c.how != remove_fails) {
             EXPECT_FALSE(texts.exists(description_text::line));
             EXPECT_FALSE(texts.exists(description_text::train));
@@ -81,12 +81,12 @@ TEST(Compiler, MachineFailureEscapesAndDeletesBothTexts) {
 TEST(Compiler, RunTimeFailureIsLocatedWhereTheReaderStood) {
     const line_result r = run_compile(small_line({}, {"lunghezza percorso, mille"}));
     EXPECT_EQ(r.state.codice_errore, 25);
-    ASSERT_TRUE(r.diagnostics.fault_located);
-    EXPECT_EQ(r.diagnostics.fault.text, description_text::line);
+    ASSERT_TRUE(r.diagnostics.fault.has_value());
+    EXPECT_EQ(r.diagnostics.fault->text, description_text::line);
     // The item and its line end were consumed: the reader stands at the start of line 3.
-    EXPECT_EQ(r.diagnostics.fault.where, (source_location{3, 1}));
-    EXPECT_NE(r.diagnostics.fault_detail.find("mille"), std::string::npos)
-        << r.diagnostics.fault_detail;
+    EXPECT_EQ(r.diagnostics.fault->where, (source_location{3, 1}));
+    EXPECT_NE(r.diagnostics.fault->detail.find("mille"), std::string::npos)
+        << r.diagnostics.fault->detail;
     EXPECT_FALSE(r.line_text_left);
     EXPECT_FALSE(r.train_text_left);
 }
@@ -110,10 +110,10 @@ TEST(Compiler, FaultIsLocatedAtTheKeywordOfItsRecord) {
     for (const row& r : rows) {
         const line_result result = run_compile(r.line);
         EXPECT_EQ(result.state.codice_errore, r.code) << r.line;
-        EXPECT_TRUE(result.diagnostics.fault_located) << r.line;
-        EXPECT_EQ(result.diagnostics.fault.where, r.where) << r.line;
+        ASSERT_TRUE(result.diagnostics.fault.has_value()) << r.line;
+        EXPECT_EQ(result.diagnostics.fault->where, r.where) << r.line;
     }
-    EXPECT_FALSE(run_compile(program_line_text()).diagnostics.fault_located);
+    EXPECT_FALSE(run_compile(program_line_text()).diagnostics.fault.has_value());
 }
 
 TEST(Compiler, WarningsForItemsPassedOver) {

@@ -114,7 +114,9 @@ run_state with_cells(std::int32_t n_celle) {
 }
 
 void place_mountain(run_state& state, std::int32_t inizio, std::int32_t fine, std::int32_t& tipo) {
-    memo_montagna(state, inizio, fine, tipo);
+    mountain_record record{inizio, fine, tipo};
+    memo_montagna(state, record);
+    tipo = record.tipo;
 }
 
 TEST(LineFeatures, MountainMarksEveryFourthFreeCell) {
@@ -215,14 +217,17 @@ struct board_values {
     std::int32_t vas, vbs, vcs, strisces, vad, vbd, vcd, strisced;
 };
 
-void place_board(run_state& state, std::int32_t posizione, board_values v) {
-    memo_indicatori_v_max(state, posizione, v.vas, v.vbs, v.vcs, v.strisces, v.vad, v.vbd, v.vcd,
-                          v.strisced);
+placement place_board(run_state& state, std::int32_t posizione, board_values v) {
+    return memo_indicatori_v_max(
+        state, {posizione, v.vas, v.vbs, v.vcs, v.strisces, v.vad, v.vbd, v.vcd, v.strisced});
 }
 
 TEST(LineFeatures, BoardOfTheLineText) {
     run_state state = with_cells(580);
-    place_board(state, 400, {80, 80, 80, 0, 0, 0, 0, 0});
+    const placement placed = place_board(state, 400, {80, 80, 80, 0, 0, 0, 0, 0});
+    EXPECT_TRUE(placed.ok());
+    ASSERT_EQ(placed.placed_count, 1u);
+    EXPECT_EQ(placed.placed[0], 9);
     const cella& c = state.celle[9];
     EXPECT_EQ(c.tipo_cella, 6);
     EXPECT_EQ((std::array{c.val1, c.val2, c.val3, c.val4}),
@@ -269,8 +274,10 @@ TEST(LineFeatures, BoardNeedsAFreeCell) {
         run_state state = with_cells(100);
         state.celle[21].tipo_cella = r.kind;
         state.celle[21].val1 = 77;
-        place_board(state, 1000, {80, 80, 80, 0, 0, 0, 0, 0});
-        EXPECT_EQ(state.codice_errore, r.placed ? 0 : 21) << int{r.kind};
+        const placement placed = place_board(state, 1000, {80, 80, 80, 0, 0, 0, 0, 0});
+        EXPECT_EQ(value_of(placed.fault), r.placed ? 0 : 21) << int{r.kind};
+        EXPECT_EQ(placed.cell, r.placed ? -1 : 21) << int{r.kind};
+        EXPECT_EQ(state.codice_errore, 0) << "placement leaves the recording to the pass";
         EXPECT_EQ(state.celle[21].tipo_cella, r.placed ? 6 : r.kind) << int{r.kind};
         EXPECT_EQ(state.celle[21].val1, r.placed ? 1600 : 77) << int{r.kind};
     }

@@ -47,8 +47,13 @@ struct signal_values {
 };
 
 bool place(run_state& state, signal_values& s) {
-    return memo_segnale(state, s.posizione, s.sx, s.s1, s.s2, s.s3, s.rapp, s.dx, s.d1, s.d2, s.d3,
-                        s.tempo);
+    signal_record record{s.posizione, s.sx, s.s1, s.s2, s.s3,   s.rapp,
+                         s.dx,        s.d1, s.d2, s.d3, s.tempo};
+    const placement placed = memo_segnale(state, record);
+    s.tempo = record.tempo;
+    if (placed.ok()) return true;
+    state.codice_errore = value_of(placed.fault);
+    return false;
 }
 
 cella signal_cell(std::int16_t val1, std::int16_t val2, std::int16_t val3, std::int16_t val4,
@@ -183,8 +188,12 @@ struct slow_order {
     std::int32_t x, v, l, f_tt, f_ta, d_v;
 };
 
+// The fault of a failed placement is kept where the pass would record it.
 bool place(run_state& state, slow_order& r) {
-    return memo_rallentamento(state, r.x, r.v, r.l, r.f_tt, r.f_ta, r.d_v);
+    const placement placed = memo_rallentamento(state, {r.x, r.v, r.l, r.f_tt, r.f_ta, r.d_v});
+    if (placed.ok()) return true;
+    state.codice_errore = value_of(placed.fault);
+    return false;
 }
 
 cella slow_cell(std::uint8_t kind, std::int16_t val1, std::int16_t val2, std::int16_t val3) {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "base/fixed_text.h"
 #include "compile/compiler.h"
 #include "describe/descriptions.h"
-#include "base/fixed_text.h"
 #include "test_support.h"
 #include "train_text.h"
 
@@ -209,7 +209,7 @@ TEST(TrainPass, WarningsForAuthors) {
     EXPECT_EQ(result.diagnostics.warnings[0].at.where, (source_location{3, 1}));
     EXPECT_EQ(result.diagnostics.warnings[2].at.where, (source_location{5, 4}));
     EXPECT_EQ(result.diagnostics.warnings[3].at.text, description_text::train);
-    EXPECT_FALSE(result.diagnostics.fault_located);
+    EXPECT_FALSE(result.diagnostics.fault.has_value());
 }
 
 struct stop_case {
@@ -257,8 +257,8 @@ TEST(TrainPass, StopsWithTheirCodesAndPositions) {
         EXPECT_EQ(result.state.posizione_errore, c.position) << c.name;
         EXPECT_FALSE(result.train_text_left) << c.name;
         EXPECT_TRUE(result.line_text_left) << c.name;
-        EXPECT_TRUE(result.diagnostics.fault_located) << c.name;
-        EXPECT_EQ(result.diagnostics.fault.where.line,  // the record's own line
+        ASSERT_TRUE(result.diagnostics.fault && result.diagnostics.fault->where) << c.name;
+        EXPECT_EQ(result.diagnostics.fault->where->line,  // the record's own line
                   static_cast<std::int32_t>(c.records.size()) + 1)
             << c.name;
     }
@@ -352,8 +352,8 @@ TEST(TrainPass, RunTimeFailures) {
         EXPECT_THROW(train_pass(state, texts, 80, &diagnostics), compile_fault) << name;
         EXPECT_FALSE(texts.exists(description_text::train)) << name;
         EXPECT_TRUE(texts.exists(description_text::line)) << name;
-        EXPECT_TRUE(diagnostics.fault_located) << name;
-        EXPECT_EQ(diagnostics.fault.text, description_text::train) << name;
+        ASSERT_TRUE(diagnostics.fault.has_value()) << name;
+        EXPECT_EQ(diagnostics.fault->text, description_text::train) << name;
     }
 }
 
@@ -376,7 +376,7 @@ TEST(TrainPass, BothTextsOfTheProgramCompile) {
     run_state state;
     compile_diagnostics diagnostics;
     memorizza_dati(state, texts, &diagnostics);
-    EXPECT_EQ(state.codice_errore, 0) << diagnostics.fault_detail;
+    EXPECT_EQ(state.codice_errore, 0) << (diagnostics.fault ? diagnostics.fault->detail : "");
     EXPECT_FALSE(texts.exists(description_text::line));
     EXPECT_FALSE(texts.exists(description_text::train));
     ASSERT_EQ(state.n_celle, k_route_last_cell);

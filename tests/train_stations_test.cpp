@@ -132,7 +132,7 @@ TEST(TrainStations, StationsBackwardsAreReportedBeforeTheyFail) {
     ASSERT_EQ(result.diagnostics.warnings.size(), 1u);
     EXPECT_EQ(result.diagnostics.warnings[0].message,
               "record stazione fuori ordine: posizione 1000 dopo 5000");
-    EXPECT_EQ(result.diagnostics.fault.where, (source_location{3, 1}));
+    EXPECT_EQ(result.diagnostics.fault->where, (source_location{3, 1}));
 }
 
 // With two signs in the line text the stations fill entries 1 to 77 at most.

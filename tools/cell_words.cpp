@@ -55,7 +55,10 @@ std::string cell_occupant(const run_state& state, std::int64_t cell) {
     if (cell < 0 || cell >= static_cast<std::int64_t>(state.celle.size())) {
         return "nulla (la cella è fuori dal percorso)";
     }
-    const cella& c = state.celle[static_cast<std::size_t>(cell)];
+    return cell_occupant(state, state.celle[static_cast<std::size_t>(cell)]);
+}
+
+std::string cell_occupant(const run_state& state, const cella& c) {
     const std::string kind = " (tipo " + std::to_string(c.tipo_cella) + ")";
     const auto entry_name = [&](std::int16_t entry) -> std::string {
         if (entry < 1 || entry >= k_testata_entries) return "";

@@ -22,5 +22,6 @@ double feature_metres(const cella& c, std::size_t n);
 // What stands on a cell, for a message: its kind and, where the records say, which station or
 // sign it is.
 std::string cell_occupant(const run_state& state, std::int64_t cell);
+std::string cell_occupant(const run_state& state, const cella& c);
 
 }  // namespace scenario::tool

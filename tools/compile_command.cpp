@@ -6,13 +6,13 @@
 #include <optional>
 #include <system_error>
 
+#include "base/scenario_files.h"
 #include "compile/description_source.h"
 #include "json.h"
 #include "messages.h"
 #include "output/binary_files.h"
 #include "platform/platform.h"
 #include "run/run_sequence.h"
-#include "base/scenario_files.h"
 #include "tool.h"
 
 namespace scenario::tool {
@@ -89,6 +89,9 @@ void print_text(const std::vector<located_message>& warnings,
     for (const fault_report& f : faults) {
         io.err << location_prefix(f.message) << "errore " << f.code << ": " << f.message.text
                << '\n';
+        for (const located_message& n : f.notes) {
+            io.err << location_prefix(n) << "nota: " << n.text << '\n';
+        }
     }
     for (const std::string& file : files) io.out << "scritto: " << file << '\n';
 }

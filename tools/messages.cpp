@@ -1,15 +1,11 @@
-// Italian messages for the compiler's error codes. The compiler records only a code and a
-// position; the words here add what an author needs to mend the text: the cell a feature wanted
-// and what already stands there (read from the compiled cells, which a hard stop leaves as they
-// were at the fault), the values of the record at fault, and which text to look at.
+// Italian messages for the faults the compiler records. The compiler hands over what it found as
+// data (the record at fault, its values, the cell a feature wanted and what stood there, the bound
+// a record passed); the words here only put it the way an author reads it.
 #include "messages.h"
 
-#include <algorithm>
-#include <set>
 #include <utility>
 
-#include "compile/compile_support.h"
-#include "compile/item_reader.h"
+#include "base/fault_codes.h"
 #include "base/windows1252.h"
 
 namespace scenario::tool {
@@ -17,55 +13,19 @@ namespace {
 
 std::string metres(std::int64_t m) { return std::to_string(m) + " m"; }
 
-// The cell of a point feature at p metres, and of a fill or "abbattimento" at p.
-std::int64_t point_cell(double p) { return static_cast<std::int64_t>(nearest(p / 50.0 + 1.0)); }
-std::int64_t fill_cell(double p) { return static_cast<std::int64_t>(nearest(p / 50.0)); }
-
-// The byte offset of a line and column in a text, counting line ends as the item reader does.
-std::size_t offset_of(std::string_view text, source_location at) {
-    std::size_t i = 0;
-    for (std::int32_t line = 1; line < at.line && i < text.size(); ++i) {
-        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')))
-            ++line;
-    }
-    return std::min(text.size(), i + static_cast<std::size_t>(std::max(at.column - 1, 0)));
+const std::string& label_of(const compile_inputs& in, description_text text) {
+    return text == description_text::line ? in.line_label : in.train_label;
 }
 
-// The values after the keyword of the record at `at`, read again with the compiler's own item
-// reader; empty when they cannot be read.
-std::vector<std::int64_t> record_values(const std::optional<std::string>& text,
-                                        std::optional<source_location> at, std::size_t count) {
-    if (!text || !at) return {};
-    try {
-        item_reader reader(std::string_view(*text).substr(offset_of(*text, *at)));
-        reader.read_text();
-        std::vector<std::int64_t> values;
-        for (std::size_t i = 0; i < count; ++i) values.push_back(reader.read_number());
-        return values;
-    } catch (const compile_fault&) {
-        return {};
-    }
-}
-
-enum class owner { line, train };
-
-// The text a code belongs to when the compiler did not say where it was found.
-owner owner_of(std::int32_t code, const compile_inputs& in) {
-    static const std::set<std::int32_t> line_codes = {101, 102, 1, 3, 4, 5, 103, 21, 6, 2};
-    if (line_codes.count(code) != 0) return owner::line;
-    if (code == 25 && in.train_text) return owner::line;
-    return owner::train;
-}
-
-// Codes whose location the compiler does not give (set after every record was read).
-bool unlocated_code(std::int32_t code) {
-    return code == 2 || code == 11 || code == 12 || code == 13 || code == 101;
-}
-
-bool has_position(std::int32_t code) {
-    static const std::set<std::int32_t> codes = {15, 21, 6,  7,  8,  9,  22, 16,
-                                                 17, 18, 19, 20, 11, 12, 13};
-    return codes.count(code) != 0;
+// The text a fault is shown against: the one it was found in, else the one its row names. The
+// spacing pass works on the train's signals and slow orders; an identity fault belongs to the
+// record that put a value on cell 1.
+description_text shown_in(const found_fault& f) {
+    if (f.text) return *f.text;
+    if (f.occupant_record) return f.occupant_record->text;
+    const fault_descriptor* row = find_fault(value_of(f.code));
+    return row != nullptr && row->text == fault_text::line ? description_text::line
+                                                           : description_text::train;
 }
 
 // "da" joined to the article of what follows, as Italian writes it.
@@ -79,195 +39,206 @@ std::string from_occupant(const std::string& phrase) {
     return "da " + phrase;
 }
 
-// "la cella N (role) è già occupata da ...": the cell a feature wanted and what stands there.
-std::string occupied(const run_state& s, std::int64_t cell, const std::string& role = "") {
-    return "la cella " + std::to_string(cell) + (role.empty() ? "" : " (" + role + ")") +
-           " è già occupata " + from_occupant(cell_occupant(s, cell));
+// "la cella N (role) è già occupata da ...": the cell a feature wanted and what stood there.
+std::string occupied(const run_state& s, const found_fault& f, const std::string& role = "") {
+    const std::string cell = f.cell ? std::to_string(*f.cell) : "?";
+    const std::string what = f.occupant ? cell_occupant(s, *f.occupant)
+                                        : std::string("nulla (la cella è fuori dal percorso)");
+    return "la cella " + cell + (role.empty() ? "" : " (" + role + ")") + " è già occupata " +
+           from_occupant(what);
 }
 
-std::string progressive_detail(const run_state& s) {
+std::string progressive_detail(const run_state& s, const found_fault& f) {
     std::string detail;
-    for (int entry = k_entry_progressiva_tre; entry <= k_entry_progressiva_uno; ++entry) {
+    for (const std::int32_t entry : f.entries) {
         const voce& v = s.testata[static_cast<std::size_t>(entry)];
-        if (v.v_a % 50 == 0 && v.v_b % 50 == 0) continue;
         detail += (detail.empty() ? "" : "; ") + std::string("voce ") + std::to_string(entry) +
                   ": a = " + std::to_string(v.v_a) + ", b = " + std::to_string(v.v_b);
     }
     return detail;
 }
 
-// The station entry that failed the spacing check at p, and the one before it.
-std::string spacing_detail(const run_state& s, std::int32_t p) {
-    for (int k = k_first_sign_entry - 1; k >= 2; --k) {
-        const voce& v = s.testata[static_cast<std::size_t>(k)];
-        if (v == voce{} || v.v_c != p) continue;
-        const voce& before = s.testata[static_cast<std::size_t>(k - 1)];
-        return ": il marciapiede inizia a " + metres(v.v_a) + ", meno di 350 m dopo la fine del " +
-               "marciapiede di \"" + from_windows1252(before.v_nome) + "\" (" + metres(before.v_b) +
-               ")";
+// The station entry that failed the spacing check, and the one before it.
+std::string spacing_detail(const run_state& s, const found_fault& f) {
+    const std::string gap = metres(f.limit.value_or(0));
+    if (f.entries.size() != 2) {
+        return ": servono almeno " + gap +
+               " fra la fine di un marciapiede e l'inizio del successivo";
     }
-    return ": servono almeno 350 m fra la fine di un marciapiede e l'inizio del successivo";
+    const voce& before = s.testata[static_cast<std::size_t>(f.entries[0])];
+    const voce& v = s.testata[static_cast<std::size_t>(f.entries[1])];
+    return ": il marciapiede inizia a " + metres(v.v_a) + ", meno di " + gap +
+           " dopo la fine del marciapiede di \"" + from_windows1252(before.v_nome) + "\" (" +
+           metres(before.v_b) + ")";
 }
 
 // Stations fill header entries from 1 upward and sign texts from 80 downward; the station that
 // reaches the entry just above the last sign stops the pass.
-std::string too_many_stations(const run_state& s) {
-    const auto signs = std::count_if(s.celle.begin(), s.celle.end(), [](const cella& c) {
-        return c.tipo_cella == cell_kind::information_sign;
-    });
-    const auto most = k_first_sign_entry - 2 - signs;
+std::string too_many_stations(const found_fault& f) {
+    const std::int32_t most = f.limit.value_or(0);
+    const std::int32_t signs = k_first_sign_entry - 2 - most;
     return "troppe stazioni: con " + std::to_string(signs) +
            " cartelli di indicazione nel testo della linea ci stanno al più " +
            std::to_string(most) + " stazioni (i testi dei cartelli occupano le voci della " +
-           "testata dalla 80 in giù)";
+           "testata dalla " + std::to_string(k_first_sign_entry) + " in giù)";
 }
 
-std::string limit_detail(const run_state& s, std::int32_t p) {
-    const std::int64_t last = s.n_celle;
-    return "posizione " + metres(p) + " fuori dalle celle del percorso (l'ultima è la " +
-           std::to_string(last) + ": un record deve stare entro " + metres(50 * last - 100) +
-           ", una stazione entro " + metres(50 * last - 800) +
-           "); questo record e i successivi del testo non sono compilati";
+std::string beyond_detail(const run_state& s, const found_fault& f, std::int32_t p) {
+    const std::string rest = "; questo record e i successivi del testo non sono compilati";
+    if (f.limit) {
+        return "posizione " + metres(p) + " fuori dalle celle del percorso (l'ultima è la " +
+               std::to_string(s.n_celle) + ": questo record deve stare entro " + metres(*f.limit) +
+               ")" + rest;
+    }
+    return "posizione " + metres(p) + ": la cella " + std::to_string(f.cell.value_or(0)) +
+           " cade fuori dalle celle del percorso (da 0 a " + std::to_string(s.n_celle) + ")" + rest;
 }
 
-std::string slow_order_detail(std::int32_t code, const compile_inputs& in, std::int32_t x,
-                              std::optional<source_location> at) {
-    const run_state& s = in.state;
+std::string slow_order_detail(const run_state& s, const found_fault& f, std::int32_t x) {
     const std::string head = "rallentamento da " + metres(x) + ": ";
-    if (code == 17) {
-        return head + occupied(s, point_cell(x - 1200.0), "cartello di avviso, 1200 m prima");
-    }
-    if (code == 18) return head + occupied(s, point_cell(x), "cartello di inizio");
-    if (code == 19) {
-        const auto values = record_values(in.train_text, at, 3);
-        if (values.size() < 3) return head + "la cella del cartello di fine è già occupata";
-        const double end = static_cast<double>(x) + static_cast<double>(values[2]);
-        return head + occupied(s, point_cell(end),
-                               "cartello di fine, a " + metres(static_cast<std::int64_t>(end)));
-    }
-    const std::int64_t h = fill_cell(x - 1200.0);
-    for (std::int64_t c = h; c >= h - 3; --c) {
-        if (c >= 0 && c < static_cast<std::int64_t>(s.celle.size()) &&
-            !is_free(s.celle[static_cast<std::size_t>(c)])) {
-            return head + occupied(s, c,
+    const std::int32_t at = f.feature_metres.value_or(x);
+    switch (f.code) {
+        case fault_code::warning_board_taken:
+            return head + occupied(s, f, "cartello di avviso, " + metres(x - at) + " prima");
+        case fault_code::start_board_taken:
+            return head + occupied(s, f, "cartello di inizio");
+        case fault_code::end_board_taken:
+            return head + occupied(s, f, "cartello di fine, a " + metres(at));
+        default:
+            return head + occupied(s, f,
                                    "una delle quattro celle di approccio, da " +
-                                       std::to_string(h - 3) + " a " + std::to_string(h));
-        }
+                                       std::to_string(f.first_cell.value_or(0)) + " a " +
+                                       std::to_string(f.last_cell.value_or(0)));
     }
-    return head + "una delle quattro celle di approccio è già occupata";
 }
 
-std::string code_text(std::int32_t code, const compile_inputs& in,
-                      std::optional<source_location> at) {
+std::string spacing_cell(const found_fault& f, std::int32_t p) {
+    return std::to_string(f.cell.value_or(p / 50));
+}
+
+std::string code_text(const found_fault& f, const compile_inputs& in) {
     const run_state& s = in.state;
-    const std::int32_t p = s.posizione_errore;
-    switch (code) {
-        case 101:
+    const std::int32_t p = f.position.value_or(s.posizione_errore);
+    switch (f.code) {
+        case fault_code::no_line_text:
             return "testo della linea mancante: il file non esiste";
-        case 102:
+        case fault_code::no_generale:
             return "sezione \"[generale]\" non trovata prima della fine del testo";
-        case 1: {
-            const auto v = record_values(in.line_text, at, 1);
-            return "lunghezza del percorso " + (v.empty() ? "" : metres(v[0]) + " ") +
-                   "oltre il massimo di 1000000 m";
-        }
-        case 3:
-            return "ripetizione segnali: il primo valore non è un multiplo di 50";
-        case 4:
-            return "ripetizione segnali: il secondo valore non è un multiplo di 50";
-        case 5:
-            return "ripetizione segnali: la parola chiave non contiene né \"4\" né \"9\"";
-        case 103:
+        case fault_code::route_too_long:
+            return "lunghezza del percorso " + (f.values.empty() ? "" : metres(f.values[0]) + " ") +
+                   "oltre il massimo di " + metres(f.limit.value_or(0));
+        case fault_code::repetition_first:
+        case fault_code::repetition_second:
+        case fault_code::repetition_digit:
+            return std::string(describe(f.code).meaning);
+        case fault_code::curve:
             return "curva: la parola chiave non ha una classe da 1 a 6, oppure il tracciato "
                    "supera il punto 1000000";
-        case 21:
-            return "cartello indicatore di velocità a " + metres(p) + ": " +
-                   occupied(s, point_cell(p));
-        case 6:
-            return "cartello di indicazione a " + metres(p) + ": " + occupied(s, point_cell(p));
-        case 15:
-            return limit_detail(s, p);
-        case 7:
-            return "abbattimento a " + metres(p) + ": " + occupied(s, fill_cell(p));
-        case 8:
+        case fault_code::speed_board_cell_taken:
+            return "cartello indicatore di velocità a " + metres(p) + ": " + occupied(s, f);
+        case fault_code::sign_cell_taken:
+            return "cartello di indicazione a " + metres(p) + ": " + occupied(s, f);
+        case fault_code::beyond_cells:
+            return beyond_detail(s, f, p);
+        case fault_code::value_mark_cell_taken:
+            return "abbattimento a " + metres(p) + ": " + occupied(s, f);
+        case fault_code::station_position:
             return "stazione a " + metres(p) + ": la posizione non è un multiplo di 50 m";
-        case 9: {
-            const auto v = record_values(in.train_text, at, 3);
+        case fault_code::platform_length:
             return "stazione a " + metres(p) + ": la lunghezza del marciapiede" +
-                   (v.size() < 3 ? "" : " (" + metres(v[2]) + ")") + " non è un multiplo di 100 m";
-        }
-        case 10:
-            return too_many_stations(s);
-        case 22:
+                   (f.values.size() < 3 ? "" : " (" + metres(f.values[2]) + ")") +
+                   " non è un multiplo di 100 m";
+        case fault_code::too_many_stations:
+            return too_many_stations(f);
+        case fault_code::stations_too_close:
             return "stazione a " + metres(p) + " troppo vicina alla precedente" +
-                   spacing_detail(s, p);
-        case 24:
+                   spacing_detail(s, f);
+        case fault_code::stop_too_early:
             return "la fermata della stazione cadrebbe nella cella 1 o prima: il marciapiede "
                    "deve finire oltre 100 m";
-        case 16:
-            return "segnale a " + metres(p) + ": " + occupied(s, point_cell(p));
-        case 17:
-        case 18:
-        case 19:
-        case 20:
-            return slow_order_detail(code, in, p, at);
-        case 2:
+        case fault_code::signal_cell_taken:
+            return "segnale a " + metres(p) + ": " + occupied(s, f);
+        case fault_code::warning_board_taken:
+        case fault_code::start_board_taken:
+        case fault_code::end_board_taken:
+        case fault_code::approach_cell_taken:
+            return slow_order_detail(s, f, p);
+        case fault_code::progressive_not_whole:
             return "progressiva chilometrica con un valore non multiplo di 50 (" +
-                   progressive_detail(s) + ")";
-        case 11:
+                   progressive_detail(s, f) + ")";
+        case fault_code::no_cell_before_signal:
             return "nessuna cella libera per il segno di valore 180 prima del segnale della "
                    "cella " +
-                   std::to_string(p / 50) + " (" + metres(p) +
+                   spacing_cell(f, p) + " (" + metres(p) +
                    "), davanti a un cartello di avviso di rallentamento";
-        case 12:
+        case fault_code::no_cell_ahead_of_start:
             return "nessuna cella libera per un segno di valore 180 davanti all'inizio del "
                    "rallentamento della cella " +
-                   std::to_string(p / 50) + " (" + metres(p) + ")";
-        case 13:
+                   spacing_cell(f, p) + " (" + metres(p) + ")";
+        case fault_code::no_cell_in_slow_order:
             return "nessuna cella libera per un segno di valore 180 lungo un rallentamento o "
                    "prima del segnale che lo segue (cella " +
-                   std::to_string(p / 50) + ", " + metres(p) + ")";
-        case 25:
-            return "errore di esecuzione nel compilatore: " + in.diagnostics.fault_detail;
+                   spacing_cell(f, p) + ", " + metres(p) + ")";
+        case fault_code::run_time_failure:
+            return "errore di esecuzione nel compilatore: " + f.detail;
         default:
-            return "errore " + std::to_string(code);
+            return "errore " + std::to_string(value_of(f.code));
     }
+}
+
+// The other records a fault concerns, each pointed at in its own text.
+std::vector<located_message> notes_of(const found_fault& f, const compile_inputs& in) {
+    std::vector<located_message> notes;
+    if (f.occupant_record) {
+        const std::string cell = f.cell ? std::to_string(*f.cell) : "?";
+        notes.push_back({label_of(in, f.occupant_record->text), f.occupant_record->where,
+                         "la cella " + cell + " è stata occupata da questo record"});
+    }
+    if (f.earlier_record) {
+        notes.push_back({label_of(in, f.earlier_record->text), f.earlier_record->where,
+                         "la stazione precedente è qui"});
+    }
+    return notes;
 }
 
 fault_report recorded_fault(const compile_inputs& in) {
     const std::int32_t code = in.state.codice_errore;
+    // The compiler hands over what it found with every code it records; a bare code (a state
+    // compiled without diagnostics) is worded from its row alone.
+    const found_fault f = in.diagnostics.fault && value_of(in.diagnostics.fault->code) == code
+                              ? *in.diagnostics.fault
+                              : bare_fault(static_cast<fault_code>(code));
     fault_report report;
     report.code = code;
-    if (has_position(code)) report.position = in.state.posizione_errore;
-    const compile_diagnostics& d = in.diagnostics;
-    owner text = owner_of(code, in);
-    if (d.fault_located && !unlocated_code(code)) {
-        text = d.fault.text == description_text::line ? owner::line : owner::train;
-        report.message.where = d.fault.where;
-    }
-    report.message.file = text == owner::line ? in.line_label : in.train_label;
-    const auto& source = text == owner::line ? in.line_text : in.train_text;
-    if (code == 25 && !source) {
+    const fault_descriptor* row = find_fault(code);
+    if (row != nullptr && row->carries_position) report.position = in.state.posizione_errore;
+    const description_text text = shown_in(f);
+    report.message.file = label_of(in, text);
+    report.message.where = f.where;
+    const auto& source = text == description_text::line ? in.line_text : in.train_text;
+    if (f.code == fault_code::run_time_failure && !source) {
         report.message.text = "testo di descrizione mancante: il file non esiste";
     } else {
-        report.message.text = code_text(code, in, report.message.where);
+        report.message.text = code_text(f, in);
     }
+    report.notes = notes_of(f, in);
     return report;
 }
 
 fault_report identity_fault(const compile_inputs& in, std::int32_t code) {
-    const run_state& s = in.state;
-    const cella& first = s.celle.at(1);
-    const bool from_line = first.tipo_cella == cell_kind::speed_board ||
-                           first.tipo_cella == cell_kind::information_sign;
+    const found_fault f = in.diagnostics.identity_fault ? *in.diagnostics.identity_fault
+                                                        : bare_fault(static_cast<fault_code>(code));
+    const cella first = f.occupant.value_or(cella{});
     fault_report report;
     report.code = code;
-    report.message.file = from_line ? in.line_label : in.train_label;
-    const std::string word = code == 1250 ? "prima" : "seconda";
-    const std::int16_t value = code == 1250 ? first.val1 : first.val2;
-    report.message.text = "la cella 1 (da 0 a 50 m) ha già un valore nella " + word + " parola (" +
-                          std::to_string(value) + ", " + cell_occupant(s, 1) +
+    report.message.file = label_of(in, shown_in(f));
+    const bool first_word = f.code == fault_code::identity_marker;
+    const std::int16_t value = first_word ? first.val1 : first.val2;
+    report.message.text = "la cella 1 (da 0 a 50 m) ha già un valore nella " +
+                          std::string(first_word ? "prima" : "seconda") + " parola (" +
+                          std::to_string(value) + ", " + cell_occupant(in.state, first) +
                           "), dove vanno i codici di identità: nessun file binario scritto";
+    report.notes = notes_of(f, in);
     return report;
 }
 

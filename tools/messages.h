@@ -1,5 +1,6 @@
 // The tool's Italian words for what the compiler records: one message per error code, with the
-// position in metres and, for an occupied cell, what occupies it (read from the compiled cells).
+// position in metres and, for an occupied cell, what occupies it and the record that put it there,
+// all as the compiler found them.
 #pragma once
 
 #include <cstdint>
@@ -8,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/records.h"
 #include "cell_words.h"
 #include "compile/compiler.h"
-#include "base/records.h"
 #include "run/run_sequence.h"
 
 namespace scenario::tool {
@@ -26,10 +27,12 @@ struct fault_report {
     std::int32_t code = 0;
     std::optional<std::int32_t> position;  // metres, for the codes that carry one
     located_message message;
+    std::vector<located_message> notes;  // the other records it concerns
 };
 
 // Everything a message may look at after a compile: the compiled records, the diagnostics, and
-// the author's two texts (absent when the file was missing) with their display names.
+// the author's two texts (absent when the file was missing: only that is looked at) with their
+// display names.
 struct compile_inputs {
     const run_state& state;
     const compile_diagnostics& diagnostics;

@@ -75,10 +75,46 @@ void warn(compile_diagnostics* diagnostics, description_text text, source_locati
     diagnostics->warnings.push_back({{text, at}, std::move(message)});
 }
 
-void locate_fault(compile_diagnostics* diagnostics, description_text text, source_location at) {
+void report_fault(compile_diagnostics* diagnostics, found_fault fault) {
+    if (diagnostics != nullptr) diagnostics->fault = std::move(fault);
+}
+
+void wanted_cell(found_fault& fault, const run_state& state, const compile_diagnostics* diagnostics,
+                 std::int64_t cell) {
+    fault.cell = cell;
+    if (cell < 0 || cell >= static_cast<std::int64_t>(state.celle.size())) return;
+    fault.occupant = state.celle[static_cast<std::size_t>(cell)];
+    if (diagnostics != nullptr) fault.occupant_record = diagnostics->placed_by(cell);
+}
+
+void note_placed(compile_diagnostics* diagnostics, std::int64_t cell, text_position record) {
+    if (diagnostics != nullptr) diagnostics->note_placed(cell, record);
+}
+
+void note_placed(compile_diagnostics* diagnostics, const placement& placed, text_position record) {
     if (diagnostics == nullptr) return;
-    diagnostics->fault_located = true;
-    diagnostics->fault = {text, at};
+    for (std::size_t i = 0; i < placed.placed_count; ++i) {
+        diagnostics->note_placed(placed.placed[i], record);
+    }
+}
+
+void describe_taken(found_fault& fault, const run_state& state,
+                    const compile_diagnostics* diagnostics, const placement& failed) {
+    wanted_cell(fault, state, diagnostics, failed.cell);
+    fault.first_cell = failed.first_cell;
+    fault.last_cell = failed.last_cell;
+    fault.feature_metres = static_cast<std::int32_t>(failed.feature_metres);
+}
+
+void report_run_time_failure(compile_diagnostics* diagnostics, description_text text,
+                             std::optional<source_location> where, const compile_fault& failure) {
+    if (diagnostics == nullptr) return;
+    found_fault fault;
+    fault.code = fault_code::run_time_failure;
+    fault.text = text;
+    fault.where = where;
+    fault.detail = failure.what();
+    diagnostics->fault = std::move(fault);
 }
 
 }  // namespace scenario

@@ -1,8 +1,10 @@
 // Small helpers shared by the line and train passes: keyword tests on Windows-1252 items, the
-// rounding every conversion uses, and the warnings collected for scenario authors.
+// rounding every conversion uses, and the warnings and faults collected for scenario authors.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,7 +35,49 @@ std::int32_t checked_long(std::int64_t value);
 void warn(compile_diagnostics* diagnostics, description_text text, source_location at,
           std::string message);
 
-// Records where the fault that set the current code was found.
-void locate_fault(compile_diagnostics* diagnostics, description_text text, source_location at);
+// What a placement did: the fault it found (none when its feature was placed), and the cells its
+// feature now holds (a placement that fails part way may have placed some).
+struct placement {
+    fault_code fault = fault_code::none;
+    std::int64_t cell = -1;        // on a fault: the cell found taken
+    std::int64_t first_cell = -1;  // on a fault: the cells wanted together, first to last
+    std::int64_t last_cell = -1;
+    double feature_metres = 0;  // on a fault: where the feature would have stood
+    std::array<std::int64_t, 7> placed{};
+    std::size_t placed_count = 0;
+
+    bool ok() const { return fault == fault_code::none; }
+    void add(std::int64_t cell_placed) { placed[placed_count++] = cell_placed; }
+    // A fault on one cell wanted alone.
+    static placement taken(fault_code code, std::int64_t at, double metres) {
+        placement p;
+        p.fault = code;
+        p.cell = p.first_cell = p.last_cell = at;
+        p.feature_metres = metres;
+        return p;
+    }
+};
+
+// Remembers which record placed the cells of a placement.
+void note_placed(compile_diagnostics* diagnostics, const placement& placed, text_position record);
+
+// Sets the cell a failed placement found taken, the cells it wanted, and what stood there.
+void describe_taken(found_fault& fault, const run_state& state,
+                    const compile_diagnostics* diagnostics, const placement& failed);
+
+// Keeps what was found with the code just recorded, when diagnostics are being collected.
+void report_fault(compile_diagnostics* diagnostics, found_fault fault);
+
+// Sets the cell a record wanted and, when the cell lies inside `celle`, what stands there and the
+// record that put it there.
+void wanted_cell(found_fault& fault, const run_state& state, const compile_diagnostics* diagnostics,
+                 std::int64_t cell);
+
+// Remembers that the record whose keyword stands at `record` placed the feature of `cell`.
+void note_placed(compile_diagnostics* diagnostics, std::int64_t cell, text_position record);
+
+// Keeps a run-time failure met in a text: where the reader stood and the failure's own words.
+void report_run_time_failure(compile_diagnostics* diagnostics, description_text text,
+                             std::optional<source_location> where, const compile_fault& failure);
 
 }  // namespace scenario

@@ -6,6 +6,7 @@
 
 #include <exception>
 
+#include "compile/compile_support.h"
 #include "compile/identity.h"
 #include "compile/line_pass.h"
 #include "compile/signal_spacing.h"
@@ -13,8 +14,6 @@
 
 namespace scenario {
 namespace {
-
-constexpr std::int32_t k_run_time_failure = 25;
 
 // A text that cannot be deleted here stays; the code is 25 all the same, and the run goes on
 // to write what was compiled.
@@ -32,14 +31,33 @@ void remove_both(description_source& texts) noexcept {
 
 }  // namespace
 
+void compile_diagnostics::note_placed(std::int64_t cell, text_position record) {
+    if (cell < 0) return;
+    const auto at = static_cast<std::size_t>(cell);
+    if (placed_by_.size() <= at) placed_by_.resize(at + 1);
+    placed_by_[at] = record;
+}
+
+std::optional<text_position> compile_diagnostics::placed_by(std::int64_t cell) const {
+    if (cell < 0 || static_cast<std::size_t>(cell) >= placed_by_.size()) return std::nullopt;
+    return placed_by_[static_cast<std::size_t>(cell)];
+}
+
 void memorizza_dati(run_state& state, description_source& texts, compile_diagnostics* diagnostics) {
     try {
         const line_pass_result line = line_pass(state, texts, diagnostics);
         if (line.train_follows) train_pass(state, texts, line.prossimo_cartello, diagnostics);
     } catch (const compile_fault& fault) {
         remove_both(texts);
-        state.codice_errore = k_run_time_failure;
-        if (diagnostics != nullptr) diagnostics->fault_detail = fault.what();
+        state.codice_errore = value_of(fault_code::run_time_failure);
+        // The passes say where they stood; a failure met before any text was read says only
+        // its words.
+        if (diagnostics != nullptr &&
+            (!diagnostics->fault || diagnostics->fault->code != fault_code::run_time_failure)) {
+            found_fault failure = bare_fault(fault_code::run_time_failure);
+            failure.detail = fault.what();
+            report_fault(diagnostics, std::move(failure));
+        }
     } catch (...) {
         remove_both(texts);
         throw;
@@ -50,6 +68,7 @@ compile_outcome compila_scenario(run_state& state, std::int32_t j, description_s
                                  compile_diagnostics* diagnostics) {
     state.crea_geometria = j;
     state.codice_errore = 0;
+    if (diagnostics != nullptr) *diagnostics = compile_diagnostics{};
     // Tables of an earlier compile in the same state must not pass for this one's.
     state.celle.clear();
     state.geometria = geometria{};
@@ -61,8 +80,8 @@ compile_outcome compila_scenario(run_state& state, std::int32_t j, description_s
     compile_outcome outcome;
     outcome.cells_compiled = state.celle.size() > 1;
     if (!outcome.cells_compiled) return outcome;
-    signal_spacing_pass(state);
-    outcome.identity_fault = stamp_identity(state);
+    signal_spacing_pass(state, diagnostics);
+    outcome.identity_fault = stamp_identity(state, diagnostics);
     return outcome;
 }
 

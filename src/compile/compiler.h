@@ -3,12 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "base/fault_codes.h"
+#include "base/records.h"
 #include "compile/description_source.h"
 #include "compile/item_reader.h"
-#include "base/records.h"
 
 namespace scenario {
 
@@ -23,20 +25,62 @@ struct compile_warning {
     std::string message;  // Italian, for scenario authors
 };
 
-// What an author needs beyond the recorded code: where the fault was found (the keyword item of
-// the record that recorded the last code, or the place a run-time failure occurred) and the
-// warnings the program itself never shows. Filling it never changes the compiled records.
+// What the compiler found when it recorded a code, as data: the printer decides the words. Only
+// what applies to the code is set.
+struct found_fault {
+    fault_code code = fault_code::none;
+    // The text it was found in: absent for the spacing pass and the identity codes.
+    std::optional<description_text> text;
+    // The keyword item of the record at fault, or where the reader stood at a run-time failure;
+    // absent for the checks made after every record was read.
+    std::optional<source_location> where;
+    std::optional<source_location> value_at;  // the one value at fault, when one is
+    std::vector<std::int32_t> values;         // the record's numbers, as far as they were read
+    std::optional<std::int32_t> position;     // metres, as recorded in posizione_errore
+    // The cell the record wanted and, when it was taken, what stood there and which record put
+    // it there.
+    std::optional<std::int64_t> cell;
+    std::optional<std::int64_t> first_cell;  // with last_cell: the cells wanted together
+    std::optional<std::int64_t> last_cell;
+    std::optional<std::int32_t> feature_metres;  // where the feature would have stood
+    std::optional<cella> occupant;
+    std::optional<text_position> occupant_record;
+    // The bound the record passed: the last position its kind may have (15), the longest route
+    // (1), the least gap between platforms (22), the most stations (10).
+    std::optional<std::int32_t> limit;
+    std::vector<std::int32_t> entries;            // the header entries it concerns
+    std::optional<text_position> earlier_record;  // the station record before (22)
+    std::string detail;  // the reader's own words for a run-time failure (error 25)
+};
+
+// A fault known only by its code and, when given, its text.
+inline found_fault bare_fault(fault_code code, std::optional<description_text> text = {}) {
+    found_fault fault;
+    fault.code = code;
+    fault.text = text;
+    return fault;
+}
+
+// What an author needs beyond the recorded code: the fault as found (the one that set the last
+// code; the identity fault apart), the warnings the program itself never shows, and which record
+// placed each feature on the cells. Filling it never changes the compiled records.
 struct compile_diagnostics {
     // A text full of mistakes must not cost memory in proportion: past this many warnings of one
     // text, the others are only counted.
     static constexpr std::size_t k_max_warnings_per_text = 100;
 
-    bool fault_located = false;
-    text_position fault;
-    std::string fault_detail;  // the reader's own words for a run-time failure (error 25)
+    std::optional<found_fault> fault;
+    std::optional<found_fault> identity_fault;  // 1250 or 1251: no binary file written
     std::vector<compile_warning> warnings;
     std::size_t warnings_kept[2] = {0, 0};     // for the line text and the train text
     std::size_t warnings_dropped[2] = {0, 0};  // beyond k_max_warnings_per_text
+
+    // Which record placed the feature a cell holds (the keyword item of that record).
+    void note_placed(std::int64_t cell, text_position record);
+    std::optional<text_position> placed_by(std::int64_t cell) const;
+
+   private:
+    std::vector<std::optional<text_position>> placed_by_;
 };
 
 // Compiles the line text and then the train text into state.testata, state.celle and (when
@@ -48,7 +92,7 @@ void memorizza_dati(run_state& state, description_source& texts,
                     compile_diagnostics* diagnostics = nullptr);
 
 struct compile_outcome {
-    std::int32_t identity_fault = 0;  // 0, 1250 or 1251
+    std::int32_t identity_fault = 0;  // 0, or the value of identity_marker or identity_code
     bool cells_compiled = false;      // false when the compile ended before the cell array existed
 
     bool writes_files() const { return identity_fault == 0 && cells_compiled; }

@@ -78,7 +78,10 @@ void progressive_ordina(run_state& state) {
     put_into(testata[k_entry_progressiva_uno], ordered[2]);
 }
 
-void memo_montagna(run_state& state, std::int32_t& inizio, std::int32_t& fine, std::int32_t& tipo) {
+void memo_montagna(run_state& state, mountain_record& record) {
+    const std::int32_t inizio = record.inizio;
+    const std::int32_t fine = record.fine;
+    std::int32_t& tipo = record.tipo;
     state.indice2 = 0;
     if (tipo > 10) {
         tipo -= 10;
@@ -114,11 +117,8 @@ void memo_montagna(run_state& state, std::int32_t& inizio, std::int32_t& fine, s
     state.indice = static_cast<std::int32_t>(cell);
 }
 
-void memo_indicatori_v_max(run_state& state, std::int32_t posizione, const std::int32_t& vas,
-                           const std::int32_t& vbs, const std::int32_t& vcs,
-                           const std::int32_t& strisces, const std::int32_t& vad,
-                           const std::int32_t& vbd, const std::int32_t& vcd,
-                           const std::int32_t& strisced) {
+placement memo_indicatori_v_max(run_state& state, const speed_board_record& record) {
+    const std::int32_t posizione = record.posizione;
     const std::int64_t c = cell_of(posizione, 1.0);
     if (c < 0 || c >= static_cast<std::int64_t>(state.celle.size())) {
         throw compile_fault("il cartello a " + std::to_string(posizione) +
@@ -126,8 +126,7 @@ void memo_indicatori_v_max(run_state& state, std::int32_t posizione, const std::
     }
     cella& board = state.celle[static_cast<std::size_t>(c)];
     if (!is_free(board)) {
-        state.codice_errore = 21;
-        return;
+        return placement::taken(fault_code::speed_board_cell_taken, c, posizione);
     }
     // One word per pair of speeds: the first side in steps of 20, the other in steps of 5 km/h.
     const auto speed_word = [](std::int32_t first_side, std::int32_t other_side) {
@@ -135,10 +134,14 @@ void memo_indicatori_v_max(run_state& state, std::int32_t posizione, const std::
                                static_cast<double>(first_side) * 20.0);
     };
     board.tipo_cella = cell_kind::speed_board;
-    board.val1 = speed_word(vas, vad);
-    board.val2 = speed_word(vbs, vbd);
-    board.val3 = speed_word(vcs, vcd);
-    board.val4 = static_cast<std::int16_t>(checked_long(std::int64_t{strisces} * 10 + strisced));
+    board.val1 = speed_word(record.vas, record.vad);
+    board.val2 = speed_word(record.vbs, record.vbd);
+    board.val3 = speed_word(record.vcs, record.vcd);
+    board.val4 = static_cast<std::int16_t>(
+        checked_long(std::int64_t{record.strisces} * 10 + record.strisced));
+    placement placed;
+    placed.add(c);
+    return placed;
 }
 
 }  // namespace scenario

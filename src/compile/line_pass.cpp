@@ -1,34 +1,88 @@
 // The line pass: the search for "[generale]", the general section, the feature records, the
-// plan geometry trace and the end-of-text completions. One member function per record kind; every
-// hard stop goes through hard_stop, which deletes the text before the code is recorded.
+// plan geometry trace and the end-of-text completions. One keyword table names the records of
+// both sections; the record scanner runs them. Every hard stop goes through hard_stop, which
+// deletes the text before the code is recorded.
 #include "compile/line_pass.h"
 
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "base/positions.h"
+#include "base/windows1252.h"
 #include "compile/compile_support.h"
 #include "compile/item_reader.h"
 #include "compile/line_features.h"
 #include "compile/line_geometry.h"
-#include "compile/line_keywords.h"
-#include "base/positions.h"
-#include "base/windows1252.h"
+#include "compile/record_scanner.h"
 
 namespace scenario {
 namespace {
 
-constexpr int k_generale_skips = 10;
-constexpr int k_feature_skips = 2;
-constexpr std::size_t k_max_text = 65535;  // a v_nome holds a 16-bit count
+using outcome = record_outcome;
 
-enum class outcome { go_on, soft_stop, hard_stop };
-enum class section { generale, features };
+constexpr dash_rule k_generale_dashes = {10, false};  // no end test between replacements
+constexpr dash_rule k_feature_dashes = {2, true};
+constexpr std::size_t k_max_text = 65535;      // a v_nome holds a 16-bit count
+constexpr std::int32_t k_record_margin = 100;  // (p + 100) / 50 must not pass the last cell
 
-bool is_keyword(section where, std::string_view item) {
-    return where == section::generale ? generale_keyword(item) : feature_keyword(item);
+enum class line_record {
+    route_length,
+    progressive_tre,
+    progressive_due,
+    progressive_uno,
+    sfondo_uno,
+    sfondo_due,
+    sfondo_tre,
+    repetition,
+    gradient,
+    curve,
+    mountain,
+    speed_board,
+    sign,
+};
+
+constexpr keyword_row row(std::string_view first, std::string_view second, keyword_case match,
+                          line_record kind) {
+    return {first, second, match, static_cast<int>(kind)};
+}
+
+constexpr keyword_case k_any = keyword_case::any;
+constexpr keyword_case k_exact = keyword_case::exact;
+
+// The records of the line text, each section's in the order its tests are made; an item that
+// passes several tests runs each record. Curves count even when no geometry is built: their
+// records are passed over then by design.
+constexpr std::array k_records = {
+    // [generale]
+    row("lunghezza", "percorso", k_any, line_record::route_length),
+    row("tre", "progressiva", k_exact, line_record::progressive_tre),
+    row("due", "progressiva", k_exact, line_record::progressive_due),
+    row("uno", "progressiva", k_exact, line_record::progressive_uno),
+    row("sfondo", "uno", k_exact, line_record::sfondo_uno),
+    row("sfondo", "due", k_exact, line_record::sfondo_due),
+    row("sfondo", "tre", k_exact, line_record::sfondo_tre),
+    row("segnali", "ripetizione", k_exact, line_record::repetition),
+    // after [generale]
+    row("pendenza", "", k_any, line_record::gradient),
+    row("curva", "", k_any, line_record::curve),
+    row("montagna", "", k_any, line_record::mountain),
+    row("indicatori_v", "", k_any, line_record::speed_board),
+    row("cartello", "indicat", k_any, line_record::sign),
+};
+constexpr std::size_t k_generale_records = 8;
+constexpr std::span<const keyword_row> k_generale = std::span(k_records).first(k_generale_records);
+constexpr std::span<const keyword_row> k_features =
+    std::span(k_records).subspan(k_generale_records);
+
+// The header that closes the general section; an item beginning with "-" is never one.
+bool ends_generale(std::string_view item) {
+    const std::size_t first = item.find_first_not_of(" \t");
+    const bool dashed = first != std::string_view::npos && item[first] == '-';
+    return is_section_header(item) && !dashed;
 }
 
 std::int64_t cell_of(std::int32_t metres, double shift) {
@@ -39,23 +93,27 @@ class line_compiler {
    public:
     line_compiler(run_state& state, description_source& texts, compile_diagnostics* diagnostics,
                   item_reader& reader)
-        : state_(state), texts_(texts), diagnostics_(diagnostics), reader_(reader) {}
+        : state_(state),
+          texts_(texts),
+          diagnostics_(diagnostics),
+          reader_(reader),
+          scanner_(reader, state.voce_letta, description_text::line, diagnostics) {}
 
     line_pass_result run();
 
    private:
     bool find_generale();
     outcome generale_loop();
-    outcome generale_record(const std::string& item);
+    outcome generale_record(line_record which);
     outcome route_length();
     void progressive(int entry);
-    outcome repetition(const std::string& item);
+    outcome repetition();
 
     void prepare_features();
     outcome feature_loop();
-    outcome feature_record(const std::string& item);
+    outcome feature_record(line_record which);
     outcome gradient();
-    outcome curve(const std::string& item);
+    outcome curve();
     outcome mountain();
     outcome board();
     outcome sign();
@@ -64,22 +122,22 @@ class line_compiler {
     void write_gradient_cell();
     bool trace_up_to(std::int64_t last, std::optional<double> k, bool guarded);
 
-    void read_keyword();
-    std::int32_t read_value() { return reader_.read_long(); }
-    bool skip_dashed(section where);
+    std::int32_t read_value() { return scanner_.read_long(); }
     bool beyond_cells(std::int32_t v) const;
-    outcome hard_stop(std::int32_t code);
-    outcome hard_stop(std::int32_t code, std::int32_t position);
+    outcome hard_stop(fault_code code);
+    outcome hard_stop(found_fault fault);
+    outcome value_fault(fault_code code, std::size_t index);
+    outcome placed(const placement& result, std::int32_t position);
     outcome soft_stop(std::int32_t position);
-    void note(section where, std::string_view what, std::string_view item);
-    void note_unknown(section where, const std::string& item);
+    outcome soft_stop_at_cell(std::int32_t position, std::int64_t cell);
+    outcome soft_stop(found_fault fault);
 
     run_state& state_;
     description_source& texts_;
     compile_diagnostics* diagnostics_;
     item_reader& reader_;
+    record_scanner scanner_;
 
-    source_location keyword_at_;
     bool route_length_read_ = false;
     std::int32_t current_gradient_ = 0;
     std::int64_t next_gradient_cell_ = 0;
@@ -104,9 +162,9 @@ line_pass_result line_compiler::run() {
 
 bool line_compiler::find_generale() {
     do {
-        read_keyword();
+        scanner_.read_keyword();
         if (reader_.at_end()) {
-            hard_stop(102);
+            hard_stop(fault_code::no_generale);
             return false;
         }
     } while (!contains_any_case(state_.voce_letta, "[generale]"));
@@ -115,48 +173,57 @@ bool line_compiler::find_generale() {
 
 outcome line_compiler::generale_loop() {
     for (;;) {
-        if (reader_.at_end()) return outcome::go_on;
-        read_keyword();
-        if (reader_.at_end()) {
-            note(section::generale, "ultima voce del testo, mai letta", state_.voce_letta);
-            return outcome::go_on;
-        }
-        // No end-of-text test between these reads: a text that ends here fails with 25.
-        for (int n = 0; n < k_generale_skips && contains_any_case(state_.voce_letta, "-"); ++n) {
-            note(section::generale, "record nascosto dal trattino", state_.voce_letta);
-            read_keyword();
-        }
-        const std::string item = state_.voce_letta;
-        if (generale_record(item) == outcome::hard_stop) return outcome::hard_stop;
-        if (ends_generale(item)) return outcome::go_on;
+        // A text that ends among the replacements of the "-" rule fails with 25.
+        if (!scanner_.next_record(k_generale, k_generale_dashes)) return outcome::go_on;
+        const outcome result = scanner_.run_records(k_generale, [this](int which) {
+            return generale_record(static_cast<line_record>(which));
+        });
+        if (result == outcome::hard_stop) return outcome::hard_stop;
+        if (ends_generale(scanner_.keyword())) return outcome::go_on;
     }
 }
 
-// Every test that the item passes runs its record, in this order.
-outcome line_compiler::generale_record(const std::string& item) {
-    const auto exact = [&](std::string_view key) { return contains_exact(item, key); };
-    auto& testata = state_.testata;
-    if (contains_any_case(item, "lunghezza") && contains_any_case(item, "percorso")) {
-        if (route_length() == outcome::hard_stop) return outcome::hard_stop;
+// Scenery two and three are stored crosswise: "due" in v_c, "tre" in v_b.
+outcome line_compiler::generale_record(line_record which) {
+    voce& linea = state_.testata[k_entry_linea];
+    switch (which) {
+        case line_record::route_length:
+            return route_length();
+        case line_record::progressive_tre:
+            progressive(k_entry_progressiva_tre);
+            break;
+        case line_record::progressive_due:
+            progressive(k_entry_progressiva_due);
+            break;
+        case line_record::progressive_uno:
+            progressive(k_entry_progressiva_uno);
+            break;
+        case line_record::sfondo_uno:
+            linea.v_a = read_value();
+            break;
+        case line_record::sfondo_due:
+            linea.v_c = read_value();
+            break;
+        case line_record::sfondo_tre:
+            linea.v_b = read_value();
+            break;
+        case line_record::repetition:
+            return repetition();
+        default:
+            break;
     }
-    if (exact("tre") && exact("progressiva")) progressive(k_entry_progressiva_tre);
-    if (exact("due") && exact("progressiva")) progressive(k_entry_progressiva_due);
-    if (exact("uno") && exact("progressiva")) progressive(k_entry_progressiva_uno);
-    // Scenery two and three are stored crosswise: "due" in v_c, "tre" in v_b.
-    if (exact("sfondo") && exact("uno")) testata[k_entry_linea].v_a = read_value();
-    if (exact("sfondo") && exact("due")) testata[k_entry_linea].v_c = read_value();
-    if (exact("sfondo") && exact("tre")) testata[k_entry_linea].v_b = read_value();
-    if (exact("segnali") && exact("ripetizione")) {
-        if (repetition(item) == outcome::hard_stop) return outcome::hard_stop;
-    }
-    note_unknown(section::generale, item);
     return outcome::go_on;
 }
 
 outcome line_compiler::route_length() {
     const std::int32_t length = read_value();
     state_.testata[k_entry_treno].v_b = length;
-    if (length > k_max_route_length) return hard_stop(1);
+    if (length > k_max_route_length) {
+        found_fault fault = scanner_.fault(fault_code::route_too_long);
+        fault.value_at = scanner_.value_at(0);
+        fault.limit = k_max_route_length;
+        return hard_stop(std::move(fault));
+    }
     if (length < 0)
         throw compile_fault("lunghezza del percorso negativa: " + std::to_string(length));
     state_.lunghezza_dim = route_last_metre(length);
@@ -174,18 +241,19 @@ void line_compiler::progressive(int entry) {
     v.v_c = read_value();
 }
 
-outcome line_compiler::repetition(const std::string& item) {
+outcome line_compiler::repetition() {
+    const std::string& item = scanner_.keyword();
     voce& v = state_.testata[k_entry_codici];
     v.v_a = read_value();
     v.v_b = read_value();
-    if (v.v_a % 50 != 0) return hard_stop(3);
-    if (v.v_b % 50 != 0) return hard_stop(4);
+    if (v.v_a % 50 != 0) return value_fault(fault_code::repetition_first, 0);
+    if (v.v_b % 50 != 0) return value_fault(fault_code::repetition_second, 1);
     if (contains_any_case(item, "4")) {
         v.v_c = 4;
     } else if (contains_any_case(item, "9")) {
         v.v_c = 9;
     } else {
-        return hard_stop(5);
+        return hard_stop(fault_code::repetition_digit);
     }
     if (v.v_b == 0) v.v_c = 0;
     return outcome::go_on;
@@ -202,46 +270,30 @@ void line_compiler::prepare_features() {
 }
 
 outcome line_compiler::feature_loop() {
-    for (;;) {
-        if (reader_.at_end()) return outcome::go_on;
-        read_keyword();
-        if (reader_.at_end()) {
-            note(section::features, "ultima voce del testo, mai letta", state_.voce_letta);
-            return outcome::go_on;
-        }
-        if (!skip_dashed(section::features)) return outcome::go_on;
-        // A sign record reads its text into voce_letta: the tests go on with the keyword.
-        const std::string item = state_.voce_letta;
-        const outcome result = feature_record(item);
+    while (scanner_.next_record(k_features, k_feature_dashes)) {
+        const outcome result = scanner_.run_records(k_features, [this](int which) {
+            return feature_record(static_cast<line_record>(which));
+        });
         if (result != outcome::go_on) return result;
     }
+    return outcome::go_on;
 }
 
-// Replaces a keyword item holding "-" by the next one, at most twice; false when the text ended
-// on the replacement, which is then never examined.
-bool line_compiler::skip_dashed(section where) {
-    for (int n = 0; n < k_feature_skips && contains_any_case(state_.voce_letta, "-"); ++n) {
-        note(where, "record nascosto dal trattino", state_.voce_letta);
-        read_keyword();
-        if (reader_.at_end()) {
-            note(where, "ultima voce del testo, mai letta", state_.voce_letta);
-            return false;
-        }
+outcome line_compiler::feature_record(line_record which) {
+    switch (which) {
+        case line_record::gradient:
+            return gradient();
+        case line_record::curve:
+            return state_.crea_geometria != 0 ? curve() : outcome::go_on;
+        case line_record::mountain:
+            return mountain();
+        case line_record::speed_board:
+            return board();
+        case line_record::sign:
+            return sign();
+        default:
+            return outcome::go_on;
     }
-    return true;
-}
-
-outcome line_compiler::feature_record(const std::string& item) {
-    const auto has = [&](std::string_view key) { return contains_any_case(item, key); };
-    outcome result = outcome::go_on;
-    if (has("pendenza")) result = gradient();
-    if (result == outcome::go_on && has("curva") && state_.crea_geometria != 0)
-        result = curve(item);
-    if (result == outcome::go_on && has("montagna")) result = mountain();
-    if (result == outcome::go_on && has("indicatori_v")) result = board();
-    if (result == outcome::go_on && has("cartello") && has("indicat")) result = sign();
-    note_unknown(section::features, item);
-    return result;
 }
 
 outcome line_compiler::gradient() {
@@ -259,43 +311,53 @@ outcome line_compiler::gradient() {
     return outcome::go_on;
 }
 
-outcome line_compiler::curve(const std::string& item) {
+outcome line_compiler::curve() {
     const std::int32_t s = read_value();
     const std::int32_t n = read_value();
     if (beyond_cells(s)) return soft_stop(s);
-    const std::optional<double> k = curvature(item);
-    if (!k) return hard_stop(103);
+    const std::optional<double> k = curvature(scanner_.keyword());
+    if (!k) return hard_stop(fault_code::curve);
     const std::int32_t end = checked_long(std::int64_t{s} + n);
-    if (!trace_up_to(s, std::nullopt, true) || !trace_up_to(end, k, true)) return hard_stop(103);
+    if (!trace_up_to(s, std::nullopt, true) || !trace_up_to(end, k, true)) {
+        return hard_stop(fault_code::curve);
+    }
     return outcome::go_on;
 }
 
 outcome line_compiler::mountain() {
-    std::int32_t inizio = read_value();
-    std::int32_t fine = read_value();
-    std::int32_t tipo = read_value();
-    if (beyond_cells(inizio) || cell_of(inizio, 0.0) < 0) return soft_stop(inizio);
-    memo_montagna(state_, inizio, fine, tipo);
+    mountain_record record;
+    record.inizio = read_value();
+    record.fine = read_value();
+    record.tipo = read_value();
+    if (beyond_cells(record.inizio)) return soft_stop(record.inizio);
+    const std::int64_t first = cell_of(record.inizio, 0.0);
+    if (first < 0) return soft_stop_at_cell(record.inizio, first);
+    memo_montagna(state_, record);
     return outcome::go_on;
 }
 
 outcome line_compiler::board() {
-    std::array<std::int32_t, 9> v{};
-    for (std::int32_t& value : v) value = read_value();
-    const std::int32_t posizione = v[0];
-    if (beyond_cells(posizione) || cell_of(posizione, 1.0) < 0) return soft_stop(posizione);
-    memo_indicatori_v_max(state_, posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]);
-    if (state_.codice_errore > 0) return hard_stop(state_.codice_errore, posizione);
-    return outcome::go_on;
+    speed_board_record record;
+    for (std::int32_t* value :
+         {&record.posizione, &record.vas, &record.vbs, &record.vcs, &record.strisces, &record.vad,
+          &record.vbd, &record.vcd, &record.strisced}) {
+        *value = read_value();
+    }
+    const std::int32_t posizione = record.posizione;
+    if (beyond_cells(posizione)) return soft_stop(posizione);
+    const std::int64_t c = cell_of(posizione, 1.0);
+    if (c < 0) return soft_stop_at_cell(posizione, c);
+    return placed(memo_indicatori_v_max(state_, record), posizione);
 }
 
 outcome line_compiler::sign() {
     const std::int32_t p = read_value();
     state_.voce_letta = reader_.read_text();
     const std::int64_t c = cell_of(p, 1.0);
-    if (beyond_cells(p) || c < 0) return soft_stop(p);
+    if (beyond_cells(p)) return soft_stop(p);
+    if (c < 0) return soft_stop_at_cell(p, c);
     cella& cell = state_.celle[static_cast<std::size_t>(c)];
-    if (!is_free(cell)) return hard_stop(6, p);
+    if (!is_free(cell)) return placed(placement::taken(fault_code::sign_cell_taken, c, p), p);
     if (prossimo_cartello_ < 1)
         throw compile_fault("nessuna voce della testata libera per il cartello");
     if (state_.voce_letta.size() > k_max_text)
@@ -304,6 +366,7 @@ outcome line_compiler::sign() {
     cell.val1 = static_cast<std::int16_t>(prossimo_cartello_);
     state_.testata[static_cast<std::size_t>(prossimo_cartello_)].v_nome = state_.voce_letta;
     --prossimo_cartello_;
+    note_placed(diagnostics_, c, scanner_.record_at());
     return outcome::go_on;
 }
 
@@ -345,48 +408,61 @@ bool line_compiler::trace_up_to(std::int64_t last, std::optional<double> k, bool
 
 // --- helpers -----------------------------------------------------------------------------------
 
-void line_compiler::read_keyword() {
-    state_.voce_letta = reader_.read_text();
-    keyword_at_ = reader_.last_item();
-}
-
 // (v + 100) / 50 > n_celle, exactly.
 bool line_compiler::beyond_cells(std::int32_t v) const {
-    return std::int64_t{v} + 100 > std::int64_t{state_.n_celle} * 50;
+    return std::int64_t{v} + k_record_margin > std::int64_t{state_.n_celle} * 50;
 }
 
-outcome line_compiler::hard_stop(std::int32_t code) {
+outcome line_compiler::hard_stop(fault_code code) { return hard_stop(scanner_.fault(code)); }
+
+outcome line_compiler::hard_stop(found_fault fault) {
     texts_.remove(description_text::line);
-    state_.codice_errore = code;
-    locate_fault(diagnostics_, description_text::line, keyword_at_);
+    state_.codice_errore = value_of(fault.code);
+    if (fault.position) state_.posizione_errore = *fault.position;
+    report_fault(diagnostics_, std::move(fault));
     return outcome::hard_stop;
 }
 
-outcome line_compiler::hard_stop(std::int32_t code, std::int32_t position) {
-    hard_stop(code);
-    state_.posizione_errore = position;
-    return outcome::hard_stop;
+// A record whose value number `index` is at fault.
+outcome line_compiler::value_fault(fault_code code, std::size_t index) {
+    found_fault fault = scanner_.fault(code);
+    fault.value_at = scanner_.value_at(index);
+    return hard_stop(std::move(fault));
+}
+
+// The cells a placement wrote are the record's; a fault stops the pass at the record's position.
+outcome line_compiler::placed(const placement& result, std::int32_t position) {
+    note_placed(diagnostics_, result, scanner_.record_at());
+    if (result.ok()) return outcome::go_on;
+    found_fault fault = scanner_.fault(result.fault);
+    fault.position = position;
+    fault.value_at = scanner_.value_at(0);
+    describe_taken(fault, state_, diagnostics_, result);
+    return hard_stop(std::move(fault));
 }
 
 // A position beyond the cells ends the feature records; the completions still run.
 outcome line_compiler::soft_stop(std::int32_t position) {
-    state_.codice_errore = 15;
-    state_.posizione_errore = position;
-    locate_fault(diagnostics_, description_text::line, keyword_at_);
+    found_fault fault = scanner_.fault(fault_code::beyond_cells);
+    fault.position = position;
+    fault.value_at = scanner_.value_at(0);
+    fault.limit = static_cast<std::int32_t>(std::int64_t{state_.n_celle} * 50 - k_record_margin);
+    return soft_stop(std::move(fault));
+}
+
+outcome line_compiler::soft_stop_at_cell(std::int32_t position, std::int64_t cell) {
+    found_fault fault = scanner_.fault(fault_code::beyond_cells);
+    fault.position = position;
+    fault.value_at = scanner_.value_at(0);
+    fault.cell = cell;
+    return soft_stop(std::move(fault));
+}
+
+outcome line_compiler::soft_stop(found_fault fault) {
+    state_.codice_errore = value_of(fault.code);
+    state_.posizione_errore = *fault.position;
+    report_fault(diagnostics_, std::move(fault));
     return outcome::soft_stop;
-}
-
-void line_compiler::note(section where, std::string_view what, std::string_view item) {
-    if (!is_keyword(where, item)) return;
-    warn(diagnostics_, description_text::line, keyword_at_,
-         std::string(what) + ": \"" + from_windows1252(item) + "\"");
-}
-
-void line_compiler::note_unknown(section where, const std::string& item) {
-    if (item.empty() || is_section_header(item) || is_whole_number(item)) return;
-    if (is_keyword(where, item)) return;
-    warn(diagnostics_, description_text::line, keyword_at_,
-         "voce non riconosciuta, ignorata: \"" + from_windows1252(item) + "\"");
 }
 
 }  // namespace
@@ -396,15 +472,16 @@ line_pass_result line_pass(run_state& state, description_source& texts,
     state.testata[k_entry_linea].v_nome = to_windows1252(state.nome_linea);
     state.testata[k_entry_codici].v_nome = to_windows1252(state.codice_treno);
     if (!texts.exists(description_text::line)) {
-        state.codice_errore = 101;
+        state.codice_errore = value_of(fault_code::no_line_text);
+        report_fault(diagnostics, bare_fault(fault_code::no_line_text, description_text::line));
         return {};
     }
     const std::string_view text = texts.read(description_text::line);
     item_reader reader(text);
     try {
         return line_compiler(state, texts, diagnostics, reader).run();
-    } catch (const compile_fault&) {
-        locate_fault(diagnostics, description_text::line, reader.here());
+    } catch (const compile_fault& failure) {
+        report_run_time_failure(diagnostics, description_text::line, reader.here(), failure);
         throw;
     }
 }

@@ -19,10 +19,9 @@ constexpr std::int32_t k_walk_spacing = 8;        // 400 metres between marks in
 constexpr std::int16_t k_unmarked_speed = 110;    // orders this fast get no marks inside
 constexpr std::int32_t k_look_ahead_cells = 12;
 
-// The error codes the pass records.
-constexpr std::int32_t k_no_cell_before_signal = 11;
-constexpr std::int32_t k_no_cell_in_triple = 12;
-constexpr std::int32_t k_no_cell_in_order = 13;
+constexpr fault_code k_no_cell_before_signal = fault_code::no_cell_before_signal;
+constexpr fault_code k_no_cell_in_triple = fault_code::no_cell_ahead_of_start;
+constexpr fault_code k_no_cell_in_order = fault_code::no_cell_in_slow_order;
 
 std::int32_t last_cell(const run_state& state) {
     return static_cast<std::int32_t>(state.celle.size()) - 1;
@@ -40,8 +39,8 @@ void mark(cella& c) {
     c.val1 = k_mark_value;
 }
 
-void record_fault(run_state& state, std::int32_t code, std::int32_t cell_index) {
-    state.codice_errore = code;
+void record_fault(run_state& state, fault_code code, std::int32_t cell_index) {
+    state.codice_errore = value_of(code);
     state.posizione_errore = cell_index * k_position_per_cell;
 }
 
@@ -72,7 +71,7 @@ void mark_before_signal(run_state& state, std::int32_t signal) {
     record_fault(state, k_no_cell_before_signal, signal);
 }
 
-// Step A: every signal among the 20 cells before a warning board gets its mark, not only the
+// Every signal among the 20 cells before a warning board gets its mark, not only the
 // nearest one.
 void look_back_from_warning_board(run_state& state) {
     const std::int32_t i = state.indice;
@@ -83,7 +82,7 @@ void look_back_from_warning_board(run_state& state) {
     }
 }
 
-// Step B.1: three marks ahead of a start board, each triple tried on its own.
+// Three marks ahead of a start board, each triple tried on its own.
 void mark_triples(run_state& state) {
     const std::int32_t i = state.indice;
     struct triple {
@@ -113,7 +112,7 @@ void mark_walk_step(run_state& state, std::int32_t k) {
     }
 }
 
-// Step B.2: a mark every 400 metres inside a slow order. Leaves the end board's cell in
+// A mark every 400 metres inside a slow order. Leaves the end board's cell in
 // indice2; false when the last cell comes before any end board.
 bool walk_slow_order(run_state& state) {
     const std::int32_t last = last_cell(state);
@@ -139,7 +138,7 @@ bool find_end_board(run_state& state) {
     return false;
 }
 
-// Step B.3: the first signal within 12 cells after the end board gets a mark in one of the two
+// The first signal within 12 cells after the end board gets a mark in one of the two
 // cells before it. A fault is placed at the end board: it belongs to the slow order, not the
 // signal.
 void look_ahead(run_state& state) {
@@ -170,13 +169,25 @@ void treat_start_board(run_state& state) {
 
 std::int16_t minimo(std::int16_t x, std::int16_t y) { return x > y ? y : x; }
 
-void signal_spacing_pass(run_state& state) {
+void signal_spacing_pass(run_state& state, compile_diagnostics* diagnostics) {
+    const std::int32_t code_before = state.codice_errore;
+    const std::int32_t position_before = state.posizione_errore;
     const std::int32_t last_visited = last_cell(state) - 2;
     for (state.indice = 1; state.indice <= last_visited; ++state.indice) {
         const std::uint8_t kind = cell(state, state.indice).tipo_cella;
         if (kind == cell_kind::slow_order_warning) look_back_from_warning_board(state);
         if (kind == cell_kind::slow_order_start) treat_start_board(state);
     }
+    // The compile never records the pass's codes: a change is the pass's last fault.
+    if (diagnostics == nullptr ||
+        (state.codice_errore == code_before && state.posizione_errore == position_before)) {
+        return;
+    }
+    found_fault fault;
+    fault.code = static_cast<fault_code>(state.codice_errore);
+    fault.position = state.posizione_errore;
+    fault.cell = state.posizione_errore / k_position_per_cell;
+    diagnostics->fault = std::move(fault);
 }
 
 }  // namespace scenario

@@ -7,12 +7,15 @@
 #include <cstdint>
 
 #include "base/records.h"
+#include "compile/compiler.h"
 
 namespace scenario {
 
 // The smaller of x and y (x on a tie).
 std::int16_t minimo(std::int16_t x, std::int16_t y);
 
-void signal_spacing_pass(run_state& state);
+// Records 11, 12 or 13 with the cell's position in metres when a mark finds no free cell (the
+// last such fault stands); the diagnostics then get the code and the cell.
+void signal_spacing_pass(run_state& state, compile_diagnostics* diagnostics = nullptr);
 
 }  // namespace scenario

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "compile/compiler.h"
+#include "compile/record_scanner.h"
 
 namespace scenario {
 
@@ -36,24 +37,23 @@ class train_compiler {
     void run();
 
    private:
-    enum class outcome { go_on, soft_stop, hard_stop };
+    using outcome = record_outcome;
     static constexpr std::int64_t k_cell_length = 50;  // metres
 
     void skip_preamble();
-    bool take_item();
-    bool next_keyword();
-    outcome examine();
     outcome run_record(record_kind which);
 
     outcome speed_record();
     outcome adhesion_record();
-    outcome signal_record();
-    outcome slow_order_record();
+    outcome place_signal();
+    outcome place_slow_order();
     outcome abatement_record();
     outcome station_record();
     void read_station_details(voce& entry);
     void set_platform_extent(voce& entry, std::int32_t p, std::int32_t length) const;
     outcome mark_stop(voce& entry, std::int32_t p);
+    outcome placed(const placement& result, std::int32_t position);
+    outcome value_fault(fault_code code, std::int32_t p, std::size_t index);
 
     bool beyond_cells(std::int32_t position, std::int32_t margin) const;
     void check_order(const char* record, std::optional<std::int32_t>& previous,
@@ -62,8 +62,13 @@ class train_compiler {
     void write_limit(std::int64_t cell);
     void write_adhesion(std::int64_t cell);
 
-    outcome soft_stop(std::int32_t position);
-    outcome hard_stop(std::int32_t code, std::optional<std::int32_t> position);
+    // A position past the cells (with the margin of its record kind) or a cell outside them.
+    outcome soft_stop(std::int32_t position, std::int32_t margin);
+    outcome soft_stop_at_cell(std::int32_t position, std::int64_t cell);
+    outcome soft_stop(found_fault fault);
+    // The code of the current record, with its position when it carries one.
+    outcome hard_stop(fault_code code, std::optional<std::int32_t> position);
+    outcome hard_stop(found_fault fault);
     void note(std::string message);
     void finish();
     void check_progressives();
@@ -71,12 +76,12 @@ class train_compiler {
     run_state& state_;
     description_source& texts_;
     item_reader& reader_;
+    record_scanner scanner_;
     const std::int32_t prossimo_cartello_;
     compile_diagnostics* const diagnostics_;
     const std::int64_t last_cell_;  // U, the upper bound of the cells
 
-    source_location keyword_at_;  // the item that made the current record
-    std::int64_t station_ = 1;    // k, the entry the next station fills
+    std::int64_t station_ = 1;  // k, the entry the next station fills
     std::int64_t speed_cursor_ = 0;
     std::int64_t adhesion_cursor_ = 0;
     std::int32_t current_limit_ = 0;
@@ -84,6 +89,7 @@ class train_compiler {
     std::optional<std::int32_t> last_speed_position_;
     std::optional<std::int32_t> last_adhesion_position_;
     std::optional<std::int32_t> last_station_position_;
+    source_location last_station_at_;  // the keyword of the station record before
 };
 
 }  // namespace scenario

@@ -39,21 +39,20 @@ bool train_cell_inside(const run_state& state, std::int64_t index) {
     return index >= 0 && index < static_cast<std::int64_t>(state.celle.size());
 }
 
-bool memo_segnale(run_state& state, std::int32_t posizione, std::int32_t& sx, std::int32_t& s1,
-                  std::int32_t& s2, std::int32_t& s3, std::int32_t& rapp, std::int32_t& dx,
-                  std::int32_t& d1, std::int32_t& d2, std::int32_t& d3, std::int32_t& tempo) {
+placement memo_segnale(run_state& state, signal_record& record) {
+    const std::int32_t posizione = record.posizione;
     const std::int64_t i = train_cell_index(posizione / k_cell_metres + 1);
     cella& signal = own_cell(state, i);
-    if (!is_free(signal)) {
-        state.codice_errore = 16;
-        return false;
-    }
+    if (!is_free(signal)) return placement::taken(fault_code::signal_cell_taken, i, posizione);
+    const std::int32_t sx = record.sx;
+    const std::int32_t dx = record.dx;
     signal.tipo_cella = cell_kind::signal;
-    signal.val4 = low16(bits(rapp) * 10 + bits(sx) * 3 + bits(dx));
-    signal.val1 = low16(bits(s1) * 10 + bits(d1));
-    signal.val2 = low16(bits(s2) * 10 + bits(d2));
-    signal.val3 = low16(bits(s3) * 10 + bits(d3));
+    signal.val4 = low16(bits(record.rapp) * 10 + bits(sx) * 3 + bits(dx));
+    signal.val1 = low16(bits(record.s1) * 10 + bits(record.d1));
+    signal.val2 = low16(bits(record.s2) * 10 + bits(record.d2));
+    signal.val3 = low16(bits(record.s3) * 10 + bits(record.d3));
     // A short signal time is raised to 101: the caller's record keeps the raised value.
+    std::int32_t& tempo = record.tempo;
     if (tempo >= 1 && tempo <= 100) tempo = 101;
     signal.tempo_segnale = sx == 2 ? low8(bits(tempo)) : 0;
 
@@ -66,33 +65,36 @@ bool memo_segnale(run_state& state, std::int32_t posizione, std::int32_t& sx, st
                 low8(mark_base + bits(state.indice3));
         }
     }
-    return true;
+    placement placed;
+    placed.add(i);
+    return placed;
 }
 
-bool memo_rallentamento(run_state& state, std::int32_t x, std::int32_t& v, std::int32_t& l,
-                        std::int32_t& f_tt, std::int32_t f_ta, std::int32_t& d_v) {
+placement memo_rallentamento(run_state& state, const slow_order_record& record) {
+    const std::int32_t x = record.x;
+    const std::int32_t l = record.l;
+    const std::int32_t d_v = record.d_v;
     const double board_metres = static_cast<double>(x) - k_board_distance;
     const bool has_board = x > k_board_threshold;
-    if (!has_board) f_ta = 0;
+    const std::int32_t f_ta = has_board ? record.f_ta : 0;
 
     // Every cell is rounded from its own expression, so an odd multiple of 25 can shift one
     // cell against another.
-    const std::int64_t e_index = train_cell_index((static_cast<double>(x) + l) / k_cell_metres + 1);
+    const double end_metres = static_cast<double>(x) + l;
+    const std::int64_t e_index = train_cell_index(end_metres / k_cell_metres + 1);
     const std::int64_t s_index = train_cell_index(x / k_cell_metres + 1);
-    if (has_board &&
-        !is_free(own_cell(state, train_cell_index(board_metres / k_cell_metres + 1)))) {
-        state.codice_errore = 17;
-        return false;
+    const std::int64_t b_index = train_cell_index(board_metres / k_cell_metres + 1);
+    if (has_board && !is_free(own_cell(state, b_index))) {
+        return placement::taken(fault_code::warning_board_taken, b_index, board_metres);
     }
     if (!is_free(own_cell(state, s_index))) {
-        state.codice_errore = 18;
-        return false;
+        return placement::taken(fault_code::start_board_taken, s_index, x);
     }
     if (!is_free(own_cell(state, e_index))) {
-        state.codice_errore = 19;
-        return false;
+        return placement::taken(fault_code::end_board_taken, e_index, end_metres);
     }
 
+    placement placed;
     cella& end = own_cell(state, e_index);
     cella& start = own_cell(state, s_index);
     end.tipo_cella = cell_kind::slow_order_end;
@@ -100,36 +102,48 @@ bool memo_rallentamento(run_state& state, std::int32_t x, std::int32_t& v, std::
     // A slow order shorter than a cell has one cell for both ends: the start wins.
     start.tipo_cella = cell_kind::slow_order_start;
     if (d_v != 0) start.val2 = low16(bits(d_v));
+    placed.add(e_index);
+    placed.add(s_index);
     if (has_board) {
-        cella& board = own_cell(state, train_cell_index(board_metres / k_cell_metres + 1));
+        cella& board = own_cell(state, b_index);
         board.tipo_cella = cell_kind::slow_order_warning;
         if (d_v != 0) board.val2 = low16(bits(d_v));
-        board.val1 = low16(bits(v));
+        board.val1 = low16(bits(record.v));
+        placed.add(b_index);
     }
-    start.val1 = low16(bits(v));
-    end.val1 = low16(bits(v));
-    start.val3 = low16(bits(f_tt));
-    end.val3 = low16(bits(f_tt));
+    start.val1 = low16(bits(record.v));
+    end.val1 = low16(bits(record.v));
+    start.val3 = low16(bits(record.f_tt));
+    end.val3 = low16(bits(record.f_tt));
 
     const std::int64_t h = train_cell_index(board_metres / k_cell_metres);
     state.conta_b = static_cast<std::int32_t>(h);
-    if (f_ta == 0) return true;
+    if (f_ta == 0) return placed;
 
     state.conta_c = 0;
+    std::int64_t first_taken = -1;
     for (std::int64_t n = 0; n < 4; ++n) {
-        if (!is_free(own_cell(state, h - n))) state.conta_c = 1;
+        if (!is_free(own_cell(state, h - n))) {
+            state.conta_c = 1;
+            if (first_taken < 0) first_taken = h - n;
+        }
     }
     if (state.conta_c != 0) {
-        state.codice_errore = 20;
-        return false;
+        placed.fault = fault_code::approach_cell_taken;
+        placed.cell = first_taken;
+        placed.first_cell = h - 3;
+        placed.last_cell = h;
+        placed.feature_metres = board_metres;
+        return placed;
     }
     for (std::int64_t n = 0; n < 4; ++n) {
         cella& approach = own_cell(state, h - n);
         approach.tipo_cella = cell_kind::slow_order_approach;
         approach.val1 = static_cast<std::int16_t>(n + 1);
         if (d_v != 0) approach.val2 = static_cast<std::int16_t>(n + 1);
+        placed.add(h - n);
     }
-    return true;
+    return placed;
 }
 
 }  // namespace scenario

@@ -1,4 +1,4 @@
-// The train pass: the preamble skip, the main loop with its "-" rule and ten keyword tests, the
+// The train pass: the preamble skip, the record loop over its table of ten keywords, the
 // speed and adhesion cursors, the signal, slow-order and "abbattimento" records, the end-of-text
 // fills and the check of the kilometric progressives. The station records live in
 // train_stations.cpp. The text is deleted on every way out: at the end of the text, at a hard
@@ -8,46 +8,36 @@
 #include <exception>
 #include <string>
 
+#include "base/windows1252.h"
 #include "compile/compile_support.h"
 #include "compile/train_compiler.h"
 #include "compile/train_features.h"
-#include "base/windows1252.h"
 
 namespace scenario {
 namespace {
 
 constexpr std::int32_t k_record_margin = 100;  // (p + 100) / 50 must not pass the last cell
-constexpr int k_dash_skips = 2;                // items containing "-" skipped in one turn
-
-struct keyword {
-    std::string_view first;
-    std::string_view second;  // must be contained as well, when not empty
-    train_compiler::record_kind kind;
-};
+constexpr dash_rule k_dashes = {2, true};      // items containing "-" replaced in one turn
 
 using kind = train_compiler::record_kind;
 
-// The ten tests in the order they are made; an item that passes several runs each record.
-constexpr keyword k_keywords[] = {
-    {"frenata", "massa", kind::braked_mass},
-    {"vetture", "", kind::cars},
-    {"velocit", "", kind::speed},
-    {"aderenza", "", kind::adhesion},
-    {"orologio", "", kind::clock},
-    {"sabbia", "", kind::sand},
-    {"segnale", "", kind::signal},
-    {"rallentamento", "", kind::slow_order},
-    {"abbattimento", "", kind::abatement},
-    {"stazione", "", kind::station},
-};
-
-bool matches(const keyword& key, std::string_view item) {
-    return contains_any_case(item, key.first) &&
-           (key.second.empty() || contains_any_case(item, key.second));
+constexpr keyword_row row(std::string_view first, std::string_view second, kind record) {
+    return {first, second, keyword_case::any, static_cast<int>(record)};
 }
 
-// Items are Windows-1252 bytes; the warnings are read as UTF-8.
-std::string in_quotes(std::string_view item) { return "\"" + from_windows1252(item) + "\""; }
+// The ten tests in the order they are made; an item that passes several runs each record.
+constexpr keyword_row k_keywords[] = {
+    row("frenata", "massa", kind::braked_mass),
+    row("vetture", "", kind::cars),
+    row("velocit", "", kind::speed),
+    row("aderenza", "", kind::adhesion),
+    row("orologio", "", kind::clock),
+    row("sabbia", "", kind::sand),
+    row("segnale", "", kind::signal),
+    row("rallentamento", "", kind::slow_order),
+    row("abbattimento", "", kind::abatement),
+    row("stazione", "", kind::station),
+};
 
 std::string_view read_train_text(description_source& texts) {
     if (!texts.exists(description_text::train)) {
@@ -57,14 +47,6 @@ std::string_view read_train_text(description_source& texts) {
     return texts.read(description_text::train);
 }
 
-// Whether the item would run one of the ten records.
-bool is_record_keyword(std::string_view item) {
-    for (const keyword& key : k_keywords) {
-        if (matches(key, item)) return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 train_compiler::train_compiler(run_state& state, description_source& texts, item_reader& reader,
@@ -72,6 +54,7 @@ train_compiler::train_compiler(run_state& state, description_source& texts, item
     : state_(state),
       texts_(texts),
       reader_(reader),
+      scanner_(reader, state.voce_letta, description_text::train, diagnostics),
       prossimo_cartello_(prossimo_cartello),
       diagnostics_(diagnostics),
       last_cell_(static_cast<std::int64_t>(state.celle.size()) - 1) {
@@ -80,8 +63,9 @@ train_compiler::train_compiler(run_state& state, description_source& texts, item
 
 void train_compiler::run() {
     skip_preamble();
-    while (next_keyword()) {
-        const outcome result = examine();
+    while (scanner_.next_record(k_keywords, k_dashes)) {
+        const outcome result = scanner_.run_records(
+            k_keywords, [this](int which) { return run_record(static_cast<record_kind>(which)); });
         if (result == outcome::hard_stop) return;
         if (result == outcome::soft_stop) break;
     }
@@ -91,48 +75,8 @@ void train_compiler::run() {
 // An empty text fails here: the search always makes a first read.
 void train_compiler::skip_preamble() {
     do {
-        state_.voce_letta = reader_.read_text();
+        scanner_.read_keyword();
     } while (!contains_any_case(state_.voce_letta, "[generale]") && !reader_.at_end());
-}
-
-bool train_compiler::take_item() {
-    state_.voce_letta = reader_.read_text();
-    keyword_at_ = reader_.last_item();
-    if (!reader_.at_end()) return true;
-    if (is_record_keyword(state_.voce_letta)) {
-        note("ultima voce del testo, mai letta: " + in_quotes(state_.voce_letta));
-    }
-    return false;
-}
-
-// The last item of the text is never examined, not even when the "-" rule brought it in.
-bool train_compiler::next_keyword() {
-    if (reader_.at_end()) return false;
-    if (!take_item()) return false;
-    for (int skipped = 0; skipped < k_dash_skips && contains_exact(state_.voce_letta, "-");
-         ++skipped) {
-        if (is_record_keyword(state_.voce_letta)) {
-            note("record nascosto dal trattino: " + in_quotes(state_.voce_letta));
-        }
-        if (!take_item()) return false;
-    }
-    return true;
-}
-
-train_compiler::outcome train_compiler::examine() {
-    // The records read further items, so the keyword item is kept aside for every test.
-    const std::string item = state_.voce_letta;
-    bool recognised = false;
-    for (const keyword& key : k_keywords) {
-        if (!matches(key, item)) continue;
-        recognised = true;
-        const outcome result = run_record(key.kind);
-        if (result != outcome::go_on) return result;
-    }
-    if (!recognised && !item.empty() && !is_section_header(item) && !is_whole_number(item)) {
-        note("voce non riconosciuta, ignorata: " + in_quotes(item));
-    }
-    return outcome::go_on;
 }
 
 train_compiler::outcome train_compiler::run_record(record_kind which) {
@@ -140,27 +84,27 @@ train_compiler::outcome train_compiler::run_record(record_kind which) {
     voce& codici = state_.testata[k_entry_codici];
     switch (which) {
         case record_kind::braked_mass:
-            treno.v_a = reader_.read_long();
+            treno.v_a = scanner_.read_long();
             break;
         case record_kind::cars:
-            treno.v_c = reader_.read_long();
+            treno.v_c = scanner_.read_long();
             break;
         case record_kind::speed:
             return speed_record();
         case record_kind::adhesion:
             return adhesion_record();
         case record_kind::clock:
-            codici.v_i3 = reader_.read_integer();
-            codici.v_i4 = reader_.read_integer();
-            codici.v_i5 = reader_.read_integer();
+            codici.v_i3 = scanner_.read_integer();
+            codici.v_i4 = scanner_.read_integer();
+            codici.v_i5 = scanner_.read_integer();
             break;
         case record_kind::sand:
-            codici.v_i1 = reader_.read_integer();
+            codici.v_i1 = scanner_.read_integer();
             break;
         case record_kind::signal:
-            return signal_record();
+            return place_signal();
         case record_kind::slow_order:
-            return slow_order_record();
+            return place_slow_order();
         case record_kind::abatement:
             return abatement_record();
         case record_kind::station:
@@ -208,9 +152,9 @@ void train_compiler::write_adhesion(std::int64_t cell) {
 // A record sets the cells before its own: its limit takes effect from its cell on. One cell is
 // written even when the cursor already stands at or past that cell.
 train_compiler::outcome train_compiler::speed_record() {
-    const std::int32_t p = reader_.read_long();
-    const std::int32_t limit = reader_.read_long();
-    if (beyond_cells(p, k_record_margin)) return soft_stop(p);
+    const std::int32_t p = scanner_.read_long();
+    const std::int32_t limit = scanner_.read_long();
+    if (beyond_cells(p, k_record_margin)) return soft_stop(p, k_record_margin);
     check_order("velocita", last_speed_position_, p);
     const std::int64_t c = train_cell_index(p / static_cast<double>(k_cell_length));
     if (c > 0) {
@@ -225,9 +169,9 @@ train_compiler::outcome train_compiler::speed_record() {
 }
 
 train_compiler::outcome train_compiler::adhesion_record() {
-    const std::int32_t p = reader_.read_long();
-    const std::int32_t value = reader_.read_long();
-    if (beyond_cells(p, k_record_margin)) return soft_stop(p);
+    const std::int32_t p = scanner_.read_long();
+    const std::int32_t value = scanner_.read_long();
+    if (beyond_cells(p, k_record_margin)) return soft_stop(p, k_record_margin);
     check_order("aderenza", last_adhesion_position_, p);
     const std::int64_t c = train_cell_index(p / static_cast<double>(k_cell_length));
     // This cursor, unlike the speed cursor, may reach the last cell; a cursor run past it by
@@ -242,80 +186,114 @@ train_compiler::outcome train_compiler::adhesion_record() {
     return outcome::go_on;
 }
 
-train_compiler::outcome train_compiler::signal_record() {
-    std::int32_t v[11];
-    for (std::int32_t& value : v) value = reader_.read_long();
-    const std::int32_t posizione = v[0];
-    if (beyond_cells(posizione, k_record_margin)) return soft_stop(posizione);
-    // A signal whose cell would lie below cell 0 ends the reading like one beyond the last.
-    const double cell = posizione / static_cast<double>(k_cell_length) + 1;
-    if (!train_cell_inside(state_, train_cell_index(cell))) return soft_stop(posizione);
-    if (!memo_segnale(state_, posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9],
-                      v[10])) {
-        return hard_stop(state_.codice_errore, posizione);
+train_compiler::outcome train_compiler::place_signal() {
+    signal_record record;
+    for (std::int32_t* value :
+         {&record.posizione, &record.sx, &record.s1, &record.s2, &record.s3, &record.rapp,
+          &record.dx, &record.d1, &record.d2, &record.d3, &record.tempo}) {
+        *value = scanner_.read_long();
     }
-    return outcome::go_on;
+    const std::int32_t posizione = record.posizione;
+    if (beyond_cells(posizione, k_record_margin)) return soft_stop(posizione, k_record_margin);
+    // A signal whose cell would lie below cell 0 ends the reading like one beyond the last.
+    const std::int64_t cell = train_cell_index(posizione / static_cast<double>(k_cell_length) + 1);
+    if (!train_cell_inside(state_, cell)) return soft_stop_at_cell(posizione, cell);
+    return placed(memo_segnale(state_, record), posizione);
 }
 
-train_compiler::outcome train_compiler::slow_order_record() {
-    std::int32_t v[6];
-    for (std::int32_t& value : v) value = reader_.read_long();
-    const std::int32_t x = v[0];
-    if (beyond_cells(x, k_record_margin)) return soft_stop(x);
+train_compiler::outcome train_compiler::place_slow_order() {
+    slow_order_record record;
+    for (std::int32_t* value :
+         {&record.x, &record.v, &record.l, &record.f_tt, &record.f_ta, &record.d_v}) {
+        *value = scanner_.read_long();
+    }
+    const std::int32_t x = record.x;
+    if (beyond_cells(x, k_record_margin)) return soft_stop(x, k_record_margin);
     // The end cell is not covered by the test on x: a long slow order must not reach past the
     // last cell, nor a negative length below cell 0.
-    const std::int64_t end_metres = checked_long(std::int64_t{x} + v[2]);
+    const std::int64_t end_metres = checked_long(std::int64_t{x} + record.l);
     const auto length = static_cast<double>(k_cell_length);
-    if (!train_cell_inside(state_, train_cell_index(x / length + 1)) ||
-        !train_cell_inside(state_,
-                           train_cell_index(static_cast<double>(end_metres) / length + 1))) {
-        return soft_stop(x);
-    }
-    if (!memo_rallentamento(state_, x, v[1], v[2], v[3], v[4], v[5])) {
-        return hard_stop(state_.codice_errore, x);
-    }
-    return outcome::go_on;
+    const std::int64_t start = train_cell_index(x / length + 1);
+    const std::int64_t end = train_cell_index(static_cast<double>(end_metres) / length + 1);
+    if (!train_cell_inside(state_, start)) return soft_stop_at_cell(x, start);
+    if (!train_cell_inside(state_, end)) return soft_stop_at_cell(x, end);
+    return placed(memo_rallentamento(state_, record), x);
 }
 
 // Unlike a point feature, the mark lies on cell p / 50 itself.
 train_compiler::outcome train_compiler::abatement_record() {
-    const std::int32_t p = reader_.read_long();
-    const std::int32_t value = reader_.read_long();
-    if (beyond_cells(p, k_record_margin)) return soft_stop(p);
+    const std::int32_t p = scanner_.read_long();
+    const std::int32_t value = scanner_.read_long();
+    if (beyond_cells(p, k_record_margin)) return soft_stop(p, k_record_margin);
     const std::int64_t c = train_cell_index(p / static_cast<double>(k_cell_length));
-    if (!train_cell_inside(state_, c)) return soft_stop(p);
+    if (!train_cell_inside(state_, c)) return soft_stop_at_cell(p, c);
     cella& mark = state_.celle[static_cast<std::size_t>(c)];
-    if (!is_free(mark)) return hard_stop(7, p);
+    if (!is_free(mark)) {
+        return placed(placement::taken(fault_code::value_mark_cell_taken, c, p), p);
+    }
     if (value > 0) {
         mark.tipo_cella = cell_kind::value_mark;
         mark.val1 = static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
     } else {
         mark.tipo_cella = cell_kind::empty_value_mark;
     }
+    note_placed(diagnostics_, c, scanner_.record_at());
     return outcome::go_on;
 }
 
-train_compiler::outcome train_compiler::soft_stop(std::int32_t position) {
-    state_.codice_errore = 15;
-    state_.posizione_errore = position;
-    locate_fault(diagnostics_, description_text::train, keyword_at_);
+// The cells a placement wrote are the record's; a fault stops the pass at the record's position.
+train_compiler::outcome train_compiler::placed(const placement& result, std::int32_t position) {
+    note_placed(diagnostics_, result, scanner_.record_at());
+    if (result.ok()) return outcome::go_on;
+    found_fault fault = scanner_.fault(result.fault);
+    fault.position = position;
+    fault.value_at = scanner_.value_at(0);
+    describe_taken(fault, state_, diagnostics_, result);
+    return hard_stop(std::move(fault));
+}
+
+train_compiler::outcome train_compiler::soft_stop(std::int32_t position, std::int32_t margin) {
+    found_fault fault = scanner_.fault(fault_code::beyond_cells);
+    fault.position = position;
+    fault.value_at = scanner_.value_at(0);
+    fault.limit = static_cast<std::int32_t>(k_cell_length * last_cell_ - margin);
+    return soft_stop(std::move(fault));
+}
+
+train_compiler::outcome train_compiler::soft_stop_at_cell(std::int32_t position,
+                                                          std::int64_t cell) {
+    found_fault fault = scanner_.fault(fault_code::beyond_cells);
+    fault.position = position;
+    fault.value_at = scanner_.value_at(0);
+    fault.cell = cell;
+    return soft_stop(std::move(fault));
+}
+
+train_compiler::outcome train_compiler::soft_stop(found_fault fault) {
+    state_.codice_errore = value_of(fault.code);
+    state_.posizione_errore = *fault.position;
+    report_fault(diagnostics_, std::move(fault));
     return outcome::soft_stop;
 }
 
-train_compiler::outcome train_compiler::hard_stop(std::int32_t code,
+train_compiler::outcome train_compiler::hard_stop(fault_code code,
                                                   std::optional<std::int32_t> position) {
+    found_fault fault = scanner_.fault(code);
+    fault.position = position;
+    return hard_stop(std::move(fault));
+}
+
+train_compiler::outcome train_compiler::hard_stop(found_fault fault) {
     texts_.remove(description_text::train);
-    state_.codice_errore = code;
-    if (position) state_.posizione_errore = *position;
-    locate_fault(diagnostics_, description_text::train, keyword_at_);
+    state_.codice_errore = value_of(fault.code);
+    if (fault.position) state_.posizione_errore = *fault.position;
+    report_fault(diagnostics_, std::move(fault));
     return outcome::hard_stop;
 }
 
-void train_compiler::note(std::string message) {
-    warn(diagnostics_, description_text::train, keyword_at_, std::move(message));
-}
+void train_compiler::note(std::string message) { scanner_.warn(std::move(message)); }
 
-// Step 5, also the continuation of a soft stop: the fills stop short of the last three cells.
+// The end of the text, also after a soft stop: the fills stop short of the last three cells.
 void train_compiler::finish() {
     texts_.remove(description_text::train);
     do {
@@ -339,18 +317,36 @@ void train_compiler::check_progressives() {
             state_.indice2 = 1;
         }
     }
-    if (state_.indice2 != 0) state_.codice_errore = 2;
+    if (state_.indice2 == 0) return;
+    state_.codice_errore = value_of(fault_code::progressive_not_whole);
+    if (diagnostics_ == nullptr) return;
+    found_fault fault;
+    fault.code = fault_code::progressive_not_whole;
+    fault.text = description_text::line;
+    for (int entry = k_entry_progressiva_tre; entry <= k_entry_progressiva_uno; ++entry) {
+        const voce& progressive = state_.testata[static_cast<std::size_t>(entry)];
+        if (progressive.v_a % k_cell_length != 0 || progressive.v_b % k_cell_length != 0) {
+            fault.entries.push_back(entry);
+        }
+    }
+    report_fault(diagnostics_, std::move(fault));
 }
 
 void train_pass(run_state& state, description_source& texts, std::int32_t prossimo_cartello,
                 compile_diagnostics* diagnostics) {
     try {
-        const std::string_view text = read_train_text(texts);
+        std::string_view text;
+        try {
+            text = read_train_text(texts);
+        } catch (const compile_fault& failure) {
+            report_run_time_failure(diagnostics, description_text::train, std::nullopt, failure);
+            throw;
+        }
         item_reader reader(text);
         try {
             train_compiler(state, texts, reader, prossimo_cartello, diagnostics).run();
-        } catch (const compile_fault&) {
-            locate_fault(diagnostics, description_text::train, reader.here());
+        } catch (const compile_fault& failure) {
+            report_run_time_failure(diagnostics, description_text::train, reader.here(), failure);
             throw;
         }
     } catch (...) {

@@ -13,7 +13,7 @@ namespace {
 
 constexpr std::int32_t k_station_margin = 800;  // (p + 800) / 50 must not pass the last cell
 constexpr std::int32_t k_platform_step = 100;
-constexpr std::int32_t k_long_platform = 600;  // shorter platforms drop item 5
+constexpr std::int32_t k_long_platform = 600;  // shorter platforms drop the v_b4 value
 constexpr std::int32_t k_station_gap = 350;    // metres between two platforms at least
 constexpr std::uint8_t k_first_kind_without_stop = 25;
 constexpr std::int32_t k_platform_mark = 80;   // approach marks 81 to 84
@@ -23,25 +23,34 @@ bool kind_in(std::uint8_t kind, std::uint8_t a, std::uint8_t b) { return kind ==
 
 }  // namespace
 
+// A station record whose value number `index` is at fault.
+train_compiler::outcome train_compiler::value_fault(fault_code code, std::int32_t p,
+                                                    std::size_t index) {
+    found_fault fault = scanner_.fault(code);
+    fault.position = p;
+    fault.value_at = scanner_.value_at(index);
+    return hard_stop(std::move(fault));
+}
+
 train_compiler::outcome train_compiler::station_record() {
     if (station_ > k_first_sign_entry) {
         throw compile_fault("nessuna voce della testata libera per la stazione " +
                             std::to_string(station_));
     }
     voce& entry = state_.testata[static_cast<std::size_t>(station_)];
-    const std::int32_t p = reader_.read_long();
+    const std::int32_t p = scanner_.read_long();
     entry.v_c = p;
-    if (beyond_cells(p, k_station_margin)) return soft_stop(p);
+    if (beyond_cells(p, k_station_margin)) return soft_stop(p, k_station_margin);
     check_order("stazione", last_station_position_, p);
-    if (p % k_cell_length != 0) return hard_stop(8, p);
-    entry.v_tipo = reader_.read_byte();
-    const std::int32_t length = reader_.read_long();
-    if (length % k_platform_step != 0) return hard_stop(9, p);
+    if (p % k_cell_length != 0) return value_fault(fault_code::station_position, p, 0);
+    entry.v_tipo = scanner_.read_byte();
+    const std::int32_t length = scanner_.read_long();
+    if (length % k_platform_step != 0) return value_fault(fault_code::platform_length, p, 2);
     read_station_details(entry);
 
     set_platform_extent(entry, p, length);
     if (length < k_long_platform) entry.v_b4 = 0;
-    // After the extent: the first station keeps the 50 metres its item 6 asked for.
+    // After the extent: the first station keeps the 50 metres its v_b3 value asked for.
     if (station_ == 1) {
         entry.v_b3 = 0;
         entry.v_b4 = 0;
@@ -53,31 +62,43 @@ train_compiler::outcome train_compiler::station_record() {
     if (station_ > 1) {
         const voce& previous = state_.testata[static_cast<std::size_t>(station_ - 1)];
         if (checked_long(std::int64_t{entry.v_a} - k_station_gap) < previous.v_b) {
-            return hard_stop(22, p);
+            found_fault fault = scanner_.fault(fault_code::stations_too_close);
+            fault.position = p;
+            fault.limit = k_station_gap;
+            fault.entries = {static_cast<std::int32_t>(station_ - 1),
+                             static_cast<std::int32_t>(station_)};
+            fault.earlier_record = text_position{description_text::train, last_station_at_};
+            return hard_stop(std::move(fault));
         }
     }
     ++station_;
+    last_station_at_ = scanner_.keyword_at();
     // The entry just stored may be the last one below the sign texts.
-    if (station_ >= prossimo_cartello_) return hard_stop(10, std::nullopt);
+    if (station_ >= prossimo_cartello_) {
+        found_fault fault = scanner_.fault(fault_code::too_many_stations);
+        fault.limit = prossimo_cartello_ - 2;
+        return hard_stop(std::move(fault));
+    }
     return outcome::go_on;
 }
 
-// Items 4 to 17; note item 5 before item 6 (v_b4 before v_b3) and item 9 after two Integers.
+// The values after position, kind and platform length, to the name: v_b4 comes before v_b3,
+// and v_b1 after two Integers.
 void train_compiler::read_station_details(voce& entry) {
-    entry.v_flag = reader_.read_byte();
-    entry.v_b4 = reader_.read_byte();
-    entry.v_b3 = reader_.read_byte();
-    entry.v_i1 = reader_.read_integer();
-    entry.v_i2 = reader_.read_integer();
-    entry.v_b1 = reader_.read_byte();
-    entry.v_i3 = reader_.read_integer();
-    entry.v_i4 = reader_.read_integer();
-    entry.v_i5 = reader_.read_integer();
-    entry.v_b2 = reader_.read_byte();
-    const std::int64_t hours = reader_.read_long();
-    const std::int64_t minutes = reader_.read_long();
-    const std::int64_t seconds = reader_.read_long();
-    entry.v_nome = reader_.read_text();
+    entry.v_flag = scanner_.read_byte();
+    entry.v_b4 = scanner_.read_byte();
+    entry.v_b3 = scanner_.read_byte();
+    entry.v_i1 = scanner_.read_integer();
+    entry.v_i2 = scanner_.read_integer();
+    entry.v_b1 = scanner_.read_byte();
+    entry.v_i3 = scanner_.read_integer();
+    entry.v_i4 = scanner_.read_integer();
+    entry.v_i5 = scanner_.read_integer();
+    entry.v_b2 = scanner_.read_byte();
+    const std::int64_t hours = scanner_.read_long();
+    const std::int64_t minutes = scanner_.read_long();
+    const std::int64_t seconds = scanner_.read_long();
+    entry.v_nome = scanner_.read_text();
     if (entry.v_nome.size() > k_longest_name) {
         throw compile_fault("nome di stazione di " + std::to_string(entry.v_nome.size()) +
                             " caratteri, più lungo di 65535");
@@ -110,9 +131,9 @@ void train_compiler::set_platform_extent(voce& entry, std::int32_t p, std::int32
 train_compiler::outcome train_compiler::mark_stop(voce& entry, std::int32_t p) {
     const double platform_end = entry.v_b / static_cast<double>(k_cell_length);
     const double stop = platform_end - 1;
-    if (stop <= 1) return hard_stop(24, std::nullopt);
+    if (stop <= 1) return hard_stop(fault_code::stop_too_early, std::nullopt);
     const std::int64_t stop_cell = train_cell_index(stop);
-    if (!train_cell_inside(state_, stop_cell)) return soft_stop(p);
+    if (!train_cell_inside(state_, stop_cell)) return soft_stop_at_cell(p, stop_cell);
 
     if (!kind_in(entry.v_tipo, 5, 6)) {
         for (state_.indice2 = 1; state_.indice2 <= 4; ++state_.indice2) {
@@ -127,6 +148,7 @@ train_compiler::outcome train_compiler::mark_stop(voce& entry, std::int32_t p) {
     cella& stop_at = state_.celle[static_cast<std::size_t>(stop_cell)];
     stop_at.tipo_cella = cell_kind::station_stop;
     stop_at.val1 = static_cast<std::int16_t>(station_);
+    note_placed(diagnostics_, stop_cell, scanner_.record_at());
     return outcome::go_on;
 }
 

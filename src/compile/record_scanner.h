@@ -1,0 +1,112 @@
+// The record loop both passes share. A description text is a run of records, each a keyword item
+// followed by its values; the scanner finds the next keyword under the rules the format has for
+// every text, and runs the records a pass's keyword table names:
+//
+//   - A keyword item containing "-" is replaced by the next item, a few times in a row (how many,
+//     and whether the end of the text is tested between replacements, is the pass's to say).
+//   - The last item of a text is never examined as a keyword.
+//   - Every row of the table whose words the keyword item contains runs its record, in table
+//     order, until one of them stops the pass.
+//
+// The records it passes over become warnings for authors: a keyword hidden by "-", a keyword
+// that is the last item, an item no row knows (empty items, section headers and bare numbers
+// aside). It also remembers the values of the current record, with where they stand, to say what
+// a record at fault held; it does so only when diagnostics are being collected.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "compile/compiler.h"
+#include "compile/item_reader.h"
+
+namespace scenario {
+
+enum class keyword_case : std::uint8_t { any, exact };
+
+// One keyword test: the item contains `first` (and `second`, when not empty).
+struct keyword_row {
+    std::string_view first;
+    std::string_view second;
+    keyword_case match;
+    int record;  // the pass's own record kind
+};
+
+bool passes(const keyword_row& row, std::string_view item);
+bool is_keyword(std::span<const keyword_row> rows, std::string_view item);
+
+enum class record_outcome { go_on, soft_stop, hard_stop };
+
+// How the "-" rule replaces a keyword item.
+struct dash_rule {
+    int most;       // replacements in one turn
+    bool end_test;  // whether the end of the text stops the replacements
+};
+
+class record_scanner {
+   public:
+    // Items are read into `voce_letta` (the run state's), from `reader`.
+    record_scanner(item_reader& reader, std::string& voce_letta, description_text text,
+                   compile_diagnostics* diagnostics);
+
+    // Reads one item into voce_letta as a keyword, noting where it stands.
+    void read_keyword();
+
+    // Reads the next record's keyword item; false when the text has ended without one.
+    bool next_record(std::span<const keyword_row> rows, dash_rule dashes);
+
+    // Runs the record of every row the keyword passes, through run(record kind), until one does
+    // not go on; an item no row knows becomes a warning.
+    template <class Run>
+    record_outcome run_records(std::span<const keyword_row> rows, Run&& run) {
+        bool known = false;
+        for (const keyword_row& row : rows) {
+            if (!passes(row, keyword_)) continue;
+            known = true;
+            const record_outcome result = run(row.record);
+            if (result != record_outcome::go_on) return result;
+        }
+        if (!known) note_unknown();
+        return record_outcome::go_on;
+    }
+
+    // The keyword item of the current record (kept aside: records read further items).
+    const std::string& keyword() const { return keyword_; }
+    source_location keyword_at() const { return keyword_at_; }
+    text_position record_at() const { return {text_, keyword_at_}; }
+
+    // The values of the current record.
+    std::int32_t read_long();
+    std::int16_t read_integer();
+    std::uint8_t read_byte();
+    std::string read_text() { return reader_.read_text(); }
+
+    // A fault found in the current record: the code, the text, the keyword and the numbers read
+    // so far.
+    found_fault fault(fault_code code) const;
+    // Where the record's value number `index` (from 0) stands, when it was read.
+    std::optional<source_location> value_at(std::size_t index) const;
+
+    void warn(std::string message) const;
+
+   private:
+    void note(std::span<const keyword_row> rows, std::string_view what) const;
+    void note_unknown() const;
+    template <class T>
+    T remembered(T value);
+
+    item_reader& reader_;
+    std::string& voce_letta_;
+    const description_text text_;
+    compile_diagnostics* const diagnostics_;
+
+    std::string keyword_;
+    source_location keyword_at_;
+    std::vector<std::int32_t> values_;
+    std::vector<std::size_t> value_offsets_;
+};
+
+}  // namespace scenario
