@@ -8,12 +8,12 @@
 #include <functional>
 #include <optional>
 
+#include "base/scenario_files.h"
 #include "compile/description_source.h"
 #include "describe/descriptions.h"
 #include "output/binary_files.h"
 #include "output/binary_readers.h"
 #include "run/run_sequence.h"
-#include "base/scenario_files.h"
 #include "test_support.h"
 
 #if defined(SCENARIO_TOOL_PATH) && !defined(_WIN32)
@@ -283,6 +283,44 @@ TEST(ScenarioTool, EachFaultNamesItsFileAndLineAndSetsTheExitStatus) {
         const std::string json_line =
             c.line_number > 0 ? "\"line\":" + std::to_string(c.line_number) : "\"line\":null";
         EXPECT_TRUE(contains(json.standard_output, json_line)) << json.standard_output;
+    }
+}
+
+// A fault about another record points at it with a note: the record that occupied the cell, the
+// station before.
+TEST(ScenarioTool, NotesPointAtTheOtherRecordOfAFault) {
+    struct note_case {
+        const char* what;
+        std::string line;
+        std::string train;
+        in_text file;
+        const char* note;  // the whole line after the file name
+    };
+    const note_case cases[] = {
+        {"signal on signal", k_line_ok, train_with(signal_at(1000) + signal_at(1000)),
+         in_text::train, ":2:1: nota: la cella 21 è stata occupata da questo record"},
+        {"sign on board",
+         line_with(
+             "indicatori_vmax, 400, 80, 80, 80, 0, , , , 0\r\ncartello_indicatore, 400, (T)\r\n"),
+         k_train_ok, in_text::line, ":4:1: nota: la cella 9 è stata occupata da questo record"},
+        {"stations too close", k_line_ok,
+         train_with(station_at(1000, 27, 200) + station_at(1400, 27, 200)), in_text::train,
+         ":2:1: nota: la stazione precedente è qui"},
+        {"identity marker", k_line_ok, train_with(signal_at(0)), in_text::train,
+         ":2:1: nota: la cella 1 è stata occupata da questo record"},
+    };
+    for (const note_case& c : cases) {
+        SCOPED_TRACE(c.what);
+        scratch_directory dir;
+        const auto line_file = file_in(dir.path(), "L", "T", file_kind::line_description);
+        const auto train_file = file_in(dir.path(), "L", "T", file_kind::train_description);
+        write_bytes(line_file, c.line);
+        write_bytes(train_file, c.train);
+        const auto result = tool({"compile", dir.path().string(), "--line", "L", "--train", "T"});
+        const auto& named = c.file == in_text::line ? line_file : train_file;
+        EXPECT_EQ(output_line(result.standard_error, named.string() + ":", "nota: "),
+                  named.string() + c.note)
+            << result.standard_error;
     }
 }
 

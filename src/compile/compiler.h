@@ -18,6 +18,7 @@ namespace scenario {
 struct text_position {
     description_text text = description_text::line;
     source_location where;
+    friend bool operator==(const text_position&, const text_position&) = default;
 };
 
 struct compile_warning {

@@ -1,0 +1,124 @@
+// Tests of the record loop both passes share: which keyword items are examined, which rows run,
+// and the warnings for the records the format passes over, under the two forms of the "-" rule.
+#include "compile/record_scanner.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace scenario {
+namespace {
+
+enum kind { pendenza, sfondo_uno, both };
+
+constexpr keyword_row k_rows[] = {
+    {"pendenza", "", keyword_case::any, pendenza},
+    {"sfondo", "uno", keyword_case::exact, sfondo_uno},
+    {"pendenza", "uno", keyword_case::exact, both},
+};
+
+struct scan {
+    std::vector<std::string> ran;  // "keyword:kind" for every record run
+    std::vector<std::string> warnings;
+};
+
+scan scan_all(const std::string& text, dash_rule dashes) {
+    item_reader reader(text);
+    std::string voce_letta;
+    compile_diagnostics diagnostics;
+    record_scanner scanner(reader, voce_letta, description_text::train, &diagnostics);
+    scan out;
+    while (scanner.next_record(k_rows, dashes)) {
+        scanner.run_records(k_rows, [&](int which) {
+            out.ran.push_back(scanner.keyword() + ":" + std::to_string(which));
+            return record_outcome::go_on;
+        });
+    }
+    for (const compile_warning& w : diagnostics.warnings) {
+        out.warnings.push_back(std::to_string(w.at.where.line) + ": " + w.message);
+    }
+    return out;
+}
+
+TEST(RecordScanner, RecordsRunWarningsAndTheDashRule) {
+    struct row {
+        const char* text;
+        dash_rule dashes;
+        std::vector<std::string> ran;
+        std::vector<std::string> warnings;
+    };
+    const dash_rule two{2, true};
+    const dash_rule ten_without_end{10, false};
+    const row rows[] = {
+        {"Pendenza\r\nx\r\n[fine]\r\n",
+         two,
+         {"Pendenza:0"},
+         {"2: voce non riconosciuta, ignorata: \"x\""}},
+        // Every row the item passes runs, in table order; case matters for the exact rows.
+        {"pendenza uno\r\nSfondo uno\r\n[fine]\r\n",
+         two,
+         {"pendenza uno:0", "pendenza uno:2"},
+         {"2: voce non riconosciuta, ignorata: \"Sfondo uno\""}},
+        // Numbers, section headers and empty items are no keywords and draw no warning.
+        {"12\r\n[curve]\r\n,\r\nsfondo uno\r\n[fine]\r\n", two, {"sfondo uno:1"}, {}},
+        // "-" hands the record to the next item; a hidden keyword is worth a warning.
+        {"-pendenza\r\nsfondo uno\r\n[fine]\r\n",
+         two,
+         {"sfondo uno:1"},
+         {"1: record nascosto dal trattino: \"-pendenza\""}},
+        {"a-b\r\nc-d\r\ne-f\r\n[fine]\r\n",
+         two,
+         {},
+         {"3: voce non riconosciuta, ignorata: \"e-f\""}},
+        // The last item is never examined, not even when the "-" rule brought it in.
+        {"pendenza\r\n", two, {}, {"1: ultima voce del testo, mai letta: \"pendenza\""}},
+        {"x-\r\npendenza\r\n", two, {}, {"2: ultima voce del testo, mai letta: \"pendenza\""}},
+        // Without the end test a replacement that is the last item is examined all the same.
+        {"x-\r\npendenza\r\n", ten_without_end, {"pendenza:0"}, {}},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.text);
+        const scan s = scan_all(r.text, r.dashes);
+        EXPECT_EQ(s.ran, r.ran);
+        EXPECT_EQ(s.warnings, r.warnings);
+    }
+}
+
+TEST(RecordScanner, AStopEndsTheRecordsOfAnItem) {
+    const std::string text = "pendenza uno\r\n[fine]\r\n";
+    item_reader reader(text);
+    std::string voce_letta;
+    record_scanner scanner(reader, voce_letta, description_text::line, nullptr);
+    ASSERT_TRUE(scanner.next_record(k_rows, {2, true}));
+    std::vector<int> ran;
+    const record_outcome result = scanner.run_records(k_rows, [&](int which) {
+        ran.push_back(which);
+        return record_outcome::hard_stop;
+    });
+    EXPECT_EQ(result, record_outcome::hard_stop);
+    EXPECT_EQ(ran, std::vector<int>{pendenza});
+}
+
+TEST(RecordScanner, AFaultCarriesTheRecordsValuesAndWhereTheyStand) {
+    const std::string text = "[x]\r\n  pendenza, 100,  -25\r\n[fine]\r\n";
+    item_reader reader(text);
+    std::string voce_letta;
+    compile_diagnostics diagnostics;
+    record_scanner scanner(reader, voce_letta, description_text::line, &diagnostics);
+    ASSERT_TRUE(scanner.next_record(k_rows, {2, true}));
+    ASSERT_TRUE(scanner.next_record(k_rows, {2, true}));
+    EXPECT_EQ(scanner.read_long(), 100);
+    EXPECT_EQ(scanner.read_long(), -25);
+    const found_fault fault = scanner.fault(fault_code::beyond_cells);
+    EXPECT_EQ(fault.code, fault_code::beyond_cells);
+    EXPECT_EQ(fault.text, description_text::line);
+    EXPECT_EQ(fault.where, (source_location{2, 3}));
+    EXPECT_EQ(fault.values, (std::vector<std::int32_t>{100, -25}));
+    EXPECT_EQ(scanner.value_at(0), (source_location{2, 13}));
+    EXPECT_EQ(scanner.value_at(1), (source_location{2, 19}));
+    EXPECT_EQ(scanner.value_at(2), std::nullopt);
+}
+
+}  // namespace
+}  // namespace scenario
