@@ -37,11 +37,11 @@ TEST(TrainStations, ItemsGoToTheirFields) {
     expected.v_c = 2000;
     expected.v_tipo = 27;
     expected.v_flag = 9;
-    expected.v_b4 = 8;  // item 5 before item 6
+    expected.v_b4 = 8;  // the v_b4 value comes before the v_b3 value
     expected.v_b3 = 7;
     expected.v_i1 = 6;
     expected.v_i2 = 5;
-    expected.v_b1 = 4;  // item 9 after two Integers
+    expected.v_b1 = 4;  // v_b1 comes after two Integers
     expected.v_i3 = 3;
     expected.v_i4 = 2;
     expected.v_i5 = 1;
@@ -49,7 +49,7 @@ TEST(TrainStations, ItemsGoToTheirFields) {
     expected.v_l = (1 * 60 + 2) * 60 + 3;
     expected.v_nome = "Nome Lungo";
     expected.v_a = 2000 - 300;
-    expected.v_b = 2000 + 300 + 50;  // item 6 not 0 lengthens the platform
+    expected.v_b = 2000 + 300 + 50;  // a v_b3 value not 0 lengthens the platform
     EXPECT_EQ(result.state.testata[2], expected);
     EXPECT_EQ(marked_cells(result.state.celle), "");  // kind 27 marks no cell
 }
@@ -58,7 +58,7 @@ TEST(TrainStations, PlatformExtentStopCellAndMarksByKind) {
     struct kind_case {
         int kind;
         std::int32_t p, length;
-        int item5, item6;
+        int b4_value, b3_value;
         std::int32_t v_a, v_b;
         std::uint8_t v_b3, v_b4;
         std::string cells;
@@ -81,8 +81,8 @@ TEST(TrainStations, PlatformExtentStopCellAndMarksByKind) {
         {25, 5000, 200, 0, 0, 4900, 5100, 0, 0, ""},
     };
     for (const kind_case& c : cases) {
-        const auto result = run_train(
-            train_text({station(1000, 27, 200), station(c.p, c.kind, c.length, c.item5, c.item6)}));
+        const auto result = run_train(train_text(
+            {station(1000, 27, 200), station(c.p, c.kind, c.length, c.b4_value, c.b3_value)}));
         const voce& entry = result.state.testata[2];
         const std::string name =
             "kind " + std::to_string(c.kind) + " L " + std::to_string(c.length);

@@ -54,11 +54,11 @@ inline train_result run_train(const std::string& text, run_state state = route()
 }
 
 // A station record with the items that matter to placement; the rest are zero.
-inline std::string station(std::int32_t p, int kind, std::int32_t length, int item5 = 0,
-                           int item6 = 0, std::string_view name = "Stazione") {
+inline std::string station(std::int32_t p, int kind, std::int32_t length, int b4_value = 0,
+                           int b3_value = 0, std::string_view name = "Stazione") {
     return "stazione, " + std::to_string(p) + ", " + std::to_string(kind) + ", " +
-           std::to_string(length) + ", 0, " + std::to_string(item5) + ", " + std::to_string(item6) +
-           ", 0,0,0, 0,0,0, 0, 6,30,0, " + std::string(name);
+           std::to_string(length) + ", 0, " + std::to_string(b4_value) + ", " +
+           std::to_string(b3_value) + ", 0,0,0, 0,0,0, 0, 6,30,0, " + std::string(name);
 }
 
 }  // namespace scenario::testing
