@@ -17,6 +17,7 @@
 #include "compile/item_reader.h"
 #include "compile/line_features.h"
 #include "compile/line_geometry.h"
+#include "compile/line_records.h"
 #include "compile/record_scanner.h"
 
 namespace scenario {
@@ -28,62 +29,6 @@ constexpr dash_rule k_generale_dashes = {10, false};  // no end test between rep
 constexpr dash_rule k_feature_dashes = {2, true};
 constexpr std::size_t k_max_text = 65535;      // a v_nome holds a 16-bit count
 constexpr std::int32_t k_record_margin = 100;  // (p + 100) / 50 must not pass the last cell
-
-enum class line_record {
-    route_length,
-    progressive_tre,
-    progressive_due,
-    progressive_uno,
-    sfondo_uno,
-    sfondo_due,
-    sfondo_tre,
-    repetition,
-    gradient,
-    curve,
-    mountain,
-    speed_board,
-    sign,
-};
-
-constexpr keyword_row row(std::string_view first, std::string_view second, keyword_case match,
-                          line_record kind) {
-    return {first, second, match, static_cast<int>(kind)};
-}
-
-constexpr keyword_case k_any = keyword_case::any;
-constexpr keyword_case k_exact = keyword_case::exact;
-
-// The records of the line text, each section's in the order its tests are made; an item that
-// passes several tests runs each record. Curves count even when no geometry is built: their
-// records are passed over then by design.
-constexpr std::array k_records = {
-    // [generale]
-    row("lunghezza", "percorso", k_any, line_record::route_length),
-    row("tre", "progressiva", k_exact, line_record::progressive_tre),
-    row("due", "progressiva", k_exact, line_record::progressive_due),
-    row("uno", "progressiva", k_exact, line_record::progressive_uno),
-    row("sfondo", "uno", k_exact, line_record::sfondo_uno),
-    row("sfondo", "due", k_exact, line_record::sfondo_due),
-    row("sfondo", "tre", k_exact, line_record::sfondo_tre),
-    row("segnali", "ripetizione", k_exact, line_record::repetition),
-    // after [generale]
-    row("pendenza", "", k_any, line_record::gradient),
-    row("curva", "", k_any, line_record::curve),
-    row("montagna", "", k_any, line_record::mountain),
-    row("indicatori_v", "", k_any, line_record::speed_board),
-    row("cartello", "indicat", k_any, line_record::sign),
-};
-constexpr std::size_t k_generale_records = 8;
-constexpr std::span<const keyword_row> k_generale = std::span(k_records).first(k_generale_records);
-constexpr std::span<const keyword_row> k_features =
-    std::span(k_records).subspan(k_generale_records);
-
-// The header that closes the general section; an item beginning with "-" is never one.
-bool ends_generale(std::string_view item) {
-    const std::size_t first = item.find_first_not_of(" \t");
-    const bool dashed = first != std::string_view::npos && item[first] == '-';
-    return is_section_header(item) && !dashed;
-}
 
 std::int64_t cell_of(std::int32_t metres, double shift) {
     return static_cast<std::int64_t>(nearest(static_cast<double>(metres) / 50.0 + shift));
@@ -174,8 +119,8 @@ bool line_compiler::find_generale() {
 outcome line_compiler::generale_loop() {
     for (;;) {
         // A text that ends among the replacements of the "-" rule fails with 25.
-        if (!scanner_.next_record(k_generale, k_generale_dashes)) return outcome::go_on;
-        const outcome result = scanner_.run_records(k_generale, [this](int which) {
+        if (!scanner_.next_record(k_generale_rows, k_generale_dashes)) return outcome::go_on;
+        const outcome result = scanner_.run_records(k_generale_rows, [this](int which) {
             return generale_record(static_cast<line_record>(which));
         });
         if (result == outcome::hard_stop) return outcome::hard_stop;
@@ -270,8 +215,8 @@ void line_compiler::prepare_features() {
 }
 
 outcome line_compiler::feature_loop() {
-    while (scanner_.next_record(k_features, k_feature_dashes)) {
-        const outcome result = scanner_.run_records(k_features, [this](int which) {
+    while (scanner_.next_record(k_feature_rows, k_feature_dashes)) {
+        const outcome result = scanner_.run_records(k_feature_rows, [this](int which) {
             return feature_record(static_cast<line_record>(which));
         });
         if (result != outcome::go_on) return result;
