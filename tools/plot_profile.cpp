@@ -278,7 +278,7 @@ double charts(svg_writer& svg, const plot_data& d, const profile_frame& f, doubl
 
 double route_length(const plot_data& d) {
     const double recorded = d.header[k_entry_treno].v_b;
-    const double cells = static_cast<double>(d.cells.size()) * 50.0;
+    const auto cells = static_cast<double>(cell_first_metre(std::ssize(d.cells)));
     return recorded > 0 ? std::min(recorded, cells) : cells;
 }
 
@@ -286,7 +286,7 @@ void draw_profile(svg_writer& svg, const plot_data& d, double top, double bottom
     svg.comment("profilo");
     svg.text(40, top + 18, "Profilo lungo la linea", "font-size=\"15\" font-weight=\"bold\"");
     profile_frame f;
-    f.metres = std::max(50.0, static_cast<double>(d.cells.size()) * 50.0);
+    f.metres = std::max<double>(k_cell_metres, cell_first_metre(std::ssize(d.cells)));
     const double axis_y = bottom - 70;
     const double route_x = f.x(route_length(d));
     svg.rect(route_x, top + 26, f.x1 - route_x, axis_y - top - 26, "fill=\"#f2f2f2\"");

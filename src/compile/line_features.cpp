@@ -55,11 +55,6 @@ slots by_first_b(const progressive& uno, const progressive& due, const progressi
     return {};
 }
 
-// Cell index of a position in metres for the fills, nearest(metres / 50 + shift).
-std::int64_t cell_of(std::int32_t metres, double shift) {
-    return static_cast<std::int64_t>(nearest(static_cast<double>(metres) / 50.0 + shift));
-}
-
 }  // namespace
 
 void progressive_ordina(run_state& state) {
@@ -99,8 +94,8 @@ void memo_montagna(run_state& state, std::int32_t& inizio, std::int32_t& fine, s
 
     // Every fourth cell counts from the mountain's own first cell, even when that cell lies
     // outside `celle` and is not written.
-    const std::int64_t first = cell_of(inizio, 0.0);
-    const std::int64_t last = cell_of(fine, -1.0);
+    const std::int64_t first = fill_cell(inizio);
+    const std::int64_t last = fill_cell(std::int64_t{fine} - k_cell_metres);
     const std::int64_t top = static_cast<std::int64_t>(state.celle.size()) - 1;
     std::int64_t cell = std::max<std::int64_t>(first, 0);
     for (; cell <= std::min(last, top); ++cell) {
@@ -119,7 +114,7 @@ void memo_indicatori_v_max(run_state& state, std::int32_t posizione, const std::
                            const std::int32_t& strisces, const std::int32_t& vad,
                            const std::int32_t& vbd, const std::int32_t& vcd,
                            const std::int32_t& strisced) {
-    const std::int64_t c = cell_of(posizione, 1.0);
+    const std::int64_t c = point_cell(posizione);
     if (c < 0 || c >= static_cast<std::int64_t>(state.celle.size())) {
         throw compile_fault("il cartello a " + std::to_string(posizione) +
                             " m cade fuori dalle celle");

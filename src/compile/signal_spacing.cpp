@@ -8,11 +8,12 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "base/positions.h"
+
 namespace scenario {
 namespace {
 
 constexpr std::int16_t k_mark_value = 180;
-constexpr std::int32_t k_position_per_cell = 50;
 constexpr std::int32_t k_look_back_cells = 20;
 constexpr std::int32_t k_lowest_signal_cell = 3;  // leaves both cells before the signal above 0
 constexpr std::int32_t k_walk_spacing = 8;        // 400 metres between marks inside an order
@@ -42,7 +43,7 @@ void mark(cella& c) {
 
 void record_fault(run_state& state, std::int32_t code, std::int32_t cell_index) {
     state.codice_errore = code;
-    state.posizione_errore = cell_index * k_position_per_cell;
+    state.posizione_errore = static_cast<std::int32_t>(cell_first_metre(cell_index));
 }
 
 // Marks the first free cell of the list; false when none of them is free.
