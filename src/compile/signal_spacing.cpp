@@ -73,7 +73,7 @@ void mark_before_signal(run_state& state, std::int32_t signal) {
     record_fault(state, k_no_cell_before_signal, signal);
 }
 
-// Step A: every signal among the 20 cells before a warning board gets its mark, not only the
+// Every signal among the 20 cells before a warning board gets its mark, not only the
 // nearest one.
 void look_back_from_warning_board(run_state& state) {
     const std::int32_t i = state.indice;
@@ -84,7 +84,7 @@ void look_back_from_warning_board(run_state& state) {
     }
 }
 
-// Step B.1: three marks ahead of a start board, each triple tried on its own.
+// Three marks ahead of a start board, each triple tried on its own.
 void mark_triples(run_state& state) {
     const std::int32_t i = state.indice;
     struct triple {
@@ -114,7 +114,7 @@ void mark_walk_step(run_state& state, std::int32_t k) {
     }
 }
 
-// Step B.2: a mark every 400 metres inside a slow order. Leaves the end board's cell in
+// A mark every 400 metres inside a slow order. Leaves the end board's cell in
 // indice2; false when the last cell comes before any end board.
 bool walk_slow_order(run_state& state) {
     const std::int32_t last = last_cell(state);
@@ -140,7 +140,7 @@ bool find_end_board(run_state& state) {
     return false;
 }
 
-// Step B.3: the first signal within 12 cells after the end board gets a mark in one of the two
+// The first signal within 12 cells after the end board gets a mark in one of the two
 // cells before it. A fault is placed at the end board: it belongs to the slow order, not the
 // signal.
 void look_ahead(run_state& state) {

@@ -311,7 +311,8 @@ void train_compiler::note(std::string message) {
     warn(diagnostics_, description_text::train, keyword_at_, std::move(message));
 }
 
-// Step 5, also the continuation of a soft stop: the fills stop short of the last three cells.
+// The end of the text, also reached after a soft stop: the fills stop short of the last three
+// cells.
 void train_compiler::finish() {
     texts_.remove(description_text::train);
     do {

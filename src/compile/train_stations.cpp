@@ -12,7 +12,7 @@ namespace scenario {
 namespace {
 
 constexpr std::int32_t k_platform_step = 100;
-constexpr std::int32_t k_long_platform = 600;  // shorter platforms drop item 5
+constexpr std::int32_t k_long_platform = 600;  // shorter platforms drop their v_b4
 constexpr std::int32_t k_station_gap = 350;    // metres between two platforms at least
 constexpr std::uint8_t k_first_kind_without_stop = 25;
 constexpr std::int32_t k_platform_mark = 80;   // approach marks 81 to 84
@@ -40,7 +40,7 @@ train_compiler::outcome train_compiler::station_record() {
 
     set_platform_extent(entry, p, length);
     if (length < k_long_platform) entry.v_b4 = 0;
-    // After the extent: the first station keeps the 50 metres its item 6 asked for.
+    // After the extent: the first station keeps the 50 metres its v_b3 added to the platform.
     if (station_ == 1) {
         entry.v_b3 = 0;
         entry.v_b4 = 0;
@@ -61,7 +61,8 @@ train_compiler::outcome train_compiler::station_record() {
     return outcome::go_on;
 }
 
-// Items 4 to 17; note item 5 before item 6 (v_b4 before v_b3) and item 9 after two Integers.
+// The values after the platform length, in text order: v_b4 comes before v_b3, and v_b1 after
+// two Integers.
 void train_compiler::read_station_details(voce& entry) {
     entry.v_flag = reader_.read_byte();
     entry.v_b4 = reader_.read_byte();
