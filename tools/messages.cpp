@@ -109,7 +109,7 @@ std::string spacing_detail(const run_state& s, std::int32_t p) {
 // reaches the entry just above the last sign stops the pass.
 std::string too_many_stations(const run_state& s) {
     const auto signs = std::count_if(s.celle.begin(), s.celle.end(), [](const cella& c) {
-        return c.tipo_cella == cell_kind::information_sign;
+        return kind_of(c) == cell_kind::information_sign;
     });
     const auto most = k_first_sign_entry - 2 - signs;
     return "troppe stazioni: con " + std::to_string(signs) +
@@ -256,7 +256,7 @@ fault_report identity_fault(const compile_inputs& in, std::int32_t code) {
     const run_state& s = in.state;
     const cella& first = s.celle.at(1);
     const bool from_line =
-        first.tipo_cella == cell_kind::speed_board || first.tipo_cella == cell_kind::information_sign;
+        kind_of(first) == cell_kind::speed_board || kind_of(first) == cell_kind::information_sign;
     fault_report report;
     report.code = code;
     report.message.file = from_line ? in.line_label : in.train_label;

@@ -103,8 +103,8 @@ void memo_montagna(run_state& state, std::int32_t& inizio, std::int32_t& fine, s
         cella& here = state.celle[static_cast<std::size_t>(cell)];
         here.sfondo = static_cast<std::uint8_t>(tipo);
         const std::int64_t m = cell - first + 1;
-        if (state.indice2 == 1 && m % 4 == 0 && here.tipo_cella == cell_kind::plain)
-            here.tipo_cella = cell_kind::scenery_mark;
+        if (state.indice2 == 1 && m % 4 == 0 && kind_of(here) == cell_kind::plain)
+            here.tipo_cella = byte_of(cell_kind::scenery_mark);
     }
     state.indice = static_cast<std::int32_t>(cell);
 }
@@ -129,7 +129,7 @@ void memo_indicatori_v_max(run_state& state, std::int32_t posizione, const std::
         return checked_integer(static_cast<double>(other_side) / 5.0 +
                                static_cast<double>(first_side) * 20.0);
     };
-    board.tipo_cella = cell_kind::speed_board;
+    board.tipo_cella = byte_of(cell_kind::speed_board);
     board.val1 = speed_word(vas, vad);
     board.val2 = speed_word(vbs, vbd);
     board.val3 = speed_word(vcs, vcd);

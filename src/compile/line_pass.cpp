@@ -296,7 +296,7 @@ outcome line_compiler::sign() {
         throw compile_fault("nessuna voce della testata libera per il cartello");
     if (state_.voce_letta.size() > k_max_text)
         throw compile_fault("testo del cartello più lungo di 65535 caratteri");
-    cell.tipo_cella = cell_kind::information_sign;
+    cell.tipo_cella = byte_of(cell_kind::information_sign);
     cell.val1 = static_cast<std::int16_t>(prossimo_cartello_);
     state_.testata[static_cast<std::size_t>(prossimo_cartello_)].v_nome = state_.voce_letta;
     --prossimo_cartello_;

@@ -37,7 +37,7 @@ bool free_at(run_state& state, std::int32_t n) {
 }
 
 void mark(cella& c) {
-    c.tipo_cella = cell_kind::value_mark;
+    c.tipo_cella = byte_of(cell_kind::value_mark);
     c.val1 = k_mark_value;
 }
 
@@ -65,7 +65,7 @@ void mark_before_signal(run_state& state, std::int32_t signal) {
     if (mark_first_free(state, {p, q})) return;
     for (const std::int32_t n : {p, q}) {
         cella& c = cell(state, n);
-        if (c.tipo_cella == cell_kind::value_mark) {
+        if (kind_of(c) == cell_kind::value_mark) {
             c.val1 = minimo(k_mark_value, c.val1);
             return;
         }
@@ -80,7 +80,7 @@ void look_back_from_warning_board(run_state& state) {
     for (state.indice2 = 1; state.indice2 <= k_look_back_cells; ++state.indice2) {
         const std::int32_t signal = i - state.indice2;
         if (signal < k_lowest_signal_cell) return;
-        if (cell(state, signal).tipo_cella == cell_kind::signal) mark_before_signal(state, signal);
+        if (kind_of(cell(state, signal)) == cell_kind::signal) mark_before_signal(state, signal);
     }
 }
 
@@ -124,7 +124,7 @@ bool walk_slow_order(run_state& state) {
         ++state.indice2;
         ++state.conta_a;
         if (state.conta_a == k_walk_spacing) mark_walk_step(state, state.indice2);
-        if (cell(state, state.indice2).tipo_cella == cell_kind::slow_order_end) return true;
+        if (kind_of(cell(state, state.indice2)) == cell_kind::slow_order_end) return true;
     }
     return false;
 }
@@ -134,7 +134,7 @@ bool walk_slow_order(run_state& state) {
 bool find_end_board(run_state& state) {
     const std::int32_t last = last_cell(state);
     for (state.indice2 = state.indice + 1; state.indice2 <= last; ++state.indice2) {
-        if (cell(state, state.indice2).tipo_cella == cell_kind::slow_order_end) return true;
+        if (kind_of(cell(state, state.indice2)) == cell_kind::slow_order_end) return true;
     }
     state.indice2 = last;
     return false;
@@ -148,7 +148,7 @@ void look_ahead(run_state& state) {
     const std::int32_t bound = std::min(k + k_look_ahead_cells, last_cell(state));
     state.conta_a = 0;
     for (state.conta_b = k; state.conta_b <= bound; ++state.conta_b) {
-        if (cell(state, state.conta_b).tipo_cella == cell_kind::signal) {
+        if (kind_of(cell(state, state.conta_b)) == cell_kind::signal) {
             state.conta_a = state.conta_b - 1;
             break;
         }
@@ -174,7 +174,7 @@ std::int16_t minimo(std::int16_t x, std::int16_t y) { return x > y ? y : x; }
 void signal_spacing_pass(run_state& state) {
     const std::int32_t last_visited = last_cell(state) - 2;
     for (state.indice = 1; state.indice <= last_visited; ++state.indice) {
-        const std::uint8_t kind = cell(state, state.indice).tipo_cella;
+        const cell_kind kind = kind_of(cell(state, state.indice));
         if (kind == cell_kind::slow_order_warning) look_back_from_warning_board(state);
         if (kind == cell_kind::slow_order_start) treat_start_board(state);
     }

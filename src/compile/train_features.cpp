@@ -45,7 +45,7 @@ bool memo_segnale(run_state& state, std::int32_t posizione, std::int32_t& sx, st
         state.codice_errore = 16;
         return false;
     }
-    signal.tipo_cella = cell_kind::signal;
+    signal.tipo_cella = byte_of(cell_kind::signal);
     signal.val4 = low16(bits(rapp) * 10 + bits(sx) * 3 + bits(dx));
     signal.val1 = low16(bits(s1) * 10 + bits(d1));
     signal.val2 = low16(bits(s2) * 10 + bits(d2));
@@ -91,14 +91,14 @@ bool memo_rallentamento(run_state& state, std::int32_t x, std::int32_t& v, std::
 
     cella& end = own_cell(state, e_index);
     cella& start = own_cell(state, s_index);
-    end.tipo_cella = cell_kind::slow_order_end;
+    end.tipo_cella = byte_of(cell_kind::slow_order_end);
     if (d_v != 0) end.val2 = low16(bits(d_v));
     // A slow order shorter than a cell has one cell for both ends: the start wins.
-    start.tipo_cella = cell_kind::slow_order_start;
+    start.tipo_cella = byte_of(cell_kind::slow_order_start);
     if (d_v != 0) start.val2 = low16(bits(d_v));
     if (has_board) {
         cella& board = own_cell(state, point_cell(board_metres));
-        board.tipo_cella = cell_kind::slow_order_warning;
+        board.tipo_cella = byte_of(cell_kind::slow_order_warning);
         if (d_v != 0) board.val2 = low16(bits(d_v));
         board.val1 = low16(bits(v));
     }
@@ -121,7 +121,7 @@ bool memo_rallentamento(run_state& state, std::int32_t x, std::int32_t& v, std::
     }
     for (std::int64_t n = 0; n < 4; ++n) {
         cella& approach = own_cell(state, h - n);
-        approach.tipo_cella = cell_kind::slow_order_approach;
+        approach.tipo_cella = byte_of(cell_kind::slow_order_approach);
         approach.val1 = static_cast<std::int16_t>(n + 1);
         if (d_v != 0) approach.val2 = static_cast<std::int16_t>(n + 1);
     }

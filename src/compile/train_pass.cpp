@@ -283,10 +283,10 @@ train_compiler::outcome train_compiler::abatement_record() {
     cella& mark = state_.celle[static_cast<std::size_t>(c)];
     if (!is_free(mark)) return hard_stop(7, p);
     if (value > 0) {
-        mark.tipo_cella = cell_kind::value_mark;
+        mark.tipo_cella = byte_of(cell_kind::value_mark);
         mark.val1 = static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
     } else {
-        mark.tipo_cella = cell_kind::empty_value_mark;
+        mark.tipo_cella = byte_of(cell_kind::empty_value_mark);
     }
     return outcome::go_on;
 }

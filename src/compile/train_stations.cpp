@@ -125,7 +125,7 @@ train_compiler::outcome train_compiler::mark_stop(voce& entry, std::int32_t p) {
         }
     }
     cella& stop_at = state_.celle[static_cast<std::size_t>(stop_cell)];
-    stop_at.tipo_cella = cell_kind::station_stop;
+    stop_at.tipo_cella = byte_of(cell_kind::station_stop);
     stop_at.val1 = static_cast<std::int16_t>(station_);
     return outcome::go_on;
 }
