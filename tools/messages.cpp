@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "base/fault_codes.h"
+#include "base/positions.h"
 #include "base/windows1252.h"
 
 namespace scenario::tool {
@@ -113,7 +114,7 @@ std::string slow_order_detail(const run_state& s, const found_fault& f, std::int
 }
 
 std::string spacing_cell(const found_fault& f, std::int32_t p) {
-    return std::to_string(f.cell.value_or(p / 50));
+    return std::to_string(f.cell.value_or(fill_cell(p)));
 }
 
 std::string code_text(const found_fault& f, const compile_inputs& in) {

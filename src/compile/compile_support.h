@@ -31,6 +31,11 @@ std::int16_t checked_integer(double value);
 // run-time failure of the compile.
 std::int32_t checked_long(std::int64_t value);
 
+// Whether a record at `position` that needs `room` metres past it lies beyond the cells 0 to
+// `last_cell` (beyond_cells of base/positions.h); a sum outside 32 bits is a run-time failure of
+// the compile, like every other Long sum.
+bool record_beyond_cells(std::int32_t position, std::int32_t room, std::int64_t last_cell);
+
 // Records a warning when diagnostics are being collected.
 void warn(compile_diagnostics* diagnostics, description_text text, source_location at,
           std::string message);
@@ -42,14 +47,14 @@ struct placement {
     std::int64_t cell = -1;        // on a fault: the cell found taken
     std::int64_t first_cell = -1;  // on a fault: the cells wanted together, first to last
     std::int64_t last_cell = -1;
-    double feature_metres = 0;  // on a fault: where the feature would have stood
+    std::int64_t feature_metres = 0;  // on a fault: where the feature would have stood
     std::array<std::int64_t, 7> placed{};
     std::size_t placed_count = 0;
 
     bool ok() const { return fault == fault_code::none; }
     void add(std::int64_t cell_placed) { placed[placed_count++] = cell_placed; }
     // A fault on one cell wanted alone.
-    static placement taken(fault_code code, std::int64_t at, double metres) {
+    static placement taken(fault_code code, std::int64_t at, std::int64_t metres) {
         placement p;
         p.fault = code;
         p.cell = p.first_cell = p.last_cell = at;

@@ -27,12 +27,7 @@ using outcome = record_outcome;
 
 constexpr dash_rule k_generale_dashes = {10, false};  // no end test between replacements
 constexpr dash_rule k_feature_dashes = {2, true};
-constexpr std::size_t k_max_text = 65535;      // a v_nome holds a 16-bit count
-constexpr std::int32_t k_record_margin = 100;  // (p + 100) / 50 must not pass the last cell
-
-std::int64_t cell_of(std::int32_t metres, double shift) {
-    return static_cast<std::int64_t>(nearest(static_cast<double>(metres) / 50.0 + shift));
-}
+constexpr std::size_t k_max_text = 65535;  // a v_nome holds a 16-bit count
 
 class line_compiler {
    public:
@@ -245,7 +240,7 @@ outcome line_compiler::gradient() {
     const std::int32_t p = read_value();
     const std::int32_t g = read_value();
     if (beyond_cells(p)) return soft_stop(p);
-    const std::int64_t c = cell_of(p, 0.0);
+    const std::int64_t c = fill_cell(p);
     // Write, then test: a record at or behind the cursor still writes one cell.
     if (c > 0) {
         do {
@@ -275,7 +270,7 @@ outcome line_compiler::mountain() {
     record.fine = read_value();
     record.tipo = read_value();
     if (beyond_cells(record.inizio)) return soft_stop(record.inizio);
-    const std::int64_t first = cell_of(record.inizio, 0.0);
+    const std::int64_t first = fill_cell(record.inizio);
     if (first < 0) return soft_stop_at_cell(record.inizio, first);
     memo_montagna(state_, record);
     return outcome::go_on;
@@ -290,7 +285,7 @@ outcome line_compiler::board() {
     }
     const std::int32_t posizione = record.posizione;
     if (beyond_cells(posizione)) return soft_stop(posizione);
-    const std::int64_t c = cell_of(posizione, 1.0);
+    const std::int64_t c = point_cell(posizione);
     if (c < 0) return soft_stop_at_cell(posizione, c);
     return placed(memo_indicatori_v_max(state_, record), posizione);
 }
@@ -298,7 +293,7 @@ outcome line_compiler::board() {
 outcome line_compiler::sign() {
     const std::int32_t p = read_value();
     state_.voce_letta = reader_.read_text();
-    const std::int64_t c = cell_of(p, 1.0);
+    const std::int64_t c = point_cell(p);
     if (beyond_cells(p)) return soft_stop(p);
     if (c < 0) return soft_stop_at_cell(p, c);
     cella& cell = state_.celle[static_cast<std::size_t>(c)];
@@ -307,7 +302,7 @@ outcome line_compiler::sign() {
         throw compile_fault("nessuna voce della testata libera per il cartello");
     if (state_.voce_letta.size() > k_max_text)
         throw compile_fault("testo del cartello più lungo di 65535 caratteri");
-    cell.tipo_cella = cell_kind::information_sign;
+    cell.tipo_cella = byte_of(cell_kind::information_sign);
     cell.val1 = static_cast<std::int16_t>(prossimo_cartello_);
     state_.testata[static_cast<std::size_t>(prossimo_cartello_)].v_nome = state_.voce_letta;
     --prossimo_cartello_;
@@ -353,9 +348,9 @@ bool line_compiler::trace_up_to(std::int64_t last, std::optional<double> k, bool
 
 // --- helpers -----------------------------------------------------------------------------------
 
-// (v + 100) / 50 > n_celle, exactly.
+// (v + 100) / 50 > n_celle, exactly; a v + 100 outside 32 bits fails the compile.
 bool line_compiler::beyond_cells(std::int32_t v) const {
-    return std::int64_t{v} + k_record_margin > std::int64_t{state_.n_celle} * 50;
+    return record_beyond_cells(v, k_record_room, state_.n_celle);
 }
 
 outcome line_compiler::hard_stop(fault_code code) { return hard_stop(scanner_.fault(code)); }
@@ -391,7 +386,7 @@ outcome line_compiler::soft_stop(std::int32_t position) {
     found_fault fault = scanner_.fault(fault_code::beyond_cells);
     fault.position = position;
     fault.value_at = scanner_.value_at(0);
-    fault.limit = static_cast<std::int32_t>(std::int64_t{state_.n_celle} * 50 - k_record_margin);
+    fault.limit = static_cast<std::int32_t>(last_position_within(state_.n_celle, k_record_room));
     return soft_stop(std::move(fault));
 }
 

@@ -8,11 +8,12 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "base/positions.h"
+
 namespace scenario {
 namespace {
 
 constexpr std::int16_t k_mark_value = 180;
-constexpr std::int32_t k_position_per_cell = 50;
 constexpr std::int32_t k_look_back_cells = 20;
 constexpr std::int32_t k_lowest_signal_cell = 3;  // leaves both cells before the signal above 0
 constexpr std::int32_t k_walk_spacing = 8;        // 400 metres between marks inside an order
@@ -35,13 +36,13 @@ bool free_at(run_state& state, std::int32_t n) {
 }
 
 void mark(cella& c) {
-    c.tipo_cella = cell_kind::value_mark;
+    c.tipo_cella = byte_of(cell_kind::value_mark);
     c.val1 = k_mark_value;
 }
 
 void record_fault(run_state& state, fault_code code, std::int32_t cell_index) {
     state.codice_errore = value_of(code);
-    state.posizione_errore = cell_index * k_position_per_cell;
+    state.posizione_errore = static_cast<std::int32_t>(cell_first_metre(cell_index));
 }
 
 // Marks the first free cell of the list; false when none of them is free.
@@ -63,7 +64,7 @@ void mark_before_signal(run_state& state, std::int32_t signal) {
     if (mark_first_free(state, {p, q})) return;
     for (const std::int32_t n : {p, q}) {
         cella& c = cell(state, n);
-        if (c.tipo_cella == cell_kind::value_mark) {
+        if (kind_of(c) == cell_kind::value_mark) {
             c.val1 = minimo(k_mark_value, c.val1);
             return;
         }
@@ -78,7 +79,7 @@ void look_back_from_warning_board(run_state& state) {
     for (state.indice2 = 1; state.indice2 <= k_look_back_cells; ++state.indice2) {
         const std::int32_t signal = i - state.indice2;
         if (signal < k_lowest_signal_cell) return;
-        if (cell(state, signal).tipo_cella == cell_kind::signal) mark_before_signal(state, signal);
+        if (kind_of(cell(state, signal)) == cell_kind::signal) mark_before_signal(state, signal);
     }
 }
 
@@ -122,7 +123,7 @@ bool walk_slow_order(run_state& state) {
         ++state.indice2;
         ++state.conta_a;
         if (state.conta_a == k_walk_spacing) mark_walk_step(state, state.indice2);
-        if (cell(state, state.indice2).tipo_cella == cell_kind::slow_order_end) return true;
+        if (kind_of(cell(state, state.indice2)) == cell_kind::slow_order_end) return true;
     }
     return false;
 }
@@ -132,7 +133,7 @@ bool walk_slow_order(run_state& state) {
 bool find_end_board(run_state& state) {
     const std::int32_t last = last_cell(state);
     for (state.indice2 = state.indice + 1; state.indice2 <= last; ++state.indice2) {
-        if (cell(state, state.indice2).tipo_cella == cell_kind::slow_order_end) return true;
+        if (kind_of(cell(state, state.indice2)) == cell_kind::slow_order_end) return true;
     }
     state.indice2 = last;
     return false;
@@ -146,7 +147,7 @@ void look_ahead(run_state& state) {
     const std::int32_t bound = std::min(k + k_look_ahead_cells, last_cell(state));
     state.conta_a = 0;
     for (state.conta_b = k; state.conta_b <= bound; ++state.conta_b) {
-        if (cell(state, state.conta_b).tipo_cella == cell_kind::signal) {
+        if (kind_of(cell(state, state.conta_b)) == cell_kind::signal) {
             state.conta_a = state.conta_b - 1;
             break;
         }
@@ -174,7 +175,7 @@ void signal_spacing_pass(run_state& state, compile_diagnostics* diagnostics) {
     const std::int32_t position_before = state.posizione_errore;
     const std::int32_t last_visited = last_cell(state) - 2;
     for (state.indice = 1; state.indice <= last_visited; ++state.indice) {
-        const std::uint8_t kind = cell(state, state.indice).tipo_cella;
+        const cell_kind kind = kind_of(cell(state, state.indice));
         if (kind == cell_kind::slow_order_warning) look_back_from_warning_board(state);
         if (kind == cell_kind::slow_order_start) treat_start_board(state);
     }
@@ -186,7 +187,7 @@ void signal_spacing_pass(run_state& state, compile_diagnostics* diagnostics) {
     found_fault fault;
     fault.code = static_cast<fault_code>(state.codice_errore);
     fault.position = state.posizione_errore;
-    fault.cell = state.posizione_errore / k_position_per_cell;
+    fault.cell = state.posizione_errore / k_cell_metres;
     diagnostics->fault = std::move(fault);
 }
 

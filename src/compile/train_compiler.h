@@ -38,7 +38,6 @@ class train_compiler {
 
    private:
     using outcome = record_outcome;
-    static constexpr std::int64_t k_cell_length = 50;  // metres
 
     void skip_preamble();
     outcome run_record(record_kind which);

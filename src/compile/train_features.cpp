@@ -12,7 +12,6 @@
 namespace scenario {
 namespace {
 
-constexpr double k_cell_metres = 50.0;
 constexpr std::int32_t k_board_distance = 1200;  // warning board ahead of a slow order
 constexpr std::int32_t k_board_threshold = 1500;
 
@@ -33,20 +32,18 @@ cella& own_cell(run_state& state, std::int64_t index) {
 
 }  // namespace
 
-std::int64_t train_cell_index(double q) { return static_cast<std::int64_t>(nearest(q)); }
-
 bool train_cell_inside(const run_state& state, std::int64_t index) {
     return index >= 0 && index < static_cast<std::int64_t>(state.celle.size());
 }
 
 placement memo_segnale(run_state& state, signal_record& record) {
     const std::int32_t posizione = record.posizione;
-    const std::int64_t i = train_cell_index(posizione / k_cell_metres + 1);
+    const std::int64_t i = point_cell(posizione);
     cella& signal = own_cell(state, i);
     if (!is_free(signal)) return placement::taken(fault_code::signal_cell_taken, i, posizione);
     const std::int32_t sx = record.sx;
     const std::int32_t dx = record.dx;
-    signal.tipo_cella = cell_kind::signal;
+    signal.tipo_cella = byte_of(cell_kind::signal);
     signal.val4 = low16(bits(record.rapp) * 10 + bits(sx) * 3 + bits(dx));
     signal.val1 = low16(bits(record.s1) * 10 + bits(record.d1));
     signal.val2 = low16(bits(record.s2) * 10 + bits(record.d2));
@@ -74,16 +71,16 @@ placement memo_rallentamento(run_state& state, const slow_order_record& record) 
     const std::int32_t x = record.x;
     const std::int32_t l = record.l;
     const std::int32_t d_v = record.d_v;
-    const double board_metres = static_cast<double>(x) - k_board_distance;
+    const std::int64_t board_metres = std::int64_t{x} - k_board_distance;
     const bool has_board = x > k_board_threshold;
     const std::int32_t f_ta = has_board ? record.f_ta : 0;
 
     // Every cell is rounded from its own expression, so an odd multiple of 25 can shift one
     // cell against another.
-    const double end_metres = static_cast<double>(x) + l;
-    const std::int64_t e_index = train_cell_index(end_metres / k_cell_metres + 1);
-    const std::int64_t s_index = train_cell_index(x / k_cell_metres + 1);
-    const std::int64_t b_index = train_cell_index(board_metres / k_cell_metres + 1);
+    const std::int64_t end_metres = std::int64_t{x} + l;
+    const std::int64_t e_index = point_cell(end_metres);
+    const std::int64_t s_index = point_cell(x);
+    const std::int64_t b_index = point_cell(board_metres);
     if (has_board && !is_free(own_cell(state, b_index))) {
         return placement::taken(fault_code::warning_board_taken, b_index, board_metres);
     }
@@ -97,16 +94,16 @@ placement memo_rallentamento(run_state& state, const slow_order_record& record) 
     placement placed;
     cella& end = own_cell(state, e_index);
     cella& start = own_cell(state, s_index);
-    end.tipo_cella = cell_kind::slow_order_end;
+    end.tipo_cella = byte_of(cell_kind::slow_order_end);
     if (d_v != 0) end.val2 = low16(bits(d_v));
     // A slow order shorter than a cell has one cell for both ends: the start wins.
-    start.tipo_cella = cell_kind::slow_order_start;
+    start.tipo_cella = byte_of(cell_kind::slow_order_start);
     if (d_v != 0) start.val2 = low16(bits(d_v));
     placed.add(e_index);
     placed.add(s_index);
     if (has_board) {
         cella& board = own_cell(state, b_index);
-        board.tipo_cella = cell_kind::slow_order_warning;
+        board.tipo_cella = byte_of(cell_kind::slow_order_warning);
         if (d_v != 0) board.val2 = low16(bits(d_v));
         board.val1 = low16(bits(record.v));
         placed.add(b_index);
@@ -116,7 +113,7 @@ placement memo_rallentamento(run_state& state, const slow_order_record& record) 
     start.val3 = low16(bits(record.f_tt));
     end.val3 = low16(bits(record.f_tt));
 
-    const std::int64_t h = train_cell_index(board_metres / k_cell_metres);
+    const std::int64_t h = fill_cell(board_metres);
     state.conta_b = static_cast<std::int32_t>(h);
     if (f_ta == 0) return placed;
 
@@ -138,7 +135,7 @@ placement memo_rallentamento(run_state& state, const slow_order_record& record) 
     }
     for (std::int64_t n = 0; n < 4; ++n) {
         cella& approach = own_cell(state, h - n);
-        approach.tipo_cella = cell_kind::slow_order_approach;
+        approach.tipo_cella = byte_of(cell_kind::slow_order_approach);
         approach.val1 = static_cast<std::int16_t>(n + 1);
         if (d_v != 0) approach.val2 = static_cast<std::int16_t>(n + 1);
         placed.add(h - n);

@@ -16,8 +16,7 @@
 namespace scenario {
 namespace {
 
-constexpr std::int32_t k_record_margin = 100;  // (p + 100) / 50 must not pass the last cell
-constexpr dash_rule k_dashes = {2, true};      // items containing "-" replaced in one turn
+constexpr dash_rule k_dashes = {2, true};  // items containing "-" replaced in one turn
 
 using kind = train_compiler::record_kind;
 
@@ -114,8 +113,8 @@ train_compiler::outcome train_compiler::run_record(record_kind which) {
 }
 
 bool train_compiler::beyond_cells(std::int32_t position, std::int32_t margin) const {
-    // (position + margin) / 50 > U, compared exactly.
-    return checked_long(std::int64_t{position} + margin) > k_cell_length * last_cell_;
+    // (position + margin) / 50 > U, compared exactly; a sum outside 32 bits fails the compile.
+    return record_beyond_cells(position, margin, last_cell_);
 }
 
 void train_compiler::check_order(const char* record, std::optional<std::int32_t>& previous,
@@ -154,9 +153,9 @@ void train_compiler::write_adhesion(std::int64_t cell) {
 train_compiler::outcome train_compiler::speed_record() {
     const std::int32_t p = scanner_.read_long();
     const std::int32_t limit = scanner_.read_long();
-    if (beyond_cells(p, k_record_margin)) return soft_stop(p, k_record_margin);
+    if (beyond_cells(p, k_record_room)) return soft_stop(p, k_record_room);
     check_order("velocita", last_speed_position_, p);
-    const std::int64_t c = train_cell_index(p / static_cast<double>(k_cell_length));
+    const std::int64_t c = fill_cell(p);
     if (c > 0) {
         do {
             if (speed_cursor_ >= last_cell_) break;  // the record never writes the last cell
@@ -171,9 +170,9 @@ train_compiler::outcome train_compiler::speed_record() {
 train_compiler::outcome train_compiler::adhesion_record() {
     const std::int32_t p = scanner_.read_long();
     const std::int32_t value = scanner_.read_long();
-    if (beyond_cells(p, k_record_margin)) return soft_stop(p, k_record_margin);
+    if (beyond_cells(p, k_record_room)) return soft_stop(p, k_record_room);
     check_order("aderenza", last_adhesion_position_, p);
-    const std::int64_t c = train_cell_index(p / static_cast<double>(k_cell_length));
+    const std::int64_t c = fill_cell(p);
     // This cursor, unlike the speed cursor, may reach the last cell; a cursor run past it by
     // repeated positions writes nothing more.
     if (c > 0) {
@@ -194,9 +193,9 @@ train_compiler::outcome train_compiler::place_signal() {
         *value = scanner_.read_long();
     }
     const std::int32_t posizione = record.posizione;
-    if (beyond_cells(posizione, k_record_margin)) return soft_stop(posizione, k_record_margin);
+    if (beyond_cells(posizione, k_record_room)) return soft_stop(posizione, k_record_room);
     // A signal whose cell would lie below cell 0 ends the reading like one beyond the last.
-    const std::int64_t cell = train_cell_index(posizione / static_cast<double>(k_cell_length) + 1);
+    const std::int64_t cell = point_cell(posizione);
     if (!train_cell_inside(state_, cell)) return soft_stop_at_cell(posizione, cell);
     return placed(memo_segnale(state_, record), posizione);
 }
@@ -208,13 +207,12 @@ train_compiler::outcome train_compiler::place_slow_order() {
         *value = scanner_.read_long();
     }
     const std::int32_t x = record.x;
-    if (beyond_cells(x, k_record_margin)) return soft_stop(x, k_record_margin);
+    if (beyond_cells(x, k_record_room)) return soft_stop(x, k_record_room);
     // The end cell is not covered by the test on x: a long slow order must not reach past the
     // last cell, nor a negative length below cell 0.
     const std::int64_t end_metres = checked_long(std::int64_t{x} + record.l);
-    const auto length = static_cast<double>(k_cell_length);
-    const std::int64_t start = train_cell_index(x / length + 1);
-    const std::int64_t end = train_cell_index(static_cast<double>(end_metres) / length + 1);
+    const std::int64_t start = point_cell(x);
+    const std::int64_t end = point_cell(end_metres);
     if (!train_cell_inside(state_, start)) return soft_stop_at_cell(x, start);
     if (!train_cell_inside(state_, end)) return soft_stop_at_cell(x, end);
     return placed(memo_rallentamento(state_, record), x);
@@ -224,18 +222,18 @@ train_compiler::outcome train_compiler::place_slow_order() {
 train_compiler::outcome train_compiler::abatement_record() {
     const std::int32_t p = scanner_.read_long();
     const std::int32_t value = scanner_.read_long();
-    if (beyond_cells(p, k_record_margin)) return soft_stop(p, k_record_margin);
-    const std::int64_t c = train_cell_index(p / static_cast<double>(k_cell_length));
+    if (beyond_cells(p, k_record_room)) return soft_stop(p, k_record_room);
+    const std::int64_t c = fill_cell(p);
     if (!train_cell_inside(state_, c)) return soft_stop_at_cell(p, c);
     cella& mark = state_.celle[static_cast<std::size_t>(c)];
     if (!is_free(mark)) {
         return placed(placement::taken(fault_code::value_mark_cell_taken, c, p), p);
     }
     if (value > 0) {
-        mark.tipo_cella = cell_kind::value_mark;
+        mark.tipo_cella = byte_of(cell_kind::value_mark);
         mark.val1 = static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
     } else {
-        mark.tipo_cella = cell_kind::empty_value_mark;
+        mark.tipo_cella = byte_of(cell_kind::empty_value_mark);
     }
     note_placed(diagnostics_, c, scanner_.record_at());
     return outcome::go_on;
@@ -256,7 +254,7 @@ train_compiler::outcome train_compiler::soft_stop(std::int32_t position, std::in
     found_fault fault = scanner_.fault(fault_code::beyond_cells);
     fault.position = position;
     fault.value_at = scanner_.value_at(0);
-    fault.limit = static_cast<std::int32_t>(k_cell_length * last_cell_ - margin);
+    fault.limit = static_cast<std::int32_t>(last_position_within(last_cell_, margin));
     return soft_stop(std::move(fault));
 }
 
@@ -293,7 +291,8 @@ train_compiler::outcome train_compiler::hard_stop(found_fault fault) {
 
 void train_compiler::note(std::string message) { scanner_.warn(std::move(message)); }
 
-// The end of the text, also after a soft stop: the fills stop short of the last three cells.
+// The end of the text, also reached after a soft stop: the fills stop short of the last three
+// cells.
 void train_compiler::finish() {
     texts_.remove(description_text::train);
     do {
@@ -313,7 +312,7 @@ void train_compiler::check_progressives() {
     for (state_.indice = k_entry_progressiva_tre; state_.indice <= k_entry_progressiva_uno;
          ++state_.indice) {
         const voce& progressive = state_.testata[static_cast<std::size_t>(state_.indice)];
-        if (progressive.v_a % k_cell_length != 0 || progressive.v_b % k_cell_length != 0) {
+        if (progressive.v_a % k_cell_metres != 0 || progressive.v_b % k_cell_metres != 0) {
             state_.indice2 = 1;
         }
     }
@@ -325,7 +324,7 @@ void train_compiler::check_progressives() {
     fault.text = description_text::line;
     for (int entry = k_entry_progressiva_tre; entry <= k_entry_progressiva_uno; ++entry) {
         const voce& progressive = state_.testata[static_cast<std::size_t>(entry)];
-        if (progressive.v_a % k_cell_length != 0 || progressive.v_b % k_cell_length != 0) {
+        if (progressive.v_a % k_cell_metres != 0 || progressive.v_b % k_cell_metres != 0) {
             fault.entries.push_back(entry);
         }
     }
