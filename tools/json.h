@@ -9,7 +9,7 @@
 #include <ostream>
 #include <string_view>
 
-#include "output/windows1252.h"
+#include "base/windows1252.h"
 
 namespace scenario::tool {
 
