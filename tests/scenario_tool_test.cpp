@@ -14,12 +14,12 @@
 #include <sstream>
 #include <streambuf>
 
+#include "base/scenario_files.h"
 #include "compile/description_source.h"
 #include "describe/descriptions.h"
 #include "output/binary_files.h"
 #include "output/binary_readers.h"
 #include "run/run_sequence.h"
-#include "base/scenario_files.h"
 #include "test_support.h"
 #include "tool.h"
 

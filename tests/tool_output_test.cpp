@@ -7,9 +7,9 @@
 #include <future>
 #include <sstream>
 
+#include "base/scenario_files.h"
 #include "describe/descriptions.h"
 #include "run/run_sequence.h"
-#include "base/scenario_files.h"
 #include "test_support.h"
 
 #if defined(SCENARIO_TOOL_PATH) && !defined(_WIN32)

@@ -6,13 +6,13 @@
 #include <optional>
 #include <system_error>
 
+#include "base/scenario_files.h"
 #include "compile/description_source.h"
 #include "json.h"
 #include "messages.h"
 #include "output/binary_files.h"
 #include "platform/platform.h"
 #include "run/run_sequence.h"
-#include "base/scenario_files.h"
 #include "tool.h"
 
 namespace scenario::tool {

@@ -5,9 +5,9 @@
 #include <sstream>
 #include <vector>
 
+#include "base/windows1252.h"
 #include "cell_words.h"
 #include "dump.h"
-#include "base/windows1252.h"
 
 namespace scenario::tool {
 namespace {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "base/identity_codes.h"
-#include "dump.h"
 #include "base/windows1252.h"
+#include "dump.h"
 
 namespace scenario::tool {
 namespace {
