@@ -14,8 +14,13 @@
 
 namespace {
 
+// Before anything else, even the copy of the arguments.
+void prepare() {
+    scenario::platform::prepare_process(
+        [] { scenario::platform::give_up("scenario-tool: errore: memoria esaurita"); });
+}
+
 int run_process(const std::vector<std::string>& words) {
-    scenario::platform::prepare_process();
     const scenario::tool::streams io{std::cout, std::cerr};
     const int status = scenario::tool::run_tool(words, io);
     // std::cout writes through C's stdout: whatever it still holds must reach the device too.
@@ -31,6 +36,7 @@ int run_process(const std::vector<std::string>& words) {
 #ifdef _WIN32
 // Wide arguments, so that names such as "Metrò 2 - Zelnor" arrive whole; the tool works in UTF-8.
 int wmain(int argc, wchar_t** argv) {
+    prepare();
     std::vector<std::string> words;
     try {
         for (int i = 1; i < argc; ++i) {
@@ -45,6 +51,7 @@ int wmain(int argc, wchar_t** argv) {
 }
 #else
 int main(int argc, char** argv) {
+    prepare();
     return run_process(std::vector<std::string>(argv + 1, argv + argc));
 }
 #endif

@@ -7,7 +7,8 @@
 #include "run/run_sequence.h"
 
 int main() {
-    scenario::platform::prepare_process();
+    scenario::platform::prepare_process(
+        [] { scenario::platform::give_up("zelnor-scenario: out of memory"); });
     try {
         scenario::Form1 form;
         return form.Form_Load();
