@@ -1,12 +1,18 @@
-// scenario-tool as authors run it: a child process over texts and binary files in scratch
-// directories. Compile must give the program's own bytes and point at the right file and line
-// for every fault and warning; dump must show what the files hold; plot must draw the line.
+// scenario-tool run in-process, the way its main runs it: run_tool over the words of a command
+// line, with string streams for its output, on texts and binary files in scratch directories.
+// Compile must give the program's own bytes and point at the right file and line for every fault
+// and warning; dump must show what the files hold; plot must draw the line. The JSON views are
+// parsed and compared member by member. The program itself, as a child process, is tested in
+// tool_output_test.cpp and file_faults_test.cpp.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <nlohmann/json.hpp>
 #include <optional>
+#include <sstream>
+#include <streambuf>
 
 #include "base/scenario_files.h"
 #include "compile/description_source.h"
@@ -15,25 +21,58 @@
 #include "output/binary_readers.h"
 #include "run/run_sequence.h"
 #include "test_support.h"
+#include "tool.h"
 
-#if defined(SCENARIO_TOOL_PATH) && !defined(_WIN32)
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 namespace scenario {
 namespace {
 
+using json = nlohmann::ordered_json;
 using testing::file_names;
-using testing::process_result;
 using testing::read_bytes;
-using testing::run_process;
 using testing::scratch_directory;
 using testing::write_bytes;
 
 const std::string k_line(k_nome_linea);
 const std::string k_train(k_codice_treno);
 
-process_result tool(const std::vector<std::string>& args) {
-    return run_process(SCENARIO_TOOL_PATH, args, {});
+struct tool_result {
+    int exit_status = -1;
+    std::string standard_output;
+    std::string standard_error;
+};
+
+// The tool on these words, as main hands them over.
+tool_result scenario_tool(const std::vector<std::string>& words) {
+    std::ostringstream out, err;
+    tool_result result;
+    result.exit_status = tool::run_tool(words, {out, err});
+    result.standard_output = out.str();
+    result.standard_error = err.str();
+    return result;
+}
+
+// A path as the tool takes it in a word and shows it in a message: UTF-8.
+std::string shown(const std::filesystem::path& p) {
+    const std::u8string text = p.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+// The one JSON document of an output: a single line, then a line end. Members keep their order,
+// and two objects are equal only with the same members in the same order.
+json parsed(const std::string& output) {
+    EXPECT_TRUE(output.ends_with("\n")) << output;
+    EXPECT_EQ(output.find('\n'), output.size() - 1) << output;
+    return json::parse(output, nullptr, false);
+}
+
+std::vector<std::string> keys_of(const json& object) {
+    std::vector<std::string> keys;
+    for (const auto& member : object.items()) keys.push_back(member.key());
+    return keys;
 }
 
 std::filesystem::path file_in(const std::filesystem::path& dir, const std::string& line,
@@ -52,10 +91,15 @@ void write_real_texts(const std::filesystem::path& dir) {
     dati_treno(state);
 }
 
+std::vector<std::string> compile_words(const std::filesystem::path& dir, const std::string& line,
+                                       const std::string& train) {
+    return {"compile", shown(dir), "--line", line, "--train", train};
+}
+
 // The real scenario compiled by the tool into `dir`.
 void compile_real_scenario(const std::filesystem::path& dir) {
     write_real_texts(dir);
-    const auto result = tool({"compile", dir.string(), "--line", k_line, "--train", k_train});
+    const auto result = scenario_tool(compile_words(dir, k_line, k_train));
     ASSERT_EQ(result.exit_status, 0) << result.standard_error;
 }
 
@@ -79,25 +123,35 @@ std::string output_line(const std::string& output, const std::string& place,
 constexpr file_kind k_binary_kinds[] = {file_kind::line_geometry, file_kind::header_table,
                                         file_kind::cells};
 
+// "scritto: FILE" for each binary file, in the order the tool writes them.
+std::string written_report(const std::filesystem::path& dir, const std::string& line,
+                           const std::string& train, bool geometry = true) {
+    std::string report;
+    for (const file_kind kind : k_binary_kinds) {
+        if (kind == file_kind::line_geometry && !geometry) continue;
+        report += "scritto: " + shown(file_in(dir, line, train, kind)) + "\n";
+    }
+    return report;
+}
+
 TEST(ScenarioTool, CompileOfTheProgramsOwnTextsGivesTheProgramsBytes) {
     scratch_directory program_dir, author_dir;
-    const auto program = program_dir.path() / "zelnor-scenario";
-    std::filesystem::copy_file(SCENARIO_PROGRAM_PATH, program);
-    const auto run = run_process(program, {}, {});
-    ASSERT_EQ(run.exit_status, 0) << run.standard_error;
+    Form1 program;
+    program.interactive = false;
+    program.state = testing::state_in(program_dir.path());
+    ASSERT_EQ(program.Form_Load(), k_exit_ok);
 
     write_real_texts(author_dir.path());
     const std::string line_text =
         read_bytes(real_file(author_dir.path(), file_kind::line_description));
     const std::string train_text =
         read_bytes(real_file(author_dir.path(), file_kind::train_description));
-    const auto result =
-        tool({"compile", author_dir.path().string(), "--line", k_line, "--train", k_train});
+    const auto result = scenario_tool(compile_words(author_dir.path(), k_line, k_train));
     ASSERT_EQ(result.exit_status, 0) << result.standard_error;
     EXPECT_EQ(result.standard_error, "") << "the program's own texts give no warning";
+    EXPECT_EQ(result.standard_output, written_report(author_dir.path(), k_line, k_train));
     for (const file_kind kind : k_binary_kinds) {
         const auto mine = real_file(author_dir.path(), kind);
-        EXPECT_TRUE(contains(result.standard_output, "scritto: " + mine.string()));
         EXPECT_EQ(read_bytes(mine), read_bytes(real_file(program_dir.path(), kind)))
             << mine.filename();
     }
@@ -106,19 +160,34 @@ TEST(ScenarioTool, CompileOfTheProgramsOwnTextsGivesTheProgramsBytes) {
     EXPECT_EQ(read_bytes(real_file(author_dir.path(), file_kind::train_description)), train_text);
     // The program's own files are whole to the readers.
     for (const file_kind kind : k_binary_kinds) {
-        const auto dump = tool({"dump", real_file(program_dir.path(), kind).string()});
+        const auto dump = scenario_tool({"dump", shown(real_file(program_dir.path(), kind))});
         EXPECT_EQ(dump.exit_status, 0) << dump.standard_error;
         EXPECT_EQ(dump.standard_error, "");
     }
+
+    // The JSON view of a clean compile: no fault, no warning, the three files.
+    const auto json_result = scenario_tool(
+        {"compile", shown(author_dir.path()), "--line", k_line, "--train", k_train, "--json"});
+    ASSERT_EQ(json_result.exit_status, 0) << json_result.standard_error;
+    EXPECT_EQ(json_result.standard_error, "");
+    json files = json::array();
+    for (const file_kind kind : k_binary_kinds) {
+        files.push_back(shown(real_file(author_dir.path(), kind)));
+    }
+    json expected = {{"codice_errore", 0},      {"posizione_errore", nullptr}, {"file", nullptr},
+                     {"line", nullptr},         {"column", nullptr},           {"message", nullptr},
+                     {"errori", json::array()}, {"warnings", json::array()},   {"files", files}};
+    EXPECT_EQ(parsed(json_result.standard_output), expected);
 }
 
 TEST(ScenarioTool, OutDirectoryAndNoGeometry) {
     scratch_directory texts, out;
     write_real_texts(texts.path());
     const auto before = file_names(texts.path());
-    const auto result = tool({"compile", texts.path().string(), "--line", k_line, "--train",
-                              k_train, "--out", out.path().string(), "--no-geometry"});
+    const auto result = scenario_tool({"compile", shown(texts.path()), "--line", k_line, "--train",
+                                       k_train, "--out", shown(out.path()), "--no-geometry"});
     ASSERT_EQ(result.exit_status, 0) << result.standard_error;
+    EXPECT_EQ(result.standard_output, written_report(out.path(), k_line, k_train, false));
     EXPECT_EQ(file_names(texts.path()), before);
     EXPECT_EQ(file_names(out.path()),
               (std::vector<std::string>{"Metrò 2 - Zelnor_26BRUNVICCO.dat",
@@ -246,6 +315,17 @@ const fault_case k_faults[] = {
      "seconda parola"},
 };
 
+// The compiler-style line of a fault or warning in the JSON view: "FILE:LINE:COLUMN: " or
+// "FILE: ", then what it is and the message.
+std::string text_line(const json& entry, const std::string& what) {
+    std::string place = entry["file"].get<std::string>();
+    if (!entry["line"].is_null()) {
+        place += ":" + std::to_string(entry["line"].get<int>()) + ":" +
+                 std::to_string(entry["column"].get<int>());
+    }
+    return place + ": " + what + ": " + entry["message"].get<std::string>();
+}
+
 TEST(ScenarioTool, EachFaultNamesItsFileAndLineAndSetsTheExitStatus) {
     for (const fault_case& c : k_faults) {
         SCOPED_TRACE(c.what);
@@ -255,11 +335,11 @@ TEST(ScenarioTool, EachFaultNamesItsFileAndLineAndSetsTheExitStatus) {
         if (c.line) write_bytes(line_file, *c.line);
         if (c.train) write_bytes(train_file, *c.train);
 
-        const auto result = tool({"compile", dir.path().string(), "--line", "L", "--train", "T"});
+        const auto result = scenario_tool(compile_words(dir.path(), "L", "T"));
         EXPECT_EQ(result.exit_status, c.exit_status) << result.standard_error;
         const auto& named = c.file == in_text::line ? line_file : train_file;
         const std::string place =
-            named.string() + (c.line_number > 0 ? ":" + std::to_string(c.line_number) + ":" : ": ");
+            shown(named) + (c.line_number > 0 ? ":" + std::to_string(c.line_number) + ":" : ": ");
         const std::string diagnostic = "errore " + std::to_string(c.code) + ": ";
         const std::string message = output_line(result.standard_error, place, diagnostic);
         if (message.empty()) {
@@ -268,6 +348,8 @@ TEST(ScenarioTool, EachFaultNamesItsFileAndLineAndSetsTheExitStatus) {
             continue;
         }
         EXPECT_TRUE(contains(message, c.detail)) << message;
+        EXPECT_EQ(result.standard_output,
+                  c.files_written ? written_report(dir.path(), "L", "T") : "");
 
         EXPECT_EQ(std::filesystem::exists(file_in(dir.path(), "L", "T", file_kind::cells)),
                   c.files_written);
@@ -275,14 +357,31 @@ TEST(ScenarioTool, EachFaultNamesItsFileAndLineAndSetsTheExitStatus) {
         EXPECT_EQ(std::optional(read_bytes(line_file)), c.line ? c.line : std::optional(""));
         EXPECT_EQ(std::optional(read_bytes(train_file)), c.train ? c.train : std::optional(""));
 
-        const auto json =
-            tool({"compile", dir.path().string(), "--line", "L", "--train", "T", "--json"});
-        EXPECT_EQ(json.exit_status, c.exit_status);
-        EXPECT_TRUE(contains(json.standard_output, "\"codice_errore\":" + std::to_string(c.code)))
-            << json.standard_output;
-        const std::string json_line =
-            c.line_number > 0 ? "\"line\":" + std::to_string(c.line_number) : "\"line\":null";
-        EXPECT_TRUE(contains(json.standard_output, json_line)) << json.standard_output;
+        std::vector<std::string> words = compile_words(dir.path(), "L", "T");
+        words.push_back("--json");
+        const auto json_result = scenario_tool(words);
+        EXPECT_EQ(json_result.exit_status, c.exit_status);
+        EXPECT_EQ(json_result.standard_error, "");
+        const json report = parsed(json_result.standard_output);
+        ASSERT_FALSE(report.is_discarded()) << json_result.standard_output;
+        EXPECT_EQ(report["codice_errore"], c.code);
+        EXPECT_EQ(report["file"], shown(named));
+        EXPECT_EQ(report["line"], c.line_number > 0 ? json(c.line_number) : json(nullptr));
+        EXPECT_EQ(report["column"].is_null(), c.line_number == 0);
+        EXPECT_TRUE(contains(report["message"].get<std::string>(), c.detail)) << report["message"];
+        // The top members repeat the last of the faults; each reads as its text line does.
+        ASSERT_FALSE(report["errori"].empty());
+        const json& last = report["errori"].back();
+        EXPECT_EQ(last["codice"], report["codice_errore"]);
+        for (const char* key : {"file", "line", "column", "message"}) {
+            EXPECT_EQ(last[key], report[key]) << key;
+        }
+        for (const json& fault : report["errori"]) {
+            const std::string what = "errore " + std::to_string(fault["codice"].get<int>());
+            EXPECT_TRUE(contains(result.standard_error, text_line(fault, what) + "\n"))
+                << text_line(fault, what);
+        }
+        EXPECT_EQ(report["files"].size(), c.files_written ? 3u : 0u);
     }
 }
 
@@ -371,9 +470,9 @@ TEST(ScenarioTool, EachWarningKindIsGivenOnItsLine) {
         const auto train_file = file_in(dir.path(), "L", "T", file_kind::train_description);
         write_bytes(line_file, c.line);
         write_bytes(train_file, c.train);
-        const auto result = tool({"compile", dir.path().string(), "--line", "L", "--train", "T"});
+        const auto result = scenario_tool(compile_words(dir.path(), "L", "T"));
         const auto& named = c.file == in_text::line ? line_file : train_file;
-        const std::string place = named.string() + ":" + std::to_string(c.line_number) + ":";
+        const std::string place = shown(named) + ":" + std::to_string(c.line_number) + ":";
         const std::string message = output_line(result.standard_error, place, c.kind);
         if (message.empty()) {
             ADD_FAILURE() << "no warning at " << place << " in:\n" << result.standard_error;
@@ -382,6 +481,21 @@ TEST(ScenarioTool, EachWarningKindIsGivenOnItsLine) {
         EXPECT_TRUE(contains(message, ": avviso: ")) << message;
         EXPECT_TRUE(contains(message, c.detail)) << message;
         EXPECT_EQ(read_bytes(train_file), c.train);
+
+        // The JSON view holds the same warning, at the same place.
+        std::vector<std::string> words = compile_words(dir.path(), "L", "T");
+        words.push_back("--json");
+        const json report = parsed(scenario_tool(words).standard_output);
+        ASSERT_FALSE(report.is_discarded());
+        const json* found = nullptr;
+        for (const json& w : report["warnings"]) {
+            if (w["file"] == shown(named) && w["line"] == c.line_number &&
+                contains(w["message"].get<std::string>(), c.kind)) {
+                found = &w;
+            }
+        }
+        ASSERT_NE(found, nullptr) << report["warnings"];
+        EXPECT_EQ(text_line(*found, "avviso"), message);
     }
 }
 
@@ -393,7 +507,7 @@ TEST(ScenarioTool, WarningsNeverChangeTheCompiledBytes) {
                    "velocita, 2200, 60\r\nvelocita, 1200, 30\r\n");
     write_bytes(file_in(dir.path(), "L", "T", file_kind::line_description), k_line_ok);
     write_bytes(file_in(dir.path(), "L", "T", file_kind::train_description), train);
-    const auto result = tool({"compile", dir.path().string(), "--line", "L", "--train", "T"});
+    const auto result = scenario_tool(compile_words(dir.path(), "L", "T"));
     ASSERT_EQ(result.exit_status, 0) << result.standard_error;
     ASSERT_TRUE(contains(result.standard_error, "avviso")) << result.standard_error;
 
@@ -415,43 +529,153 @@ TEST(ScenarioTool, JsonEscapesTheAuthorsItems) {
     write_bytes(file_in(dir.path(), "L", "T", file_kind::line_description),
                 line_with("cit\"ato\\\x01\xE8\r\n"));
     write_bytes(file_in(dir.path(), "L", "T", file_kind::train_description), k_train_ok);
-    const auto result =
-        tool({"compile", dir.path().string(), "--line", "L", "--train", "T", "--json"});
+    std::vector<std::string> words = compile_words(dir.path(), "L", "T");
+    words.push_back("--json");
+    const auto result = scenario_tool(words);
     ASSERT_EQ(result.exit_status, 0) << result.standard_error;
     EXPECT_TRUE(contains(result.standard_output,
                          R"("message":"voce non riconosciuta, ignorata: \"cit\"ato\\\u0001è\"")"))
         << result.standard_output;
-    EXPECT_TRUE(contains(result.standard_output, R"("codice_errore":0,"posizione_errore":null)"));
+    const json report = parsed(result.standard_output);
+    ASSERT_FALSE(report.is_discarded()) << result.standard_output;
+    EXPECT_EQ(report["codice_errore"], 0);
+    EXPECT_TRUE(report["posizione_errore"].is_null());
+    ASSERT_EQ(report["warnings"].size(), 1u) << report["warnings"];
+    EXPECT_EQ(report["warnings"][0]["message"],
+              "voce non riconosciuta, ignorata: \"cit\"ato\\\x01\xC3\xA8\"");
 }
 
-TEST(ScenarioTool, UsageErrorsExitWithThreeAndShowTheUsage) {
-    const std::vector<std::vector<std::string>> cases = {
-        {},
-        {"compila"},
-        {"compile", "/tmp", "--train", "T"},
-        {"compile", "/nonexistent-directory", "--line", "L", "--train", "T"},
-        {"dump"},
-        {"dump", "scenario.txt"},
-        {"dump", "/nonexistent-directory/x.sim"},
-        {"plot", "/tmp", "--line", "L", "--train", "T"},
-        {"compile", "/tmp", "--line", "L", "--train", "T", "--colour"},
+#ifndef _WIN32
+// A file name that is not UTF-8 (on Linux a name is any bytes) still gives valid JSON: each
+// stray byte reads as U+FFFD.
+TEST(ScenarioTool, JsonOfANameThatIsNotUtf8IsStillValid) {
+    scratch_directory dir;
+    const std::string name = dir.path().string() + "/x\xFF\xC3.sim";
+    write_bytes(name, "damaged");
+    const auto result = scenario_tool({"dump", name, "--json"});
+    EXPECT_EQ(result.exit_status, 3);
+    const json report = parsed(result.standard_output);
+    ASSERT_FALSE(report.is_discarded()) << result.standard_output;
+    EXPECT_EQ(report["file"], dir.path().string() + "/x\xEF\xBF\xBD\xEF\xBF\xBD.sim");
+    EXPECT_EQ(report["danneggiato"], true);
+}
+#endif
+
+TEST(ScenarioTool, UsageErrorsAndFailuresExitWithThree) {
+    scratch_directory dir;
+    const std::string here = shown(dir.path());
+    const std::string nowhere = shown(dir.path() / "nonexistent-directory");
+    struct usage_case {
+        std::vector<std::string> words;
+        std::string message;
+        bool shows_usage;
     };
-    for (const auto& args : cases) {
-        const auto result = tool(args);
-        EXPECT_EQ(result.exit_status, 3) << (args.empty() ? "" : args.front());
-        EXPECT_EQ(result.standard_error.rfind("scenario-tool: errore: ", 0), 0u)
-            << result.standard_error;
+    const usage_case cases[] = {
+        {{}, "manca il comando", true},
+        {{"compila"}, "comando sconosciuto: compila", true},
+        {{"compile", here, "--train", "T"}, "manca l'opzione --line", true},
+        {{"compile", here, "--line"}, "l'opzione --line vuole un valore", true},
+        {{"compile", here, "--line", "L", "--line", "M"}, "opzione ripetuta: --line", true},
+        {{"compile", "--line", "L", "--train", "T"}, "compile vuole una sola cartella DIR", true},
+        {{"compile", here, "--line", "L", "--train", "T", "--colour"},
+         "opzione sconosciuta: --colour",
+         true},
+        {{"compile", nowhere, "--line", "L", "--train", "T"},
+         "cartella non trovata: " + nowhere,
+         false},
+        {{"compile", here, "--line", "L", "--train", "T", "--out", nowhere},
+         "cartella non trovata: " + nowhere,
+         false},
+        {{"dump"}, "dump vuole un solo FILE", true},
+        {{"dump", "scenario.txt"},
+         "tipo di file sconosciuto: scenario.txt (il nome deve finire con \"_linea.dat\", \".sim\" "
+         "o \".dat\")",
+         true},
+        {{"dump", shown(dir.path() / "nonexistent-directory" / "x.sim")},
+         "file non trovato: " + shown(dir.path() / "nonexistent-directory" / "x.sim"),
+         false},
+        {{"dump", shown(dir.path() / "x.sim"), "--verbose"},
+         "opzione sconosciuta: --verbose",
+         true},
+        {{"plot", here, "--line", "L", "--train", "T"},
+         "file non trovato: " + shown(dir.path() / "L_T.sim"),
+         false},
+        {{"plot", "--line", "L", "--train", "T", "-o", "x.svg"},
+         "plot vuole una sola cartella DIR",
+         true},
+    };
+    for (const usage_case& c : cases) {
+        SCOPED_TRACE(c.message);
+        const auto result = scenario_tool(c.words);
+        EXPECT_EQ(result.exit_status, 3);
+        EXPECT_EQ(result.standard_output, "");
+        EXPECT_EQ(result.standard_error,
+                  "scenario-tool: errore: " + c.message + "\n" +
+                      (c.shows_usage ? "\n" + std::string(tool::k_usage) : std::string()));
     }
-    const auto help = tool({"help"});
-    EXPECT_EQ(help.exit_status, 0);
-    EXPECT_TRUE(contains(help.standard_output, "uso: scenario-tool"));
+    EXPECT_EQ(file_names(dir.path()), std::vector<std::string>{});
+    for (const char* help : {"help", "--help", "-h"}) {
+        const auto result = scenario_tool({help});
+        EXPECT_EQ(result.exit_status, 0) << help;
+        EXPECT_EQ(result.standard_output, tool::k_usage) << help;
+        EXPECT_EQ(result.standard_error, "") << help;
+    }
+    EXPECT_TRUE(tool::k_usage.starts_with("uso: scenario-tool"));
+}
+
+// The subcommands themselves leave the reporting to run_tool: they throw what is wrong.
+TEST(ScenarioTool, SubcommandsThrowWhatRunToolReports) {
+    scratch_directory dir;
+    std::ostringstream out, err;
+    const std::vector<std::string> no_line = {shown(dir.path()), "--train", "T"};
+    EXPECT_THROW(tool::compile_command(no_line, {out, err}), tool::usage_error);
+    const std::vector<std::string> missing = {shown(dir.path() / "x.sim")};
+    EXPECT_THROW(tool::dump_command(missing, {out, err}), tool::tool_failure);
+    const std::vector<std::string> no_files = {
+        shown(dir.path()), "--line", "L", "--train", "T", "-o", shown(dir.path() / "x.svg")};
+    EXPECT_THROW(tool::plot_command(no_files, {out, err}), tool::tool_failure);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "");
+}
+
+// An output stream that takes nothing, as standard output on a full device.
+class refusing_buffer : public std::streambuf {
+   protected:
+    int_type overflow(int_type) override { return traits_type::eof(); }
+    std::streamsize xsputn(const char*, std::streamsize) override { return 0; }
+};
+
+TEST(ScenarioTool, AReportThatCannotBeWrittenIsAFailure) {
+    scratch_directory dir;
+    compile_real_scenario(dir.path());
+    const std::string header = shown(real_file(dir.path(), file_kind::header_table));
+    const std::vector<std::vector<std::string>> commands = {
+        {"help"},
+        {"dump", header},
+        {"dump", header, "--json"},
+        {"compile", shown(dir.path()), "--line", k_line, "--train", k_train, "--json"},
+    };
+    for (const auto& words : commands) {
+        SCOPED_TRACE(words.front() + " " + words.back());
+        refusing_buffer refusing;
+        std::ostream out(&refusing);
+        std::ostringstream err;
+        EXPECT_EQ(tool::run_tool(words, {out, err}), tool::k_status_failure);
+        const std::string expected =
+            "scenario-tool: errore: scrittura sull'uscita standard non "
+            "riuscita";
+        EXPECT_EQ(err.str().rfind(expected, 0), 0u) << err.str();
+        EXPECT_EQ(err.str().find('\n'), err.str().size() - 1) << err.str();
+    }
 }
 
 TEST(ScenarioTool, DumpShowsTheHeaderTableOfTheRealScenario) {
     scratch_directory dir;
     compile_real_scenario(dir.path());
-    const auto result = tool({"dump", real_file(dir.path(), file_kind::header_table).string()});
+    const std::string header = shown(real_file(dir.path(), file_kind::header_table));
+    const auto result = scenario_tool({"dump", header});
     ASSERT_EQ(result.exit_status, 0) << result.standard_error;
+    EXPECT_EQ(result.standard_error, "");
     const std::string& out = result.standard_output;
     EXPECT_TRUE(contains(out, "stazioni (20):"));
     const auto& stations = testing::k_program_station_names;
@@ -470,16 +694,40 @@ TEST(ScenarioTool, DumpShowsTheHeaderTableOfTheRealScenario) {
     EXPECT_TRUE(contains(out, "voce 86: treno \"26BRUNVICCO\""));
     EXPECT_TRUE(contains(out, "sabbia 125, orologio 6:29:30"));
 
-    const auto json =
-        tool({"dump", real_file(dir.path(), file_kind::header_table).string(), "--json"});
-    EXPECT_TRUE(contains(json.standard_output, "\"v_nome\":\"Metrò 2 - Zelnor\""));
-    EXPECT_TRUE(contains(json.standard_output, "\"ruolo\":\"cartello\""));
+    const auto json_result = scenario_tool({"dump", header, "--json"});
+    ASSERT_EQ(json_result.exit_status, 0) << json_result.standard_error;
+    const json table = parsed(json_result.standard_output);
+    ASSERT_FALSE(table.is_discarded()) << json_result.standard_output;
+    EXPECT_EQ(table["tipo"], "testata");
+    const json& entries = table["voci"];
+    ASSERT_EQ(entries.size(), 87u);
+    for (int i = 0; i < 87; ++i) EXPECT_EQ(entries[i]["voce"], i);
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(entries[i + 1]["ruolo"], "stazione") << i + 1;
+        EXPECT_EQ(entries[i + 1]["v_nome"], stations[i]) << i + 1;
+    }
+    EXPECT_EQ(entries[1]["v_a"], -150);
+    EXPECT_EQ(entries[1]["v_b"], 150);
+    EXPECT_EQ(entries[1]["v_l"], 23400);
+    EXPECT_EQ(entries[80]["ruolo"], "cartello");
+    EXPECT_EQ(entries[80]["v_nome"], "(INIZIO TRATTA)(SOTTERRANEA  )");
+    EXPECT_EQ(entries[79]["ruolo"], "cartello");
+    EXPECT_EQ(entries[84]["ruolo"], "treno");
+    EXPECT_EQ(entries[84]["v_b"], 22000);
+    EXPECT_EQ(entries[85]["ruolo"], "linea");
+    EXPECT_EQ(entries[85]["v_nome"], "Metrò 2 - Zelnor");
+    EXPECT_EQ(entries[85]["v_i1"], 610);
+    EXPECT_EQ(entries[85]["v_l"], 30721);
+    EXPECT_EQ(entries[86]["ruolo"], "codici");
+    EXPECT_EQ(entries[86]["v_nome"], "26BRUNVICCO");
+    EXPECT_EQ(entries[86]["v_i1"], 125);
 }
 
 TEST(ScenarioTool, DumpShowsTheCellsAndTheGeometryOfTheRealScenario) {
     scratch_directory dir;
     compile_real_scenario(dir.path());
-    const auto cells = tool({"dump", real_file(dir.path(), file_kind::cells).string()});
+    const std::string cell_file = shown(real_file(dir.path(), file_kind::cells));
+    const auto cells = scenario_tool({"dump", cell_file});
     ASSERT_EQ(cells.exit_status, 0) << cells.standard_error;
     const char* pieces[] = {
         "celle: 581 (da 0 a 580)",
@@ -498,16 +746,130 @@ TEST(ScenarioTool, DumpShowsTheCellsAndTheGeometryOfTheRealScenario) {
     };
     for (const char* piece : pieces) EXPECT_TRUE(contains(cells.standard_output, piece)) << piece;
 
-    const auto plan = tool({"dump", real_file(dir.path(), file_kind::line_geometry).string()});
+    const auto cells_json = scenario_tool({"dump", cell_file, "--json", "--all"});
+    ASSERT_EQ(cells_json.exit_status, 0) << cells_json.standard_error;
+    const json view = parsed(cells_json.standard_output);
+    ASSERT_FALSE(view.is_discarded());
+    EXPECT_EQ(view["tipo"], "celle");
+    EXPECT_EQ(view["numero_celle"], 581);
+    EXPECT_EQ(view["identita"], json::parse(R"({"codice":2389,"atteso":2389,"corrisponde":true})"));
+    const json stop = {{"cella", 2},
+                       {"posizione", 150},
+                       {"tipo_cella", 10},
+                       {"nome_tipo", "fermata di stazione"},
+                       {"descrizione", "stazione 1 \"Cascina Telvo\""}};
+    EXPECT_NE(std::find(view["elementi"].begin(), view["elementi"].end(), stop),
+              view["elementi"].end())
+        << view["elementi"];
+    EXPECT_EQ(view["vel_limite_kmh"], json::parse(R"([{"da_cella":0,"a_cella":43,"valore":80},
+                              {"da_cella":44,"a_cella":343,"valore":60},
+                              {"da_cella":344,"a_cella":577,"valore":30},
+                              {"da_cella":578,"a_cella":580,"valore":0}])"));
+    EXPECT_EQ(view["aderenza"], json::parse(R"([{"da_cella":0,"a_cella":577,"valore":100},
+                                                {"da_cella":578,"a_cella":580,"valore":0}])"));
+    ASSERT_EQ(view["celle"].size(), 581u);
+    EXPECT_EQ(view["celle"][36],
+              json::parse(R"({"cella":36,"tipo_cella":1,"val1":32,"val2":11,"val3":11,"val4":8,
+                              "tempo_segnale":0,"preavviso":0,"sfondo":0,"vel_limite":16,
+                              "pendenza":100,"aderenza":100})"));
+
+    const std::string plan_file = shown(real_file(dir.path(), file_kind::line_geometry));
+    const auto plan = scenario_tool({"dump", plan_file});
     ASSERT_EQ(plan.exit_status, 0) << plan.standard_error;
     EXPECT_TRUE(contains(plan.standard_output, "metri da 0 a 29000 (58002 elementi: 4 interi"));
     EXPECT_TRUE(contains(plan.standard_output, "punti tracciati: 28997 (metri da 2 a 28998)"));
     EXPECT_TRUE(contains(plan.standard_output, "metro 28998 (-4094.1"));
     EXPECT_TRUE(contains(plan.standard_output, "metro 2000: (0.00, 2000.00)"));
-    const auto all =
-        tool({"dump", real_file(dir.path(), file_kind::line_geometry).string(), "--all"});
+    const auto all = scenario_tool({"dump", plan_file, "--all"});
     EXPECT_TRUE(contains(all.standard_output, "metro 2600: (-58.54, 2588.21)"));
     EXPECT_TRUE(contains(all.standard_output, "metro 29000: vuoto"));
+
+    // Every point of the JSON view reads back as the double of the file.
+    const auto plan_json = scenario_tool({"dump", plan_file, "--json", "--all"});
+    ASSERT_EQ(plan_json.exit_status, 0) << plan_json.standard_error;
+    const json points_view = parsed(plan_json.standard_output);
+    ASSERT_FALSE(points_view.is_discarded());
+    EXPECT_EQ(points_view["ultimo_metro"], 29000);
+    EXPECT_EQ(points_view["interi"], 4);
+    EXPECT_EQ(points_view["vuoti"], 4);
+    EXPECT_EQ(points_view["punti_tracciati"], 28997);
+    EXPECT_EQ(points_view["ultimo_punto"], 28998);
+    geometria geometry;
+    ASSERT_TRUE(
+        leggi_geometria(read_bytes(real_file(dir.path(), file_kind::line_geometry)), geometry).ok);
+    const json& points = points_view["punti"];
+    ASSERT_EQ(points.size(), 29001u);
+    for (std::int32_t m = 0; m <= 29000; ++m) {
+        for (int coord = 0; coord < 2; ++coord) {
+            const json& value = points[static_cast<std::size_t>(m)][coord];
+            if (geometry.kind(m, coord) == geometria::tag::empty) {
+                ASSERT_TRUE(value.is_null()) << "metre " << m;
+            } else {
+                ASSERT_EQ(value.get<double>(), geometry.value(m, coord)) << "metre " << m;
+            }
+        }
+    }
+    EXPECT_EQ(points[2000], json::parse("[0.0, 2000.0]"));
+    EXPECT_EQ(points[29000], json::parse("[null, null]"));
+}
+
+// The members of each JSON view, in the order the tool writes them.
+TEST(ScenarioTool, JsonViewsKeepTheirMembersInOrder) {
+    scratch_directory dir;
+    compile_real_scenario(dir.path());
+    const auto damaged = dir.path() / "cut.sim";
+    write_bytes(damaged, read_bytes(real_file(dir.path(), file_kind::header_table)).substr(0, 55));
+    using keys = std::vector<std::string>;
+    const keys geometry = {"tipo",  "ultimo_metro",    "interi",       "reali",
+                           "vuoti", "punti_tracciati", "ultimo_punto", "x_min",
+                           "x_max", "y_min",           "y_max",        "lunghezza"};
+    keys geometry_all = geometry;
+    geometry_all.push_back("punti");
+    const keys cells = {"tipo",           "numero_celle", "identita", "elementi",
+                        "vel_limite_kmh", "pendenza",     "aderenza", "sfondo"};
+    keys cells_all = cells;
+    cells_all.push_back("celle");
+    const struct {
+        std::vector<std::string> words;
+        keys top;
+    } views[] = {
+        {{"compile", shown(dir.path()), "--line", k_line, "--train", k_train, "--json"},
+         {"codice_errore", "posizione_errore", "file", "line", "column", "message", "errori",
+          "warnings", "files"}},
+        {{"dump", shown(real_file(dir.path(), file_kind::line_geometry)), "--json"}, geometry},
+        {{"dump", shown(real_file(dir.path(), file_kind::line_geometry)), "--json", "--all"},
+         geometry_all},
+        {{"dump", shown(real_file(dir.path(), file_kind::header_table)), "--json"},
+         {"tipo", "identita", "voci"}},
+        {{"dump", shown(real_file(dir.path(), file_kind::cells)), "--json"}, cells},
+        {{"dump", shown(real_file(dir.path(), file_kind::cells)), "--json", "--all"}, cells_all},
+        {{"dump", shown(damaged), "--json"},
+         {"tipo", "file", "danneggiato", "offset", "message", "testata"}},
+    };
+    for (const auto& view : views) {
+        SCOPED_TRACE(view.words[1] + " " + view.words.back());
+        const json document = parsed(scenario_tool(view.words).standard_output);
+        ASSERT_FALSE(document.is_discarded());
+        EXPECT_EQ(keys_of(document), view.top);
+    }
+
+    // The members of the records inside.
+    const json header = parsed(
+        scenario_tool({"dump", shown(real_file(dir.path(), file_kind::header_table)), "--json"})
+            .standard_output);
+    EXPECT_EQ(keys_of(header["identita"]), (keys{"codice", "atteso", "corrisponde"}));
+    EXPECT_EQ(keys_of(header["voci"][1]),
+              (keys{"voce", "ruolo", "v_tipo", "v_a", "v_b", "v_c", "v_flag", "v_nome", "v_i1",
+                    "v_i2", "v_i3", "v_i4", "v_i5", "v_b1", "v_b2", "v_b3", "v_b4", "v_l"}));
+    const json cell_view = parsed(
+        scenario_tool({"dump", shown(real_file(dir.path(), file_kind::cells)), "--json", "--all"})
+            .standard_output);
+    EXPECT_EQ(keys_of(cell_view["elementi"][0]),
+              (keys{"cella", "posizione", "tipo_cella", "nome_tipo", "descrizione"}));
+    EXPECT_EQ(keys_of(cell_view["pendenza"][0]), (keys{"da_cella", "a_cella", "valore"}));
+    EXPECT_EQ(keys_of(cell_view["celle"][0]),
+              (keys{"cella", "tipo_cella", "val1", "val2", "val3", "val4", "tempo_segnale",
+                    "preavviso", "sfondo", "vel_limite", "pendenza", "aderenza"}));
 }
 
 // The real scenario's files, damaged one at a time. Offsets: entry 1 of the header names
@@ -556,6 +918,17 @@ const damaged_case k_damaged[] = {
      "byte 4028004: elemento 2014002 di troppo", 4028004, false},
 };
 
+std::string kind_name(file_kind kind) {
+    switch (kind) {
+        case file_kind::line_geometry:
+            return "geometria";
+        case file_kind::header_table:
+            return "testata";
+        default:
+            return "celle";
+    }
+}
+
 TEST(ScenarioTool, DamagedFilesGiveTheByteOffsetAndExitThree) {
     scratch_directory compiled;
     compile_real_scenario(compiled.path());
@@ -568,31 +941,36 @@ TEST(ScenarioTool, DamagedFilesGiveTheByteOffsetAndExitThree) {
         }
         const auto file = real_file(dir.path(), c.kind);
         write_bytes(file, c.damage(read_bytes(file)));
-        const std::string header = real_file(dir.path(), file_kind::header_table).string();
+        const std::string header = shown(real_file(dir.path(), file_kind::header_table));
 
-        const auto text = tool({"dump", file.string()});
+        const auto text = scenario_tool({"dump", shown(file)});
         EXPECT_EQ(text.exit_status, 3);
         EXPECT_EQ(text.standard_output, "");
-        EXPECT_TRUE(contains(text.standard_error, "scenario-tool: errore: " + file.string() +
-                                                      ": file danneggiato: " + c.fault))
+        const std::string start =
+            "scenario-tool: errore: " + shown(file) + ": file danneggiato: " + c.fault;
+        EXPECT_EQ(text.standard_error.rfind(start, 0), 0u) << text.standard_error;
+        EXPECT_EQ(text.standard_error.find('\n'), text.standard_error.size() - 1)
             << text.standard_error;
-        EXPECT_EQ(contains(text.standard_error, "(testata: " + header + ")"), c.names_header)
+        EXPECT_EQ(text.standard_error.ends_with(" (testata: " + header + ")\n"), c.names_header)
             << text.standard_error;
 
-        const auto json = tool({"dump", file.string(), "--json"});
-        EXPECT_EQ(json.exit_status, 3);
-        const std::string& object = json.standard_output;
-        EXPECT_EQ(object.rfind("{\"tipo\":", 0), 0u) << object;
-        EXPECT_TRUE(object.ends_with("}\n")) << object;
-        EXPECT_EQ(object.find('\n'), object.size() - 1) << object;
+        const auto json_result = scenario_tool({"dump", shown(file), "--json"});
+        EXPECT_EQ(json_result.exit_status, 3);
+        EXPECT_EQ(json_result.standard_error, "");
+        const json report = parsed(json_result.standard_output);
+        ASSERT_FALSE(report.is_discarded()) << json_result.standard_output;
+        EXPECT_EQ(report["tipo"], kind_name(c.kind));
+        EXPECT_EQ(report["file"], shown(file));
+        EXPECT_EQ(report["danneggiato"], true);
+        EXPECT_EQ(report["offset"], c.offset);
+        // The message is the text view's, without "byte N: " and the header's name.
         const std::string reason = std::string(c.fault).substr(std::string(c.fault).find(": ") + 2);
-        for (const std::string& member :
-             {"\"file\":\"" + file.string() + "\"", std::string("\"danneggiato\":true"),
-              "\"offset\":" + std::to_string(c.offset) + ",", "\"message\":\"" + reason,
-              c.names_header ? "\"testata\":\"" + header + "\""
-                             : std::string("\"testata\":null")}) {
-            EXPECT_TRUE(contains(object, member)) << member << " in " << object;
-        }
+        const std::string message = report["message"].get<std::string>();
+        EXPECT_EQ(message.rfind(reason, 0), 0u) << message;
+        EXPECT_TRUE(
+            contains(text.standard_error, ": byte " + std::to_string(c.offset) + ": " + message))
+            << message;
+        EXPECT_EQ(report["testata"], c.names_header ? json(header) : json(nullptr));
     }
 }
 
@@ -603,18 +981,23 @@ TEST(ScenarioTool, DumpOfAnEmptyGeometrySaysNothingWasTraced) {
                 "[generale]\r\nlunghezza percorso, 5000\r\nripetizione segnali 4 codici, 25, "
                 "0\r\n[fine]\r\n");
     write_bytes(file_in(dir.path(), "L", "T", file_kind::train_description), k_train_ok);
-    ASSERT_EQ(tool({"compile", dir.path().string(), "--line", "L", "--train", "T"}).exit_status, 1);
-    const auto plan = file_in(dir.path(), "L", "T", file_kind::line_geometry).string();
-    const auto text = tool({"dump", plan});
+    ASSERT_EQ(scenario_tool(compile_words(dir.path(), "L", "T")).exit_status, 1);
+    const auto plan = shown(file_in(dir.path(), "L", "T", file_kind::line_geometry));
+    const auto text = scenario_tool({"dump", plan});
     EXPECT_EQ(text.exit_status, 0) << text.standard_error;
     EXPECT_TRUE(contains(text.standard_output,
                          "metri da 0 a 12000 (24002 elementi: 0 interi, 0 reali, 24002 vuoti)\n"
                          "nessun punto tracciato"))
         << text.standard_output;
-    const auto json = tool({"dump", plan, "--json"});
-    EXPECT_EQ(json.exit_status, 0) << json.standard_error;
-    EXPECT_TRUE(contains(json.standard_output, "\"punti_tracciati\":0,\"ultimo_punto\":null"))
-        << json.standard_output;
+    const auto json_result = scenario_tool({"dump", plan, "--json"});
+    EXPECT_EQ(json_result.exit_status, 0) << json_result.standard_error;
+    const json view = parsed(json_result.standard_output);
+    ASSERT_FALSE(view.is_discarded()) << json_result.standard_output;
+    EXPECT_EQ(view["ultimo_metro"], 12000);
+    EXPECT_EQ(view["vuoti"], 24002);
+    EXPECT_EQ(view["punti_tracciati"], 0);
+    EXPECT_TRUE(view["ultimo_punto"].is_null());
+    EXPECT_EQ(view["lunghezza"], 0);
 }
 
 // The identity codes held against the names of the header table: entry 85's weighted code in
@@ -630,49 +1013,55 @@ TEST(ScenarioTool, DumpSaysWhetherTheIdentityCodesMatchTheNames) {
         const char* what;
         std::function<void(testata&)> change;
         std::string header_note;  // after "codice di identità" and the code of entry 85
-        const char* header_json;
-        std::string cell_note;  // after "codice di identità 2389"
+        const char* header_json;  // the header view's "identita"
+        std::string cell_note;    // after "codice di identità 2389"
+        const char* cell_json;    // the cell view's "identita"
     };
     const identity_case cases[] = {
         {"as compiled", [](testata&) {}, matches,
-         R"("identita":{"codice":30721,"atteso":30721,"corrisponde":true})", matches},
+         R"({"codice":30721,"atteso":30721,"corrisponde":true})", matches,
+         R"({"codice":2389,"atteso":2389,"corrisponde":true})"},
         {"another code in entry 85", [](testata& h) { h[k_entry_linea].v_l = 30720; },
-         differs + "30721)", R"("identita":{"codice":30720,"atteso":30721,"corrisponde":false})",
-         matches},
+         differs + "30721)", R"({"codice":30720,"atteso":30721,"corrisponde":false})", matches,
+         R"({"codice":2389,"atteso":2389,"corrisponde":true})"},
         {"another train code", [](testata& h) { h[k_entry_codici].v_nome = "26BRUNVICCA"; },
-         differs + "30567)", R"("identita":{"codice":30721,"atteso":30567,"corrisponde":false})",
-         differs + "2375)"},
-        {"no train code", [](testata& h) { h[k_entry_codici].v_nome.clear(); }, "\n",
-         R"("identita":null)", "\n"},
+         differs + "30567)", R"({"codice":30721,"atteso":30567,"corrisponde":false})",
+         differs + "2375)", R"({"codice":2389,"atteso":2375,"corrisponde":false})"},
+        {"no train code", [](testata& h) { h[k_entry_codici].v_nome.clear(); }, "\n", "null", "\n",
+         "null"},
     };
     for (const identity_case& c : cases) {
         SCOPED_TRACE(c.what);
         scratch_directory dir;
-        const auto header_file = real_file(dir.path(), file_kind::header_table);
-        const auto cell_file = real_file(dir.path(), file_kind::cells);
-        std::filesystem::copy_file(real_file(compiled.path(), file_kind::cells), cell_file);
+        const auto header_file = shown(real_file(dir.path(), file_kind::header_table));
+        const auto cell_file = shown(real_file(dir.path(), file_kind::cells));
+        std::filesystem::copy_file(real_file(compiled.path(), file_kind::cells),
+                                   real_file(dir.path(), file_kind::cells));
         testata header;
         ASSERT_TRUE(
             leggi_testata(read_bytes(real_file(compiled.path(), file_kind::header_table)), header)
                 .ok);
         c.change(header);
-        write_bytes(header_file, serialise_testata(header));
+        write_bytes(real_file(dir.path(), file_kind::header_table), serialise_testata(header));
 
         const std::string code = std::to_string(header[k_entry_linea].v_l);
-        const auto text = tool({"dump", header_file.string()});
+        const auto text = scenario_tool({"dump", header_file});
         ASSERT_EQ(text.exit_status, 0) << text.standard_error;
         const std::string header_line = output_line(text.standard_output, "voce 85:", "marcatore");
         EXPECT_TRUE(contains(header_line + "\n", "codice di identità " + code + c.header_note))
             << header_line;
-        const auto json = tool({"dump", header_file.string(), "--json"});
-        EXPECT_TRUE(contains(json.standard_output, c.header_json)) << json.standard_output;
+        const json header_view =
+            parsed(scenario_tool({"dump", header_file, "--json"}).standard_output);
+        EXPECT_EQ(header_view["identita"], json::parse(c.header_json));
 
-        const auto cells = tool({"dump", cell_file.string()});
+        const auto cells = scenario_tool({"dump", cell_file});
         ASSERT_EQ(cells.exit_status, 0) << cells.standard_error;
         EXPECT_TRUE(
             contains(cells.standard_output,
                      std::string("cella 1: marcatore 5121, codice di identità 2389") + c.cell_note))
             << output_line(cells.standard_output, "cella 1:", "marcatore");
+        const json cell_view = parsed(scenario_tool({"dump", cell_file, "--json"}).standard_output);
+        EXPECT_EQ(cell_view["identita"], json::parse(c.cell_json));
     }
 }
 
@@ -682,25 +1071,35 @@ TEST(ScenarioTool, CellsBesideADamagedHeaderAreShownWithoutIt) {
     compile_real_scenario(dir.path());
     const auto header = real_file(dir.path(), file_kind::header_table);
     write_bytes(header, read_bytes(header).substr(0, 55));
-    const auto result = tool({"dump", real_file(dir.path(), file_kind::cells).string()});
+    const auto result = scenario_tool({"dump", shown(real_file(dir.path(), file_kind::cells))});
     EXPECT_EQ(result.exit_status, 0) << result.standard_error;
     EXPECT_EQ(
         result.standard_error,
-        "scenario-tool: avviso: " + header.string() +
+        "scenario-tool: avviso: " + shown(header) +
             ": file danneggiato: byte 50: nome della voce 1 troncato: lunghezza dichiarata 13 "
             "byte, ne restano 5; le celle sono mostrate senza la testata\n");
     EXPECT_TRUE(
         contains(result.standard_output, "cella 1: marcatore 5121, codice di identità 2389\n"));
     EXPECT_TRUE(contains(result.standard_output, "testo della voce 80\n"));
+    const json view =
+        parsed(scenario_tool({"dump", shown(real_file(dir.path(), file_kind::cells)), "--json"})
+                   .standard_output);
+    EXPECT_TRUE(view["identita"].is_null());
+}
+
+std::vector<std::string> plot_words(const std::filesystem::path& dir,
+                                    const std::filesystem::path& svg) {
+    return {"plot", shown(dir), "--line", k_line, "--train", k_train, "-o", shown(svg)};
 }
 
 TEST(ScenarioTool, PlotWritesOneSvgOfTheLine) {
     scratch_directory dir;
     compile_real_scenario(dir.path());
     const auto svg = dir.path() / "linea.svg";
-    const auto result = tool(
-        {"plot", dir.path().string(), "--line", k_line, "--train", k_train, "-o", svg.string()});
+    const auto result = scenario_tool(plot_words(dir.path(), svg));
     ASSERT_EQ(result.exit_status, 0) << result.standard_error;
+    EXPECT_EQ(result.standard_output, "scritto: " + shown(svg) + "\n");
+    EXPECT_EQ(result.standard_error, "");
     const std::string picture = read_bytes(svg);
     EXPECT_EQ(picture.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg ", 0), 0u);
     EXPECT_TRUE(picture.ends_with("</svg>\n"));
@@ -710,12 +1109,12 @@ TEST(ScenarioTool, PlotWritesOneSvgOfTheLine) {
     }
     // Without the geometry file the profile is still drawn.
     std::filesystem::remove(real_file(dir.path(), file_kind::line_geometry));
-    const auto profile_only = tool(
-        {"plot", dir.path().string(), "--line", k_line, "--train", k_train, "-o", svg.string()});
+    const auto profile_only = scenario_tool(plot_words(dir.path(), svg));
     ASSERT_EQ(profile_only.exit_status, 0) << profile_only.standard_error;
     EXPECT_TRUE(contains(read_bytes(svg), "geometria non disponibile"));
 }
 
+#ifndef _WIN32
 // The first program of that name on PATH.
 std::optional<std::filesystem::path> on_path(const std::string& name) {
     const char* path = std::getenv("PATH");
@@ -737,11 +1136,8 @@ TEST(ScenarioTool, PlotOfTheRealLineRendersInChromium) {
     compile_real_scenario(dir.path());
     const auto svg = dir.path() / "linea.svg";
     const auto png = dir.path() / "linea.png";
-    ASSERT_EQ(tool({"plot", dir.path().string(), "--line", k_line, "--train", k_train, "-o",
-                    svg.string()})
-                  .exit_status,
-              0);
-    const auto render = run_process(
+    ASSERT_EQ(scenario_tool(plot_words(dir.path(), svg)).exit_status, 0);
+    const auto render = testing::run_process(
         *chromium,
         {"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
          "--disable-background-networking", "--disable-component-update", "--disable-sync",
@@ -749,7 +1145,7 @@ TEST(ScenarioTool, PlotOfTheRealLineRendersInChromium) {
          "--window-size=1200,1600", "file://" + svg.string()},
         {});
     ASSERT_TRUE(std::filesystem::exists(png)) << render.standard_error;
-    const auto spread = run_process(
+    const auto spread = testing::run_process(
         *convert, {png.string(), "-format", "%[fx:standard_deviation] %k", "info:"}, {});
     ASSERT_EQ(spread.exit_status, 0) << spread.standard_error;
     double deviation = 0;
@@ -759,15 +1155,7 @@ TEST(ScenarioTool, PlotOfTheRealLineRendersInChromium) {
     EXPECT_GT(deviation, 0.02) << "the picture is blank";
     EXPECT_GT(colours, 16) << "the picture holds too few colours to be the line";
 }
+#endif
 
 }  // namespace
 }  // namespace scenario
-
-#else
-
-// The tool runs as a child process: that needs the tool in this build and a POSIX system.
-TEST(ScenarioTool, RunsAsAChildProcess) {
-    GTEST_SKIP() << "scenario-tool is not part of this build, or this is Windows";
-}
-
-#endif

@@ -1,17 +1,21 @@
-// scenario-tool's own output must arrive or be reported: a report that cannot be written to
-// standard output is a failure, and a drawing goes into whatever the author named as output
-// (a FIFO is written into, a link is replaced, never the file it points to).
+// scenario-tool as a program: it says what run_tool says and ends with its status, its own
+// output must arrive or be reported (a report that cannot be written to standard output is a
+// failure), and a drawing goes into whatever the author named as output (a FIFO is written into,
+// a link is replaced, never the file it points to).
 #include <gtest/gtest.h>
 
 #include <future>
+#include <sstream>
 
+#include "base/scenario_files.h"
 #include "describe/descriptions.h"
 #include "run/run_sequence.h"
-#include "base/scenario_files.h"
 #include "test_support.h"
 
 #if defined(SCENARIO_TOOL_PATH) && !defined(_WIN32)
 #include <sys/stat.h>
+
+#include "tool.h"
 
 namespace scenario {
 namespace {
@@ -32,6 +36,53 @@ void compile_into(const std::filesystem::path& dir) {
     const auto r = run_process(SCENARIO_TOOL_PATH,
                                {"compile", dir.string(), "--line", k_line, "--train", k_train}, {});
     ASSERT_EQ(r.exit_status, 0) << r.standard_error;
+}
+
+// The program prints exactly what run_tool prints in-process and exits with the status it
+// returns, for each exit status: the thin main adds nothing.
+TEST(ToolOutput, TheProgramSaysWhatRunToolSaysAndExitsWithItsStatus) {
+    scratch_directory dir;
+    compile_into(dir.path());
+    const auto fault = dir.path() / "guasto";
+    const auto identity = dir.path() / "identita";
+    for (const auto& texts : {fault, identity}) std::filesystem::create_directory(texts);
+    write_bytes(fault / "L_linea.txt",
+                "[generale]\r\nlunghezza percorso, 5000\r\n[cartelli]\r\npendenza, 20000, "
+                "0\r\n[fine]\r\n");
+    write_bytes(fault / "L_T-.txt", "[generale]\r\n[fine]\r\n");
+    write_bytes(identity / "L_linea.txt", "[generale]\r\nlunghezza percorso, 5000\r\n[fine]\r\n");
+    write_bytes(identity / "L_T-.txt",
+                "[generale]\r\nsegnale, 0, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0\r\n[fine]\r\n");
+    const auto header =
+        dir.path() / path_from_utf8(scenario_file_name(k_line, k_train, file_kind::header_table));
+    const auto damaged = dir.path() / "cut.sim";
+    write_bytes(damaged, read_bytes(header).substr(0, 55));
+
+    const struct {
+        std::vector<std::string> words;
+        int status;
+    } cases[] = {
+        {{"help"}, 0},
+        {{}, 3},
+        {{"compila"}, 3},
+        {{"compile", dir.path().string(), "--line", k_line, "--train", k_train}, 0},
+        {{"compile", fault.string(), "--line", "L", "--train", "T"}, 1},
+        {{"compile", fault.string(), "--line", "L", "--train", "T", "--json"}, 1},
+        {{"compile", identity.string(), "--line", "L", "--train", "T"}, 2},
+        {{"dump", header.string(), "--json"}, 0},
+        {{"dump", damaged.string()}, 3},
+        {{"dump", damaged.string(), "--json"}, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.words.empty() ? "" : c.words.front() + " " + c.words.back());
+        std::ostringstream out, err;
+        EXPECT_EQ(scenario::tool::run_tool(c.words, {out, err}), c.status);
+        const auto r = run_process(SCENARIO_TOOL_PATH, c.words, {});
+        EXPECT_EQ(r.exit_status, c.status) << r.standard_error;
+        EXPECT_EQ(r.standard_output, out.str());
+        EXPECT_EQ(r.standard_error, err.str());
+        EXPECT_NE(r.standard_output + r.standard_error, "");
+    }
 }
 
 TEST(ToolOutput, StandardOutputOnAFullDeviceIsAFailure) {

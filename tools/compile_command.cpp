@@ -25,7 +25,7 @@ struct compile_request {
     std::string line;   // NAME, UTF-8
     std::string train;  // CODE, UTF-8
     bool geometry = true;
-    bool json = false;
+    bool as_json = false;
 };
 
 compile_request parse_request(arguments args) {
@@ -42,7 +42,7 @@ compile_request parse_request(arguments args) {
     const auto out = parsed.values.find("--out");
     r.out_dir = out == parsed.values.end() ? r.dir : path_argument(out->second);
     r.geometry = !parsed.has("--no-geometry");
-    r.json = parsed.has("--json");
+    r.as_json = parsed.has("--json");
     return r;
 }
 
@@ -96,63 +96,49 @@ void print_text(const std::vector<located_message>& warnings,
     for (const std::string& file : files) io.out << "scritto: " << file << '\n';
 }
 
-void location_members(json_writer& json, const located_message& m) {
-    json.member("file", m.file);
-    if (m.where) {
-        json.member("line", m.where->line);
-        json.member("column", m.where->column);
-    } else {
-        json.null_member("line");
-        json.null_member("column");
-    }
+// The members "file", "line" and "column" of a message's object.
+void add_location(json& object, const located_message& m) {
+    object["file"] = m.file;
+    object["line"] = m.where ? json(m.where->line) : json(nullptr);
+    object["column"] = m.where ? json(m.where->column) : json(nullptr);
 }
 
+// The last fault (the one that stopped the compile) in the top members, every fault in "errori".
 void print_json(const std::vector<located_message>& warnings,
                 const std::vector<fault_report>& faults, const std::vector<std::string>& files,
                 streams io) {
-    json_writer json(io.out);
-    json.begin_object();
+    json document;
     if (faults.empty()) {
-        json.member("codice_errore", 0);
-        json.null_member("posizione_errore");
-        json.null_member("file");
-        json.null_member("line");
-        json.null_member("column");
-        json.null_member("message");
+        document["codice_errore"] = 0;
+        for (const char* key : {"posizione_errore", "file", "line", "column", "message"}) {
+            document[key] = nullptr;
+        }
     } else {
         const fault_report& main = faults.back();
-        json.member("codice_errore", main.code);
-        if (main.position)
-            json.member("posizione_errore", *main.position);
-        else
-            json.null_member("posizione_errore");
-        location_members(json, main.message);
-        json.member("message", main.message.text);
+        document["codice_errore"] = main.code;
+        document["posizione_errore"] = value_or_null(main.position);
+        add_location(document, main.message);
+        document["message"] = main.message.text;
     }
-    json.key("errori");
-    json.begin_array();
+    json errors = json::array();
     for (const fault_report& f : faults) {
-        json.begin_object();
-        json.member("codice", f.code);
-        location_members(json, f.message);
-        json.member("message", f.message.text);
-        json.end_object();
+        json error;
+        error["codice"] = f.code;
+        add_location(error, f.message);
+        error["message"] = f.message.text;
+        errors.push_back(std::move(error));
     }
-    json.end_array();
-    json.key("warnings");
-    json.begin_array();
+    document["errori"] = std::move(errors);
+    json warning_list = json::array();
     for (const located_message& w : warnings) {
-        json.begin_object();
-        location_members(json, w);
-        json.member("message", w.text);
-        json.end_object();
+        json warning;
+        add_location(warning, w);
+        warning["message"] = w.text;
+        warning_list.push_back(std::move(warning));
     }
-    json.end_array();
-    json.key("files");
-    json.begin_array();
-    for (const std::string& file : files) json.value(file);
-    json.end_array();
-    json.end_object();
+    document["warnings"] = std::move(warning_list);
+    document["files"] = files;
+    write_json(io.out, document);
 }
 
 }  // namespace
@@ -198,7 +184,7 @@ int compile_command(arguments args, streams io) {
     const std::vector<located_message> warnings = describe_warnings(inputs);
     const std::vector<std::string> files =
         outcome.writes_files() ? write_files(state) : std::vector<std::string>{};
-    if (request.json)
+    if (request.as_json)
         print_json(warnings, faults, files, io);
     else
         print_text(warnings, faults, files, io);

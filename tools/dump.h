@@ -14,18 +14,17 @@ namespace scenario::tool {
 // The header table: stations, sign texts and the scalar entries 81 to 86 by their names, and
 // with `all` every entry with every field.
 void dump_header_text(const testata& header, bool all, std::ostream& out);
-void dump_header_json(const testata& header, json_writer& json);
+json dump_header_json(const testata& header);
 
 // The cells grouped by what they hold. The header table, when it is at hand, names the stations
 // and signs the cells point to.
 void dump_cells_text(const celle& cells, const std::optional<testata>& header, bool all,
                      std::ostream& out);
-void dump_cells_json(const celle& cells, const std::optional<testata>& header, bool all,
-                     json_writer& json);
+json dump_cells_json(const celle& cells, const std::optional<testata>& header, bool all);
 
 // The geometry as a summary, and with `all` every point.
 void dump_geometry_text(const geometria& plan, bool all, std::ostream& out);
-void dump_geometry_json(const geometria& plan, bool all, json_writer& json);
+json dump_geometry_json(const geometria& plan, bool all);
 
 // An identity code held against the line name (entry 85) and the train code (entry 86) of a
 // header table: the code the compiler computes from them, and whether the held one is it.
@@ -39,9 +38,9 @@ std::optional<identity_check> check_identity(const testata& header, identity_cod
                                              std::int32_t held);
 // " (corrisponde a ...)" and the like, to follow the code in the text view; empty for nothing.
 std::string identity_note(const std::optional<identity_check>& check);
-// The member "identita": the code held, the one expected and whether they match, or null.
-void identity_member(json_writer& json, std::int32_t held,
-                     const std::optional<identity_check>& check);
+// The value of the member "identita": the code held, the one expected and whether they match,
+// or null.
+json identity_json(std::int32_t held, const std::optional<identity_check>& check);
 
 // A double with two decimals, as the summaries show coordinates.
 std::string fixed2(double value);

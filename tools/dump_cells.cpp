@@ -5,9 +5,9 @@
 #include <sstream>
 #include <vector>
 
+#include "base/windows1252.h"
 #include "cell_words.h"
 #include "dump.h"
-#include "base/windows1252.h"
 
 namespace scenario::tool {
 namespace {
@@ -135,21 +135,21 @@ void every_cell_text(const celle& cells, std::ostream& out) {
     }
 }
 
-void cell_json(json_writer& json, std::size_t n, const cella& c) {
-    json.begin_object();
-    json.member("cella", static_cast<std::uint64_t>(n));
-    json.member("tipo_cella", c.tipo_cella);
-    json.member("val1", c.val1);
-    json.member("val2", c.val2);
-    json.member("val3", c.val3);
-    json.member("val4", c.val4);
-    json.member("tempo_segnale", c.tempo_segnale);
-    json.member("preavviso", c.preavviso);
-    json.member("sfondo", c.sfondo);
-    json.member("vel_limite", c.vel_limite);
-    json.member("pendenza", c.pendenza);
-    json.member("aderenza", c.aderenza);
-    json.end_object();
+json cell_json(std::size_t n, const cella& c) {
+    json cell;
+    cell["cella"] = n;
+    cell["tipo_cella"] = c.tipo_cella;
+    cell["val1"] = c.val1;
+    cell["val2"] = c.val2;
+    cell["val3"] = c.val3;
+    cell["val4"] = c.val4;
+    cell["tempo_segnale"] = c.tempo_segnale;
+    cell["preavviso"] = c.preavviso;
+    cell["sfondo"] = c.sfondo;
+    cell["vel_limite"] = c.vel_limite;
+    cell["pendenza"] = c.pendenza;
+    cell["aderenza"] = c.aderenza;
+    return cell;
 }
 
 }  // namespace
@@ -167,47 +167,43 @@ void dump_cells_text(const celle& cells, const std::optional<testata>& header, b
     if (all) every_cell_text(cells, out);
 }
 
-void dump_cells_json(const celle& cells, const std::optional<testata>& header, bool all,
-                     json_writer& json) {
-    json.begin_object();
-    json.member("tipo", "celle");
-    json.member("numero_celle", static_cast<std::uint64_t>(cells.size()));
+json dump_cells_json(const celle& cells, const std::optional<testata>& header, bool all) {
+    json document;
+    document["tipo"] = "celle";
+    document["numero_celle"] = cells.size();
     const std::int32_t code = cells[1].val2;
-    identity_member(json, code,
-                    header ? check_identity(*header, identity_code::cell_sum, code) : std::nullopt);
-    json.key("elementi");
-    json.begin_array();
+    document["identita"] = identity_json(
+        code, header ? check_identity(*header, identity_code::cell_sum, code) : std::nullopt);
+    json features = json::array();
     for (std::size_t n = 0; n < cells.size(); ++n) {
         const cella& c = cells[n];
         if (kind_of(c) == cell_kind::plain) continue;
-        json.begin_object();
-        json.member("cella", static_cast<std::uint64_t>(n));
-        json.member("posizione", position(c, n));
-        json.member("tipo_cella", c.tipo_cella);
-        json.member("nome_tipo", describe(c).name);
-        json.member("descrizione", feature_detail(c, header));
-        json.end_object();
+        json feature;
+        feature["cella"] = n;
+        feature["posizione"] = position(c, n);
+        feature["tipo_cella"] = c.tipo_cella;
+        feature["nome_tipo"] = describe(c).name;
+        feature["descrizione"] = feature_detail(c, header);
+        features.push_back(std::move(feature));
     }
-    json.end_array();
+    document["elementi"] = std::move(features);
     for (const fill& f : fills()) {
-        json.key(f.key);
-        json.begin_array();
+        json stretches = json::array();
         for (const run& r : runs_of(cells, f.value)) {
-            json.begin_object();
-            json.member("da_cella", static_cast<std::uint64_t>(r.first));
-            json.member("a_cella", static_cast<std::uint64_t>(r.last));
-            json.member("valore", r.value);
-            json.end_object();
+            json stretch;
+            stretch["da_cella"] = r.first;
+            stretch["a_cella"] = r.last;
+            stretch["valore"] = r.value;
+            stretches.push_back(std::move(stretch));
         }
-        json.end_array();
+        document[f.key] = std::move(stretches);
     }
     if (all) {
-        json.key("celle");
-        json.begin_array();
-        for (std::size_t n = 0; n < cells.size(); ++n) cell_json(json, n, cells[n]);
-        json.end_array();
+        json every = json::array();
+        for (std::size_t n = 0; n < cells.size(); ++n) every.push_back(cell_json(n, cells[n]));
+        document["celle"] = std::move(every);
     }
-    json.end_object();
+    return document;
 }
 
 }  // namespace scenario::tool

@@ -43,18 +43,15 @@ std::string damage_text(const damaged_file& d) {
     return text;
 }
 
-void damage_json(const damaged_file& d, binary_kind kind, json_writer& json) {
-    json.begin_object();
-    json.member("tipo", kind_name(kind));
-    json.member("file", display_path(d.file));
-    json.member("danneggiato", true);
-    json.member("offset", static_cast<std::uint64_t>(d.status.offset));
-    json.member("message", d.status.message);
-    if (d.header)
-        json.member("testata", display_path(*d.header));
-    else
-        json.null_member("testata");
-    json.end_object();
+json damage_json(const damaged_file& d, binary_kind kind) {
+    json document;
+    document["tipo"] = kind_name(kind);
+    document["file"] = display_path(d.file);
+    document["danneggiato"] = true;
+    document["offset"] = d.status.offset;
+    document["message"] = d.status.message;
+    document["testata"] = d.header ? json(display_path(*d.header)) : json(nullptr);
+    return document;
 }
 
 bool ends_with(const std::string& text, std::string_view end) {
@@ -154,40 +151,36 @@ void dump_geometry_text(const geometria& plan, bool all, std::ostream& out) {
     }
 }
 
-void dump_geometry_json(const geometria& plan, bool all, json_writer& json) {
+json dump_geometry_json(const geometria& plan, bool all) {
     const plan_summary s = summarise(plan);
-    json.begin_object();
-    json.member("tipo", "geometria");
-    json.member("ultimo_metro", plan.last_metre());
-    json.member("interi", static_cast<std::uint64_t>(s.integers));
-    json.member("reali", static_cast<std::uint64_t>(s.reals));
-    json.member("vuoti", static_cast<std::uint64_t>(s.empties));
-    json.member("punti_tracciati", static_cast<std::uint64_t>(s.traced));
-    if (s.last_present)
-        json.member("ultimo_punto", *s.last_present);
-    else
-        json.null_member("ultimo_punto");
-    json.member("x_min", s.min_x);
-    json.member("x_max", s.max_x);
-    json.member("y_min", s.min_y);
-    json.member("y_max", s.max_y);
-    json.member("lunghezza", s.length);
+    json document;
+    document["tipo"] = "geometria";
+    document["ultimo_metro"] = plan.last_metre();
+    document["interi"] = s.integers;
+    document["reali"] = s.reals;
+    document["vuoti"] = s.empties;
+    document["punti_tracciati"] = s.traced;
+    document["ultimo_punto"] = value_or_null(s.last_present);
+    document["x_min"] = s.min_x;
+    document["x_max"] = s.max_x;
+    document["y_min"] = s.min_y;
+    document["y_max"] = s.max_y;
+    document["lunghezza"] = s.length;
     if (all) {
-        json.key("punti");
-        json.begin_array();
+        json points = json::array();
         for (std::int32_t m = 0; m <= plan.last_metre(); ++m) {
-            json.begin_array();
+            json point = json::array();
             for (int coord = 0; coord < 2; ++coord) {
                 if (plan.kind(m, coord) == geometria::tag::empty)
-                    json.null();
+                    point.push_back(nullptr);
                 else
-                    json.value(plan.value(m, coord));
+                    point.push_back(plan.value(m, coord));
             }
-            json.end_array();
+            points.push_back(std::move(point));
         }
-        json.end_array();
+        document["punti"] = std::move(points);
     }
-    json.end_object();
+    return document;
 }
 
 namespace {
@@ -210,13 +203,12 @@ std::optional<testata> header_beside(const std::filesystem::path& beside, stream
 void dump_file(binary_kind kind, const std::filesystem::path& file, bool all, bool as_json,
                streams io) {
     const std::string bytes = read_input_file(file);
-    json_writer json(io.out);
     if (kind == binary_kind::geometry) {
         geometria plan;
         if (const read_status s = leggi_geometria(bytes, plan); !s.ok)
             throw damaged_file{file, s, std::nullopt};
         if (as_json)
-            dump_geometry_json(plan, all, json);
+            write_json(io.out, dump_geometry_json(plan, all));
         else
             dump_geometry_text(plan, all, io.out);
     } else if (kind == binary_kind::header) {
@@ -224,7 +216,7 @@ void dump_file(binary_kind kind, const std::filesystem::path& file, bool all, bo
         if (const read_status s = leggi_testata(bytes, header); !s.ok)
             throw damaged_file{file, s, std::nullopt};
         if (as_json)
-            dump_header_json(header, json);
+            write_json(io.out, dump_header_json(header));
         else
             dump_header_text(header, all, io.out);
     } else {
@@ -241,7 +233,7 @@ void dump_file(binary_kind kind, const std::filesystem::path& file, bool all, bo
             if (!s.ok) throw damaged_file{file, s, beside};
         }
         if (as_json)
-            dump_cells_json(cells, header, all, json);
+            write_json(io.out, dump_cells_json(cells, header, all));
         else
             dump_cells_text(cells, header, all, io.out);
     }
@@ -260,8 +252,7 @@ int dump_command(arguments args, streams io) {
         dump_file(kind, file, parsed.has("--all"), as_json, io);
     } catch (const damaged_file& d) {
         if (!as_json) throw tool_failure(damage_text(d));
-        json_writer json(io.out);
-        damage_json(d, kind, json);
+        write_json(io.out, damage_json(d, kind));
         return k_status_failure;
     }
     return k_status_ok;

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "base/identity_codes.h"
-#include "dump.h"
 #include "base/windows1252.h"
+#include "dump.h"
 
 namespace scenario::tool {
 namespace {
@@ -134,18 +134,13 @@ std::string identity_note(const std::optional<identity_check>& check) {
            std::to_string(check->expected) + ")";
 }
 
-void identity_member(json_writer& json, std::int32_t held,
-                     const std::optional<identity_check>& check) {
-    if (!check) {
-        json.null_member("identita");
-        return;
-    }
-    json.key("identita");
-    json.begin_object();
-    json.member("codice", held);
-    json.member("atteso", check->expected);
-    json.member("corrisponde", check->matches);
-    json.end_object();
+json identity_json(std::int32_t held, const std::optional<identity_check>& check) {
+    if (!check) return nullptr;
+    json identity;
+    identity["codice"] = held;
+    identity["atteso"] = check->expected;
+    identity["corrisponde"] = check->matches;
+    return identity;
 }
 
 header_layout layout_of(const testata& header) {
@@ -180,39 +175,39 @@ void dump_header_text(const testata& header, bool all, std::ostream& out) {
     if (all) every_entry(header, out);
 }
 
-void dump_header_json(const testata& header, json_writer& json) {
+json dump_header_json(const testata& header) {
     const header_layout layout = layout_of(header);
-    json.begin_object();
-    json.member("tipo", "testata");
+    json document;
+    document["tipo"] = "testata";
     const std::int32_t code = header[k_entry_linea].v_l;
-    identity_member(json, code, check_identity(header, identity_code::header_weighted, code));
-    json.key("voci");
-    json.begin_array();
+    document["identita"] =
+        identity_json(code, check_identity(header, identity_code::header_weighted, code));
+    json entries = json::array();
     for (int e = 0; e < k_testata_entries; ++e) {
         const voce& v = header[static_cast<std::size_t>(e)];
-        json.begin_object();
-        json.member("voce", e);
-        json.member("ruolo", role_of(e, v, layout));
-        json.member("v_tipo", v.v_tipo);
-        json.member("v_a", v.v_a);
-        json.member("v_b", v.v_b);
-        json.member("v_c", v.v_c);
-        json.member("v_flag", v.v_flag);
-        json.windows1252_member("v_nome", v.v_nome);
-        json.member("v_i1", v.v_i1);
-        json.member("v_i2", v.v_i2);
-        json.member("v_i3", v.v_i3);
-        json.member("v_i4", v.v_i4);
-        json.member("v_i5", v.v_i5);
-        json.member("v_b1", v.v_b1);
-        json.member("v_b2", v.v_b2);
-        json.member("v_b3", v.v_b3);
-        json.member("v_b4", v.v_b4);
-        json.member("v_l", v.v_l);
-        json.end_object();
+        json entry;
+        entry["voce"] = e;
+        entry["ruolo"] = role_of(e, v, layout);
+        entry["v_tipo"] = v.v_tipo;
+        entry["v_a"] = v.v_a;
+        entry["v_b"] = v.v_b;
+        entry["v_c"] = v.v_c;
+        entry["v_flag"] = v.v_flag;
+        entry["v_nome"] = windows1252_json(v.v_nome);
+        entry["v_i1"] = v.v_i1;
+        entry["v_i2"] = v.v_i2;
+        entry["v_i3"] = v.v_i3;
+        entry["v_i4"] = v.v_i4;
+        entry["v_i5"] = v.v_i5;
+        entry["v_b1"] = v.v_b1;
+        entry["v_b2"] = v.v_b2;
+        entry["v_b3"] = v.v_b3;
+        entry["v_b4"] = v.v_b4;
+        entry["v_l"] = v.v_l;
+        entries.push_back(std::move(entry));
     }
-    json.end_array();
-    json.end_object();
+    document["voci"] = std::move(entries);
+    return document;
 }
 
 }  // namespace scenario::tool

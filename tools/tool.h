@@ -1,6 +1,7 @@
-// Shared pieces of scenario-tool, the companion program for scenario authors: the three
-// subcommands, the way they fail, and the small argument parser they share. The subcommands
-// return the exit status; only main ends the process.
+// Shared pieces of scenario-tool, the companion program for scenario authors: the whole tool as
+// one call, its three subcommands, the way they fail, and the small argument parser they share.
+// Everything returns the exit status and writes only to the streams it is given; only main ends
+// the process.
 #pragma once
 
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace scenario::tool {
@@ -20,13 +22,32 @@ inline constexpr int k_status_fault = 1;     // a compile fault was recorded
 inline constexpr int k_status_identity = 2;  // 1250 or 1251: no binary file written
 inline constexpr int k_status_failure = 3;   // usage, file or damaged-file error
 
-// A command line the tool cannot run: main prints the message and the usage block.
+// What `scenario-tool help` prints, and what follows a usage error.
+inline constexpr std::string_view k_usage =
+    "uso: scenario-tool COMANDO ARGOMENTI\n"
+    "\n"
+    "comandi:\n"
+    "  compile DIR --line NOME --train CODICE [--out CARTELLA] [--no-geometry] [--json]\n"
+    "      compila DIR/NOME_linea.txt e DIR/NOME_CODICE-.txt come fa il programma e scrive\n"
+    "      i tre file binari in CARTELLA (di solito DIR); i testi dell'autore restano intatti\n"
+    "  dump FILE [--json] [--all]\n"
+    "      mostra il contenuto di un file binario: NOME_linea.dat (geometria),\n"
+    "      NOME_CODICE.sim (testata) o NOME_CODICE.dat (celle)\n"
+    "  plot DIR --line NOME --train CODICE -o FILE.svg\n"
+    "      disegna la pianta e il profilo della linea dai file binari di DIR\n"
+    "  help\n"
+    "      mostra questo testo\n"
+    "\n"
+    "stato di uscita: 0 nessun errore, 1 errore registrato dal compilatore, 2 errore 1250 o\n"
+    "1251 (nessun file binario scritto), 3 errore d'uso, di file o file binario danneggiato\n";
+
+// A command line the tool cannot run: run_tool prints the message and the usage block.
 class usage_error : public std::runtime_error {
    public:
     using std::runtime_error::runtime_error;
 };
 
-// A file the tool cannot read, write or make sense of: main prints the message.
+// A file the tool cannot read, write or make sense of: run_tool prints the message.
 class tool_failure : public std::runtime_error {
    public:
     using std::runtime_error::runtime_error;
@@ -40,6 +61,20 @@ struct streams {
 // The arguments after the subcommand's name, all UTF-8.
 using arguments = std::span<const std::string>;
 
+// The tool on the words of a command line after the program's name: runs the subcommand they
+// name, reports any failure on io.err ("scenario-tool: errore: ..."), and returns the exit
+// status. A report that did not reach io.out is a failure too.
+int run_tool(arguments words, streams io);
+
+// "scenario-tool: errore: MESSAGE" on a line of its own.
+void print_error(std::ostream& err, std::string_view message);
+
+// Reports that the output could not be written, with the system's reason in errno if there is
+// one, and returns k_status_failure.
+int output_failure(streams io);
+
+// The subcommands, on the arguments after their name. A usage error or a file the subcommand
+// cannot handle is thrown (usage_error, tool_failure) for run_tool to report.
 int compile_command(arguments args, streams io);
 int dump_command(arguments args, streams io);
 int plot_command(arguments args, streams io);
