@@ -16,9 +16,23 @@ XVFB         := $(if $(shell command -v xvfb-run 2>/dev/null),xvfb-run -a,)
 export WINEDLLOVERRIDES := mscoree,mshtml=
 export WINEDEBUG := -all
 
-.PHONY: all build run test test-linux test-windows windows sanitize fuzz fuzz-ci bench clean
+# What each command needs on a Debian machine; missing packages are installed first (as root) or
+# named with the command that installs them.
+RUN_PACKAGES  := cmake g++ make libx11-dev
+TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev nlohmann-json3-dev strace chromium imagemagick \
+                 g++-mingw-w64-x86-64-posix wine64 xvfb clang libclang-rt-14-dev
+BENCH_PACKAGES := $(TEST_PACKAGES) libbenchmark-dev
+
+.PHONY: all build run test test-linux test-windows windows sanitize fuzz fuzz-ci bench clean \
+        run-packages test-packages
 
 all: build
+
+run-packages:
+	@cmake/need-packages.sh $(RUN_PACKAGES)
+
+test-packages:
+	@cmake/need-packages.sh $(TEST_PACKAGES)
 
 $(BUILD)/CMakeCache.txt:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
@@ -26,16 +40,24 @@ $(BUILD)/CMakeCache.txt:
 build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Runs the program in its scenario directory, then lists what it wrote.
-run: build
+# Builds only the program and the tool beside it, runs the program in its scenario directory,
+# then lists what it wrote.
+run: run-packages $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target zelnor-scenario scenario-tool
 	cd $(BUILD)/scenario && ./zelnor-scenario
 	@echo "Files in $(BUILD)/scenario:"
 	@ls -l $(BUILD)/scenario
 
 # In CI (CI=true) the suite runs once more under the sanitizers, and each fuzz target for 30 s.
-test: test-linux test-windows $(if $(filter true,$(CI)),sanitize fuzz-ci)
+# The packages come first; a second make then sees the cross compiler and wine they bring.
+test: test-packages
+	$(MAKE) test-linux test-windows $(if $(filter true,$(CI)),sanitize fuzz-ci)
 
-test-linux: build
+# Configured afresh, so that a build directory made by `make run` before GoogleTest was there
+# gains its tests.
+test-linux:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 $(WIN_BUILD)/CMakeCache.txt:
@@ -77,6 +99,7 @@ fuzz-ci:
 # The benchmarks (Release), then the figures against the targets. Not part of CI: timings on a
 # shared machine say little. BENCH_ARGS goes to Google Benchmark, e.g. --benchmark_filter=.
 bench:
+	@cmake/need-packages.sh $(BENCH_PACKAGES)
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DSCENARIO_BUILD_BENCH=ON
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target scenario_bench
 	$(BENCH_BUILD)/bench/scenario_bench $(BENCH_ARGS)

@@ -13,7 +13,7 @@
 #include "compile/description_source.h"
 #include "output/binary_files.h"
 #include "run/run_sequence.h"
-#include "run/scenario_files.h"
+#include "base/scenario_files.h"
 
 namespace scenario::bench {
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "compile/records.h"
+#include "base/records.h"
 #include "synthetic_scenario.h"
 #include "test_support.h"
 

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "compile/description_source.h"
-#include "compile/identity.h"
+#include "base/identity_codes.h"
 #include "compile/line_geometry.h"
 #include "describe/descriptions.h"
-#include "describe/fixed_text.h"
+#include "base/fixed_text.h"
 #include "fuzz_input.h"
 #include "output/binary_files.h"
 #include "run/run_sequence.h"

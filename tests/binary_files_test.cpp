@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "output/little_endian.h"
-#include "output/windows1252.h"
+#include "base/little_endian.h"
+#include "base/windows1252.h"
 #include "platform/platform.h"
-#include "run/scenario_files.h"
+#include "base/scenario_files.h"
 #include "test_support.h"
 
 namespace scenario {

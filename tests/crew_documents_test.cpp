@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "describe/fixed_text.h"
-#include "output/windows1252.h"
-#include "run/scenario_files.h"
+#include "base/fixed_text.h"
+#include "base/windows1252.h"
+#include "base/scenario_files.h"
 #include "test_support.h"
 
 namespace scenario {

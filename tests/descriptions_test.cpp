@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "run/scenario_files.h"
+#include "base/scenario_files.h"
 #include "test_support.h"
 
 namespace scenario {

@@ -13,7 +13,7 @@
 
 #include "describe/descriptions.h"
 #include "run/run_sequence.h"
-#include "run/scenario_files.h"
+#include "base/scenario_files.h"
 #include "test_support.h"
 
 #ifndef _WIN32

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "run/scenario_files.h"
+#include "base/scenario_files.h"
 #include "test_support.h"
 
 namespace scenario::testing {

@@ -16,7 +16,7 @@
 #include "golden_files.h"
 #include "output/binary_files.h"
 #include "run/run_sequence.h"
-#include "run/scenario_files.h"
+#include "base/scenario_files.h"
 #include "test_support.h"
 
 namespace scenario {

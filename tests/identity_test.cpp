@@ -1,6 +1,7 @@
 // Tests of the scenario identity codes: the worked values, what the codes ignore (case, the
 // characters past the 25th) and what they notice (order, accents), and the stamping with its
 // two checks, down to the bytes of the cell file.
+#include "base/identity_codes.h"
 #include "compile/identity.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,7 @@
 #include <string>
 
 #include "output/binary_files.h"
-#include "output/windows1252.h"
+#include "base/windows1252.h"
 
 namespace scenario {
 namespace {

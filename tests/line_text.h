@@ -12,7 +12,7 @@
 #include "compile/description_source.h"
 #include "compile/line_pass.h"
 #include "describe/descriptions.h"
-#include "describe/fixed_text.h"
+#include "base/fixed_text.h"
 #include "run/run_sequence.h"
 
 namespace scenario::testing {

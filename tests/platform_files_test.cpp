@@ -10,7 +10,7 @@
 
 #include "platform/platform.h"
 #include "run/run_sequence.h"
-#include "run/scenario_files.h"
+#include "base/scenario_files.h"
 #include "test_support.h"
 
 namespace scenario {

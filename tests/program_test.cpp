@@ -1,7 +1,7 @@
 // The program as its users run it: a child process in a scenario directory of its own.
 #include <gtest/gtest.h>
 
-#include "run/scenario_files.h"
+#include "base/scenario_files.h"
 #include "test_support.h"
 
 #ifndef _WIN32

@@ -13,7 +13,7 @@
 #include "output/binary_files.h"
 #include "output/binary_readers.h"
 #include "run/run_sequence.h"
-#include "run/scenario_files.h"
+#include "base/scenario_files.h"
 #include "test_support.h"
 
 #if defined(SCENARIO_TOOL_PATH) && !defined(_WIN32)

@@ -18,7 +18,7 @@
 #include <iterator>
 
 #include "run/run_sequence.h"
-#include "run/scenario_files.h"
+#include "base/scenario_files.h"
 
 namespace scenario::testing {
 

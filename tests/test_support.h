@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "compile/records.h"
+#include "base/records.h"
 
 namespace scenario::testing {
 

@@ -11,7 +11,7 @@
 
 #include "compile/compiler.h"
 #include "describe/descriptions.h"
-#include "describe/fixed_text.h"
+#include "base/fixed_text.h"
 #include "test_support.h"
 #include "train_text.h"
 

@@ -3,7 +3,7 @@
 #include <system_error>
 
 #include "platform/platform.h"
-#include "run/scenario_files.h"
+#include "base/scenario_files.h"
 #include "tool.h"
 
 namespace scenario::tool {

@@ -2,7 +2,7 @@
 // stop cell, an information sign) is named after the entry it points to.
 #include "cell_words.h"
 
-#include "output/windows1252.h"
+#include "base/windows1252.h"
 
 namespace scenario::tool {
 

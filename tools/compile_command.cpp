@@ -12,7 +12,7 @@
 #include "output/binary_files.h"
 #include "platform/platform.h"
 #include "run/run_sequence.h"
-#include "run/scenario_files.h"
+#include "base/scenario_files.h"
 #include "tool.h"
 
 namespace scenario::tool {

@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "compile/records.h"
+#include "base/records.h"
 #include "json.h"
 
 namespace scenario::tool {

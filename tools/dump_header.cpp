@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "compile/identity.h"
+#include "base/identity_codes.h"
 #include "dump.h"
-#include "output/windows1252.h"
+#include "base/windows1252.h"
 
 namespace scenario::tool {
 namespace {

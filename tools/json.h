@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "output/windows1252.h"
+#include "base/windows1252.h"
 
 namespace scenario::tool {
 

@@ -10,7 +10,7 @@
 
 #include "compile/compile_support.h"
 #include "compile/item_reader.h"
-#include "output/windows1252.h"
+#include "base/windows1252.h"
 
 namespace scenario::tool {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "cell_words.h"
 #include "compile/compiler.h"
-#include "compile/records.h"
+#include "base/records.h"
 #include "run/run_sequence.h"
 
 namespace scenario::tool {

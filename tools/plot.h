@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "compile/records.h"
+#include "base/records.h"
 #include "svg.h"
 
 namespace scenario::tool {

@@ -4,10 +4,10 @@
 #include <system_error>
 
 #include "output/binary_readers.h"
-#include "output/windows1252.h"
+#include "base/windows1252.h"
 #include "platform/platform.h"
 #include "plot.h"
-#include "run/scenario_files.h"
+#include "base/scenario_files.h"
 #include "tool.h"
 
 namespace scenario::tool {

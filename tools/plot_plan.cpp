@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "dump.h"
-#include "output/windows1252.h"
+#include "base/windows1252.h"
 #include "plot.h"
 
 namespace scenario::tool {

@@ -8,7 +8,7 @@
 
 #include "cell_words.h"
 #include "dump.h"
-#include "output/windows1252.h"
+#include "base/windows1252.h"
 #include "plot.h"
 
 namespace scenario::tool {

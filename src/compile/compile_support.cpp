@@ -4,7 +4,7 @@
 #include <array>
 #include <cmath>
 
-#include "output/windows1252.h"
+#include "base/windows1252.h"
 
 namespace scenario {
 
@@ -44,11 +44,6 @@ bool is_whole_number(std::string_view item) {
     if (!item.empty() && (item.front() == '-' || item.front() == '+')) item.remove_prefix(1);
     return !item.empty() &&
            std::all_of(item.begin(), item.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-double nearest(double x) {
-    // The default floating-point environment rounds to nearest, ties to even.
-    return std::nearbyint(x);
 }
 
 std::int16_t checked_integer(double value) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/positions.h"
 #include "compile/compiler.h"
 
 namespace scenario {
@@ -20,9 +21,6 @@ bool is_section_header(std::string_view item);
 
 // An optionally signed run of digits: a value item standing on its own.
 bool is_whole_number(std::string_view item);
-
-// The whole number nearest to x, halves going to the even neighbour (2.5 -> 2, 3.5 -> 4).
-double nearest(double x);
 
 // A value that must fit a signed 16-bit word, or a run-time failure of the compile.
 std::int16_t checked_integer(double value);

@@ -6,7 +6,9 @@
 
 #include <exception>
 
+#include "compile/identity.h"
 #include "compile/line_pass.h"
+#include "compile/signal_spacing.h"
 #include "compile/train_pass.h"
 
 namespace scenario {
@@ -42,6 +44,26 @@ void memorizza_dati(run_state& state, description_source& texts, compile_diagnos
         remove_both(texts);
         throw;
     }
+}
+
+compile_outcome compila_scenario(run_state& state, std::int32_t j, description_source& texts,
+                                 compile_diagnostics* diagnostics) {
+    state.crea_geometria = j;
+    state.codice_errore = 0;
+    // Tables of an earlier compile in the same state must not pass for this one's.
+    state.celle.clear();
+    state.geometria = geometria{};
+    for (state.indice = 0; state.indice < k_testata_entries; ++state.indice) {
+        state.testata[static_cast<std::size_t>(state.indice)] = voce{};
+    }
+    memorizza_dati(state, texts, diagnostics);
+
+    compile_outcome outcome;
+    outcome.cells_compiled = state.celle.size() > 1;
+    if (!outcome.cells_compiled) return outcome;
+    signal_spacing_pass(state);
+    outcome.identity_fault = stamp_identity(state);
+    return outcome;
 }
 
 }  // namespace scenario

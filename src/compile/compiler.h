@@ -8,7 +8,7 @@
 
 #include "compile/description_source.h"
 #include "compile/item_reader.h"
-#include "compile/records.h"
+#include "base/records.h"
 
 namespace scenario {
 
@@ -46,5 +46,18 @@ struct compile_diagnostics {
 // source, std::bad_alloc) deletes both texts and escapes to the caller.
 void memorizza_dati(run_state& state, description_source& texts,
                     compile_diagnostics* diagnostics = nullptr);
+
+struct compile_outcome {
+    std::int32_t identity_fault = 0;  // 0, 1250 or 1251
+    bool cells_compiled = false;      // false when the compile ended before the cell array existed
+
+    bool writes_files() const { return identity_fault == 0 && cells_compiled; }
+};
+
+// The compile half of the compile-and-write step, over any pair of texts: clear the header
+// table, compile, run the signal spacing pass and stamp the identity codes. When the compile ended
+// before the cell array existed there is nothing to stamp: the pass and the codes are skipped.
+compile_outcome compila_scenario(run_state& state, std::int32_t j, description_source& texts,
+                                 compile_diagnostics* diagnostics = nullptr);
 
 }  // namespace scenario

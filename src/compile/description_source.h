@@ -1,13 +1,14 @@
 // Where the compiler finds the two description texts and how it deletes them once consumed. The
-// program reads and deletes the files of its scenario directory; the companion tool and the
-// fuzzers compile texts held in memory through the very same compiler.
+// program reads and deletes the files of its scenario directory (run/file_descriptions.h); the
+// companion tool and the fuzzers compile texts held in memory through the very same compiler.
+// Nothing in the compiler touches the file system itself.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "compile/records.h"
+#include "base/records.h"
 
 namespace scenario {
 
@@ -24,23 +25,6 @@ class description_source {
     virtual void remove(description_text which) = 0;
     // The name diagnostics give the text (its file name).
     virtual std::string name(description_text which) const = 0;
-};
-
-// The two description files of the scenario directory, which the run has just written: a text is
-// there until this source deletes it, and one that has vanished or cannot be read is a failure of
-// the machine (file_error), never a missing text.
-class file_descriptions final : public description_source {
-   public:
-    explicit file_descriptions(const run_state& state) : state_(state) {}
-    bool exists(description_text which) override;
-    std::string_view read(description_text which) override;
-    void remove(description_text which) override;
-    std::string name(description_text which) const override;
-
-   private:
-    const run_state& state_;
-    std::string read_[2];
-    bool removed_[2] = {false, false};
 };
 
 // Two texts held in memory; a text that is absent (or removed) does not exist. A removed text

@@ -7,13 +7,9 @@
 #include <optional>
 #include <string_view>
 
-#include "compile/records.h"
+#include "base/records.h"
 
 namespace scenario {
-
-// The seeded values, k_seed[coord][metre]: points 0 and 1 are (0, 0) and (0, 1), so the route
-// starts at the origin heading along coordinate 1 with steps of 1 m.
-inline constexpr std::int16_t k_seed[2][2] = {{0, 0}, {0, 1}};
 
 // Points 0 and 1 as 16-bit integers, the values of k_seed.
 void seed_geometry(geometria& g);

@@ -14,8 +14,8 @@
 #include "compile/line_features.h"
 #include "compile/line_geometry.h"
 #include "compile/line_keywords.h"
-#include "compile/route_limits.h"
-#include "output/windows1252.h"
+#include "base/positions.h"
+#include "base/windows1252.h"
 
 namespace scenario {
 namespace {
@@ -390,10 +390,6 @@ void line_compiler::note_unknown(section where, const std::string& item) {
 }
 
 }  // namespace
-
-std::int32_t route_last_cell(std::int32_t route_length) {
-    return static_cast<std::int32_t>(nearest(route_last_metre(route_length) / 50.0));
-}
 
 line_pass_result line_pass(run_state& state, description_source& texts,
                            compile_diagnostics* diagnostics) {

@@ -31,7 +31,7 @@
 
 #include "compile/compiler.h"
 #include "compile/description_source.h"
-#include "compile/records.h"
+#include "base/records.h"
 
 namespace scenario {
 

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "compile/records.h"
+#include "base/records.h"
 
 namespace scenario {
 

@@ -11,7 +11,7 @@
 #include "compile/compile_support.h"
 #include "compile/train_compiler.h"
 #include "compile/train_features.h"
-#include "output/windows1252.h"
+#include "base/windows1252.h"
 
 namespace scenario {
 namespace {

@@ -2,7 +2,8 @@
 // reads back later in the same run. Its grammar is documented with the line pass
 // (compile/line_pass.h); this file only holds the content.
 #include "describe/descriptions.h"
-#include "describe/fixed_text.h"
+#include "base/fixed_text.h"
+#include "output/text_files.h"
 
 namespace scenario {
 

@@ -2,7 +2,8 @@
 // clock, adhesion, speed limits, the twenty stations with their times and the thirty-three
 // signals), which the train pass reads back and deletes in the same run.
 #include "describe/descriptions.h"
-#include "describe/fixed_text.h"
+#include "base/fixed_text.h"
+#include "output/text_files.h"
 
 namespace scenario {
 

@@ -3,7 +3,8 @@
 // two branches beyond Cascina Telvo, remarks on the run, the author's data and an announcement.
 #include <iterator>
 
-#include "describe/fixed_text.h"
+#include "base/fixed_text.h"
+#include "output/text_files.h"
 #include "documents/crew_documents.h"
 
 namespace scenario {

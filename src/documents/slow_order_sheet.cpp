@@ -3,7 +3,8 @@
 // the driver expects to find it beside the timetable sheet.
 #include <iterator>
 
-#include "describe/fixed_text.h"
+#include "base/fixed_text.h"
+#include "output/text_files.h"
 #include "documents/crew_documents.h"
 
 namespace scenario {

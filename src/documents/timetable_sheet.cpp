@@ -3,7 +3,8 @@
 // chainages are the sheet's own and need not match the train description.
 #include <iterator>
 
-#include "describe/fixed_text.h"
+#include "base/fixed_text.h"
+#include "output/text_files.h"
 #include "documents/crew_documents.h"
 
 namespace scenario {

@@ -5,9 +5,9 @@
 #include <cassert>
 #include <vector>
 
-#include "output/little_endian.h"
+#include "base/little_endian.h"
 #include "platform/platform.h"
-#include "run/scenario_files.h"
+#include "base/scenario_files.h"
 
 namespace scenario {
 

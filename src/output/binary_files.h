@@ -37,7 +37,7 @@
 
 #include <string>
 
-#include "compile/records.h"
+#include "base/records.h"
 
 namespace scenario {
 

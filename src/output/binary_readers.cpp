@@ -6,11 +6,10 @@
 #include <cstdint>
 #include <optional>
 
-#include "compile/identity.h"
-#include "compile/line_geometry.h"
-#include "compile/route_limits.h"
+#include "base/identity_codes.h"
+#include "base/positions.h"
 #include "output/binary_files.h"
-#include "output/little_endian.h"
+#include "base/little_endian.h"
 
 namespace scenario {
 namespace {

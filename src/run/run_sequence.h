@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "compile/compiler.h"
-#include "compile/records.h"
+#include "base/records.h"
 #include "platform/platform.h"
 
 namespace scenario {
@@ -20,19 +20,6 @@ inline constexpr std::string_view k_codice_treno = "26BRUNVICCO";
 inline constexpr int k_exit_ok = 0;
 inline constexpr int k_exit_identity_fault = 2;  // errore reported 1250 or 1251
 inline constexpr int k_exit_file_failure = 3;
-
-struct compile_outcome {
-    std::int32_t identity_fault = 0;  // 0, 1250 or 1251
-    bool cells_compiled = false;      // false when the compile ended before the cell array existed
-
-    bool writes_files() const { return identity_fault == 0 && cells_compiled; }
-};
-
-// Steps 1 to 5 of the compile-and-write step over any pair of texts: clear the header table,
-// compile, run the signal spacing pass and stamp the identity codes. When the compile ended
-// before the cell array existed there is nothing to stamp: the pass and the codes are skipped.
-compile_outcome compila_scenario(run_state& state, std::int32_t j, description_source& texts,
-                                 compile_diagnostics* diagnostics = nullptr);
 
 // The error report text for a code: " Errore n. " followed by the code.
 std::string error_text(std::string_view a);

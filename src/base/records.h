@@ -93,6 +93,10 @@ inline constexpr int k_first_sign_entry = 80;
 // The cell array, indices 0 to n_celle.
 using celle = std::vector<cella>;
 
+// The seeded values, k_seed[coord][metre]: points 0 and 1 are (0, 0) and (0, 1), so the route
+// starts at the origin heading along coordinate 1 with steps of 1 m.
+inline constexpr std::int16_t k_seed[2][2] = {{0, 0}, {0, 1}};
+
 // The per-metre plan geometry: two coordinates for every metre 0 to lunghezza_dim, each a
 // tagged value (empty, 16-bit integer or double). Coordinate 0 of every metre comes first,
 // then coordinate 1, as in the file. Integers are held as their exact double value.

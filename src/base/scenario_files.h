@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "compile/records.h"
+#include "base/records.h"
 
 namespace scenario {
 

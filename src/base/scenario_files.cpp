@@ -1,4 +1,4 @@
-#include "run/scenario_files.h"
+#include "base/scenario_files.h"
 
 namespace scenario {
 

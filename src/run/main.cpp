@@ -1,17 +1,12 @@
-// The program's entry: create the window object and run. Only this file ends the process.
+// The program's entry: create the window object and run. Only this file ends the process. A
+// Windows build is a GUI program whose runtime calls this same main.
 #include <exception>
 #include <new>
 
 #include "platform/platform.h"
 #include "run/run_sequence.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
-namespace {
-
-int run_program() {
+int main() {
     scenario::platform::prepare_process();
     try {
         scenario::Form1 form;
@@ -25,11 +20,3 @@ int run_program() {
     }
     return scenario::k_exit_file_failure;
 }
-
-}  // namespace
-
-#ifdef _WIN32
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return run_program(); }
-#else
-int main() { return run_program(); }
-#endif

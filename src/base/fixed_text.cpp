@@ -1,9 +1,8 @@
-#include "describe/fixed_text.h"
+#include "base/fixed_text.h"
 
 #include <algorithm>
 
-#include "output/windows1252.h"
-#include "platform/platform.h"
+#include "base/windows1252.h"
 
 namespace scenario {
 
@@ -20,11 +19,6 @@ std::string render_fixed_text(std::span<const std::string_view> table, std::int3
     // A table without its end marker ends at its last entry.
     indice = static_cast<std::int32_t>(i);
     return out;
-}
-
-void write_fixed_text(run_state& state, file_kind kind, std::span<const std::string_view> table) {
-    const std::string bytes = render_fixed_text(table, state.indice);
-    platform::replace_file(scenario_file(state, kind), bytes);
 }
 
 }  // namespace scenario

@@ -1,4 +1,4 @@
-#include "output/windows1252.h"
+#include "base/windows1252.h"
 
 #include <array>
 

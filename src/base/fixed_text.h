@@ -1,6 +1,6 @@
-// The fixed-text writer shared by the five text files of a scenario (two descriptions, three
-// crew documents). A table holds the file's lines in order, closed by the end marker, which is
-// never written; every line goes out in Windows-1252 followed by CR LF, with no byte-order mark.
+// The fixed-text form shared by the five text files of a scenario (two descriptions, three crew
+// documents). A table holds the file's lines in order, closed by the end marker, which is never
+// written; every line goes out in Windows-1252 followed by CR LF, with no byte-order mark.
 #pragma once
 
 #include <cstdint>
@@ -8,8 +8,6 @@
 #include <string>
 #include <string_view>
 
-#include "compile/records.h"
-#include "run/scenario_files.h"
 
 namespace scenario {
 
@@ -19,8 +17,5 @@ inline constexpr std::size_t k_text_table_capacity = 1001;
 // The bytes of the file for a table of UTF-8 lines. `indice` ends on the index of the end marker
 // (or one past the last entry of a table that lacks it).
 std::string render_fixed_text(std::span<const std::string_view> table, std::int32_t& indice);
-
-// Renders the table and replaces the scenario file of that kind with it.
-void write_fixed_text(run_state& state, file_kind kind, std::span<const std::string_view> table);
 
 }  // namespace scenario

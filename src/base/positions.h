@@ -1,11 +1,15 @@
-// The sizes a route length gives the cell array and the plan geometry, and the limits the line
-// pass puts on them. The line pass sizes its tables with these; the binary readers use them to
-// tell the files a compile can write from those it cannot.
+// Positions on the track and the sizes a route length gives the cell array and the plan
+// geometry, with the limits the line pass puts on them. The line pass sizes its tables with
+// these; the binary readers use them to tell the files a compile can write from those it cannot.
 #pragma once
 
 #include <cstdint>
 
 namespace scenario {
+
+// The whole number nearest to x, halves going to the even neighbour (2.5 -> 2, 3.5 -> 4): every
+// conversion of a fraction to a whole number rounds this way.
+double nearest(double x);
 
 // The longest route a "lunghezza percorso" record may give, in metres.
 inline constexpr std::int32_t k_max_route_length = 1000000;

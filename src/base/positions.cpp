@@ -1,0 +1,16 @@
+#include "base/positions.h"
+
+#include <cmath>
+
+namespace scenario {
+
+double nearest(double x) {
+    // The default floating-point environment rounds to nearest, ties to even.
+    return std::nearbyint(x);
+}
+
+std::int32_t route_last_cell(std::int32_t route_length) {
+    return static_cast<std::int32_t>(nearest(route_last_metre(route_length) / 50.0));
+}
+
+}  // namespace scenario
