@@ -15,13 +15,14 @@
 #include <sstream>
 #include <string_view>
 
+#include "base/scenario_files.h"
 #include "bench_support.h"
+#include "compile/compiler.h"
 #include "compile/description_source.h"
 #include "describe/descriptions.h"
 #include "documents/crew_documents.h"
 #include "output/binary_files.h"
 #include "run/run_sequence.h"
-#include "run/scenario_files.h"
 
 extern char** environ;
 
