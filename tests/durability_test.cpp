@@ -227,9 +227,12 @@ TEST(Durability, TwoProgramRunsInOneDirectoryBothSucceed) {
 }
 
 #ifndef SCENARIO_SANITIZED
-// Memory runs out at a different point under each limit: in the writers, in the compile, while
-// serialising. Whatever the point, the run either ends normally with the whole scenario or
-// reports the failure with exit 3 and leaves the earlier binary set as it was.
+// Memory runs out at a different point under each limit: in the runtime before the run begins,
+// in the writers, in the compile, while encoding. Whatever the point, the run either ends
+// normally with the whole scenario or reports the failure with exit 3 and leaves the earlier
+// binary set as it was. A run needs little beyond the program's own libraries, so the points
+// where it runs out lie close together: the limit rises in small steps up to the first run that
+// fits, then in large ones.
 TEST(Durability, MemoryRunningOutNeverPassesForSuccess) {
     scratch_directory reference_dir;
     const auto reference_program = install_program(reference_dir);
@@ -238,13 +241,13 @@ TEST(Durability, MemoryRunningOutNeverPassesForSuccess) {
 
     int failures = 0;
     int successes = 0;
-    for (long megabytes = 4; megabytes <= 40; megabytes += 2) {
-        SCOPED_TRACE(std::to_string(megabytes) + " MB");
+    for (long kilobytes = 4096; kilobytes <= 40960; kilobytes += successes == 0 ? 32 : 2048) {
+        SCOPED_TRACE(std::to_string(kilobytes) + " KB");
         scratch_directory dir;
         const auto program = install_program(dir);
         for (const file_kind kind : k_binary_set) write_bytes(file_in(dir.path(), kind), "earlier");
         testing::process_options limited;
-        limited.memory_limit = megabytes << 20;
+        limited.memory_limit = kilobytes << 10;
 
         const auto result = run_process(program, {}, limited);
         if (result.exit_status == 127) continue;  // the loader itself did not fit
