@@ -30,6 +30,28 @@ TEST(LittleEndian, LeastSignificantByteFirst) {
     EXPECT_EQ(le::get_f64(out.data() + 6), 1.0);
 }
 
+TEST(LittleEndian, StoresAreThePuts) {
+    std::string put;
+    le::put_u8(put, 0xA5);
+    le::put_u16(put, 0xBEEF);
+    le::put_i16(put, -2);
+    le::put_u32(put, 0x04030201);
+    le::put_i32(put, -150);
+    le::put_u64(put, 0x0807060504030201);
+    le::put_f64(put, -58.54);
+    char stored[1 + 2 + 2 + 4 + 4 + 8 + 8];
+    char* p = stored;
+    p = le::store_u8(p, 0xA5);
+    p = le::store_u16(p, 0xBEEF);
+    p = le::store_i16(p, -2);
+    p = le::store_u32(p, 0x04030201);
+    p = le::store_i32(p, -150);
+    p = le::store_u64(p, 0x0807060504030201);
+    p = le::store_f64(p, -58.54);
+    ASSERT_EQ(p, stored + sizeof stored);
+    EXPECT_EQ(std::string(stored, sizeof stored), put);
+}
+
 TEST(CellFile, FifteenBytesWithEveryFieldAtItsOffset) {
     celle cells(2);
     cells[1] = {.tipo_cella = 1,

@@ -12,13 +12,13 @@ namespace {
 // Points in a trace: [point i - 2, point i - 1][coord].
 using two_points = double[2][2];
 
-// Traces `count` points after the two in `before`, storing their coordinates at xs and ys, and
-// leaves the last two in `before`. Each point is a first-order rotation of the last step by k
-// radians; the step is never re-normalised. The straight point adds the last step as it is:
-// adding a zero turn could change the sign of a zero coordinate. The two points before stay in
+// Traces `count` points after the two in `before`, handing each to store(i, x, y), and leaves
+// the last two in `before`. Each point is a first-order rotation of the last step by k radians;
+// the step is never re-normalised. The straight point adds the last step as it is: adding a
+// zero turn could change the sign of a zero coordinate. The two points before stay in
 // registers: a long route traces a million points.
-void trace_run(two_points& before, std::optional<double> k, std::size_t count, double* xs,
-               double* ys) {
+template <typename Store>
+void trace_run(two_points& before, std::optional<double> k, std::size_t count, Store store) {
     double x2 = before[0][0];
     double y2 = before[0][1];
     double x1 = before[1][0];
@@ -30,8 +30,7 @@ void trace_run(two_points& before, std::optional<double> k, std::size_t count, d
             const double d1 = y1 - y2;
             const double x = x1 + (d1 * turn + d0);
             const double y = y1 + (d1 - d0 * turn);
-            xs[i] = x;
-            ys[i] = y;
+            store(i, x, y);
             x2 = x1;
             y2 = y1;
             x1 = x;
@@ -41,8 +40,7 @@ void trace_run(two_points& before, std::optional<double> k, std::size_t count, d
         for (std::size_t i = 0; i < count; ++i) {
             const double x = x1 + (x1 - x2);
             const double y = y1 + (y1 - y2);
-            xs[i] = x;
-            ys[i] = y;
+            store(i, x, y);
             x2 = x1;
             y2 = y1;
             x1 = x;
@@ -53,6 +51,15 @@ void trace_run(two_points& before, std::optional<double> k, std::size_t count, d
     before[0][1] = y2;
     before[1][0] = x1;
     before[1][1] = y1;
+}
+
+// Traces into the table: coordinate 0 at xs, coordinate 1 at ys.
+void trace_into(two_points& before, std::optional<double> k, std::size_t count, double* xs,
+                double* ys) {
+    trace_run(before, k, count, [xs, ys](std::size_t i, double x, double y) {
+        xs[i] = x;
+        ys[i] = y;
+    });
 }
 
 // The seed points 0 and 1, where every trace starts.
@@ -126,7 +133,7 @@ void geometria::trace(std::int32_t first, std::int32_t last, std::optional<doubl
     two_points before = {{values_[index(first - 2, 0)], values_[index(first - 2, 1)]},
                          {values_[index(first - 1, 0)], values_[index(first - 1, 1)]}};
     const auto count = static_cast<std::size_t>(last - first + 1);
-    trace_run(before, k, count, &values_[index(first, 0)], &values_[index(first, 1)]);
+    trace_into(before, k, count, &values_[index(first, 0)], &values_[index(first, 1)]);
     for (int coord = 0; coord < 2; ++coord) {
         std::fill_n(tags_.begin() + static_cast<std::ptrdiff_t>(index(first, coord)), count,
                     tag::real);
@@ -148,7 +155,7 @@ void geometria::build_table() const {
     std::int32_t first = 2;
     for (const run& r : runs_) {
         const auto count = static_cast<std::size_t>(r.last - first + 1);
-        trace_run(before, r.k, count, &values_[index(first, 0)], &values_[index(first, 1)]);
+        trace_into(before, r.k, count, &values_[index(first, 0)], &values_[index(first, 1)]);
         for (int coord = 0; coord < 2; ++coord) {
             std::fill_n(tags_.begin() + static_cast<std::ptrdiff_t>(index(first, coord)), count,
                         tag::real);
@@ -157,51 +164,54 @@ void geometria::build_table() const {
     }
 }
 
-std::size_t geometria::reader::read(std::span<tag> kinds, std::span<double> values) {
-    const std::size_t n = std::min(kinds.size(), plan_.size() - next_);
-    if (!plan_.tabled()) return read_traced(kinds.first(n), values.first(n));
-    std::copy_n(plan_.tags_.begin() + static_cast<std::ptrdiff_t>(next_), n, kinds.begin());
-    std::copy_n(plan_.values_.begin() + static_cast<std::ptrdiff_t>(next_), n, values.begin());
-    next_ += n;
-    return n;
+std::size_t geometria::reader::read(tag& kind, std::span<double> values) {
+    const std::size_t n = std::min(values.size(), plan_.size() - next_);
+    if (n == 0) return 0;
+    if (!plan_.tabled()) return read_traced(kind, values.first(n));
+    const auto first = plan_.tags_.begin() + static_cast<std::ptrdiff_t>(next_);
+    kind = *first;
+    const auto count =
+        static_cast<std::size_t>(std::find_if(first, first + static_cast<std::ptrdiff_t>(n),
+                                              [&](tag t) { return t != kind; }) -
+                                 first);
+    std::copy_n(plan_.values_.begin() + static_cast<std::ptrdiff_t>(next_), count, values.begin());
+    next_ += count;
+    return count;
 }
 
-std::size_t geometria::reader::read_traced(std::span<tag> kinds, std::span<double> values) {
-    // The coordinate not asked for is traced into this block and dropped.
-    constexpr std::size_t k_block = 256;
-    double other[k_block];
+// One stretch of one kind: the empty metres to the end of the coordinate, the seed, or traced
+// points up to the end of their run.
+std::size_t geometria::reader::read_traced(tag& kind, std::span<double> values) {
     const std::size_t metres = plan_.metres();
-    std::size_t done = 0;
-    while (done < kinds.size()) {
-        const auto coord = static_cast<int>(next_ / metres);
-        const auto metre = static_cast<std::int32_t>(next_ % metres);
-        const std::size_t room = kinds.size() - done;
-        std::size_t count = 1;
-        if (!plan_.seeded_ || metre > plan_.traced_to_) {
-            // Empty to the end of the coordinate.
-            count = std::min(room, metres - static_cast<std::size_t>(metre));
-            std::fill_n(kinds.begin() + static_cast<std::ptrdiff_t>(done), count, tag::empty);
-            std::fill_n(values.begin() + static_cast<std::ptrdiff_t>(done), count, 0.0);
-        } else if (metre < 2) {
-            kinds[done] = tag::integer;
-            values[done] = k_seed[coord][metre];
-            if (metre == 1) {
-                start_at_seed(before_);
-                run_ = 0;
-            }
-        } else {
-            const run& r = plan_.runs_[run_];
-            count = std::min({room, static_cast<std::size_t>(r.last - metre + 1), k_block});
-            double* wanted = &values[done];
-            trace_run(before_, r.k, count, coord == 0 ? wanted : other,
-                      coord == 0 ? other : wanted);
-            std::fill_n(kinds.begin() + static_cast<std::ptrdiff_t>(done), count, tag::real);
-            if (metre + static_cast<std::int32_t>(count) - 1 == r.last) ++run_;
+    const auto coord = static_cast<int>(next_ / metres);
+    const auto metre = static_cast<std::int32_t>(next_ % metres);
+    std::size_t count = 0;
+    if (!plan_.seeded_ || metre > plan_.traced_to_) {
+        kind = tag::empty;
+        count = std::min(values.size(), metres - static_cast<std::size_t>(metre));
+        std::fill_n(values.begin(), count, 0.0);
+    } else if (metre < 2) {
+        kind = tag::integer;
+        count = std::min(values.size(), static_cast<std::size_t>(2 - metre));
+        for (std::size_t i = 0; i < count; ++i) values[i] = k_seed[coord][metre + i];
+        if (metre + static_cast<std::int32_t>(count) == 2) {
+            start_at_seed(before_);
+            run_ = 0;
         }
-        done += count;
-        next_ += count;
+    } else {
+        kind = tag::real;
+        const run& r = plan_.runs_[run_];
+        count = std::min(values.size(), static_cast<std::size_t>(r.last - metre + 1));
+        double* out = values.data();
+        if (coord == 0) {
+            trace_run(before_, r.k, count, [out](std::size_t i, double x, double) { out[i] = x; });
+        } else {
+            trace_run(before_, r.k, count, [out](std::size_t i, double, double y) { out[i] = y; });
+        }
+        if (metre + static_cast<std::int32_t>(count) - 1 == r.last) ++run_;
     }
-    return done;
+    next_ += count;
+    return count;
 }
 
 }  // namespace scenario

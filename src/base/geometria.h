@@ -57,11 +57,12 @@ class geometria {
     class reader {
        public:
         explicit reader(const geometria& plan) : plan_(plan) {}
-        // The next elements, as many as `kinds` holds (`values` is as long); 0 at the end.
-        std::size_t read(std::span<tag> kinds, std::span<double> values);
+        // The next elements, all of one kind (given in `kind`), at most as many as `values`
+        // holds, with their values (0 for an empty element); 0 at the end.
+        std::size_t read(tag& kind, std::span<double> values);
 
        private:
-        std::size_t read_traced(std::span<tag> kinds, std::span<double> values);
+        std::size_t read_traced(tag& kind, std::span<double> values);
 
         const geometria& plan_;
         std::size_t next_ = 0;  // the next element, in file order
