@@ -241,7 +241,7 @@ TEST(Durability, MemoryRunningOutNeverPassesForSuccess) {
 
     int failures = 0;
     int successes = 0;
-    for (long kilobytes = 4096; kilobytes <= 40960; kilobytes += successes == 0 ? 32 : 2048) {
+    for (long kilobytes = 2048; kilobytes <= 40960; kilobytes += successes == 0 ? 32 : 2048) {
         SCOPED_TRACE(std::to_string(kilobytes) + " KB");
         scratch_directory dir;
         const auto program = install_program(dir);
