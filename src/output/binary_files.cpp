@@ -5,6 +5,7 @@
 #include <cassert>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -15,36 +16,45 @@
 namespace scenario {
 namespace {
 
-// A file is encoded into one buffer of this size and handed on a piece at a time, each time the
-// buffer fills: every byte of output is stored once, in memory that stays in the cache, however
-// long the route, and no file is ever held whole.
-constexpr std::size_t k_piece_size = std::size_t{256} << 10;
 // Geometry elements are read and encoded a block at a time; an element takes at most 10 bytes.
 constexpr std::size_t k_element_block = 1024;
 constexpr std::size_t k_largest_element = 2 + 8;
-static_assert(k_element_block * k_largest_element <= k_piece_size);
-static_assert(k_entry_fixed_size <= k_piece_size);
 
-// Encoded bytes, gathered in the buffer and handed on to `deliver` a piece at a time.
+// A file is encoded into one buffer and handed on a piece at a time, each time the buffer fills:
+// every byte of output is stored once, in memory that stays in the cache, however long the
+// route, and no file is ever held whole. The buffer is a sixteenth of the largest geometry image
+// the set can have, between these two sizes: a long route is written in few pieces, and a short
+// one touches little fresh memory, whose first touch costs more than writing it out.
+constexpr std::size_t k_smallest_piece = std::size_t{64} << 10;
+constexpr std::size_t k_largest_piece = std::size_t{256} << 10;
+static_assert(k_element_block * k_largest_element <= k_smallest_piece);
+static_assert(k_entry_fixed_size <= k_smallest_piece);
+
+std::size_t piece_size(const run_state& state) {
+    const std::size_t geometry = state.crea_geometria != 0 ? state.geometria.size() : 0;
+    return std::clamp(geometry * k_largest_element / 16, k_smallest_piece, k_largest_piece);
+}
+
+// Encoded bytes, gathered in a buffer and handed on to `deliver` a piece at a time.
 class piece_writer {
    public:
-    piece_writer(char* buffer, std::function<void(std::string_view)> deliver)
+    piece_writer(std::span<char> buffer, std::function<void(std::string_view)> deliver)
         : buffer_(buffer), deliver_(std::move(deliver)) {}
 
-    // Room for n bytes (at most a piece) after what is held, handing that on first when they
-    // would not fit; `advance` then says how far the room was filled.
+    // Room for n bytes (at most the smallest piece) after what is held, handing that on first
+    // when they would not fit; `advance` then says how far the room was filled.
     char* room(std::size_t n) {
-        assert(n <= k_piece_size);
-        if (k_piece_size - used_ < n) hand_on();
-        return buffer_ + used_;
+        assert(n <= k_smallest_piece);
+        if (buffer_.size() - used_ < n) hand_on();
+        return buffer_.data() + used_;
     }
-    void advance(const char* end) { used_ = static_cast<std::size_t>(end - buffer_); }
+    void advance(const char* end) { used_ = static_cast<std::size_t>(end - buffer_.data()); }
 
     void append(std::string_view bytes) {
         while (!bytes.empty()) {
-            if (used_ == k_piece_size) hand_on();
-            const std::size_t n = std::min(bytes.size(), k_piece_size - used_);
-            std::copy_n(bytes.data(), n, buffer_ + used_);
+            if (used_ == buffer_.size()) hand_on();
+            const std::size_t n = std::min(bytes.size(), buffer_.size() - used_);
+            std::copy_n(bytes.data(), n, buffer_.data() + used_);
             used_ += n;
             bytes.remove_prefix(n);
         }
@@ -55,11 +65,11 @@ class piece_writer {
 
    private:
     void hand_on() {
-        if (used_ > 0) deliver_(std::string_view(buffer_, used_));
+        if (used_ > 0) deliver_(std::string_view(buffer_.data(), used_));
         used_ = 0;
     }
 
-    char* buffer_;
+    std::span<char> buffer_;
     std::function<void(std::string_view)> deliver_;
     std::size_t used_ = 0;
 };
@@ -135,16 +145,14 @@ void encode_geometria(const geometria& plan, piece_writer& out) {
     }
 }
 
-// The buffer every file of a set is encoded through.
-std::unique_ptr<char[]> piece_buffer() { return std::unique_ptr<char[]>(new char[k_piece_size]); }
-
 // The whole image of one file, for those who want it in memory; `most` bounds its size.
 template <typename Encode>
 std::string whole_image(std::size_t most, Encode encode) {
     std::string image;
     image.reserve(most);
-    const std::unique_ptr<char[]> buffer = piece_buffer();
-    piece_writer out(buffer.get(), [&image](std::string_view piece) { image.append(piece); });
+    const std::unique_ptr<char[]> buffer(new char[k_smallest_piece]);
+    piece_writer out(std::span<char>(buffer.get(), k_smallest_piece),
+                     [&image](std::string_view piece) { image.append(piece); });
     encode(out);
     out.finish();
     return image;
@@ -172,11 +180,13 @@ std::string serialise_geometria(const geometria& plan) {
 void scrivi_file_binari(const run_state& state) {
     // Each file is encoded through the one buffer, written a piece at a time and flushed in turn;
     // the renames follow one another only once all three are safely on the device.
-    const std::unique_ptr<char[]> buffer = piece_buffer();
+    const std::size_t size = piece_size(state);
+    const std::unique_ptr<char[]> buffer(new char[size]);
     std::vector<platform::staged_file> staged;
     auto stage = [&](file_kind kind, const std::function<void(piece_writer&)>& encode) {
         platform::staged_file& file = staged.emplace_back(scenario_file(state, kind));
-        piece_writer out(buffer.get(), [&file](std::string_view piece) { file.write(piece); });
+        piece_writer out(std::span<char>(buffer.get(), size),
+                         [&file](std::string_view piece) { file.write(piece); });
         encode(out);
         out.finish();
         file.flush();
