@@ -24,10 +24,11 @@
 #include <utility>
 #include <vector>
 
+#include "base/positions.h"
+
 namespace scenario {
 namespace {
 
-constexpr std::int32_t k_cell_metres = 50;
 // Cell 1 must stay clear of value words (the identity stamp) and signals need eight cells
 // behind them for their approach marks.
 constexpr std::int32_t k_first_block_cell = 10;
@@ -64,7 +65,9 @@ struct block {
 };
 
 // The metre position whose point feature lands on `cell`.
-std::int32_t position_of_cell(std::int32_t cell) { return (cell - 1) * k_cell_metres; }
+std::int32_t position_of_cell(std::int32_t cell) {
+    return static_cast<std::int32_t>(point_position(cell));
+}
 
 std::int32_t block_cells(block_kind kind) {
     switch (kind) {
@@ -161,7 +164,8 @@ void place_block(const block& b, std::int32_t signs_wanted, std::int32_t plain_s
             line.boards.push_back(c + k_station_board);
             if (static_cast<std::int32_t>(line.signs.size()) < signs_wanted)
                 line.signs.push_back(c + k_station_sign);
-            train.stations.push_back((c + k_station_offset) * k_cell_metres);
+            train.stations.push_back(
+                static_cast<std::int32_t>(cell_first_metre(c + k_station_offset)));
             train.signals.push_back(c + k_station_signal);
             break;
         case block_kind::plain:
@@ -212,9 +216,10 @@ void write_mountains(std::string& out, const synthetic_size& size) {
     if (size.mountains == 0) return;
     constexpr std::array<std::int32_t, 6> kinds = {12, 2, 13, 3, 11, 1};
     const std::int32_t spacing = size.route_length / size.mountains;
-    const std::int32_t length = std::min(k_mountain_length, spacing / 2) / 50 * 50;
+    const std::int32_t length =
+        std::min(k_mountain_length, spacing / 2) / k_cell_metres * k_cell_metres;
     for (std::int32_t i = 0; i < size.mountains; ++i) {
-        const std::int32_t start = (i * spacing + spacing / 4) / 50 * 50;
+        const std::int32_t start = (i * spacing + spacing / 4) / k_cell_metres * k_cell_metres;
         add_record(out, "montagna",
                    {start, start + length, kinds[static_cast<std::size_t>(i % 6)]});
     }

@@ -6,14 +6,15 @@
 
 #include <array>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <regex>
 #include <set>
 #include <sstream>
 
+#include "base/scenario_files.h"
 #include "describe/descriptions.h"
 #include "run/run_sequence.h"
-#include "base/scenario_files.h"
 #include "test_support.h"
 
 #ifndef _WIN32
@@ -227,48 +228,87 @@ TEST(Durability, TwoProgramRunsInOneDirectoryBothSucceed) {
 }
 
 #ifndef SCENARIO_SANITIZED
+// One process to starve of memory: where its binary files land, and how to start it there.
+struct starved_run {
+    const char* name;
+    std::string report;  // the prefix of its failure message
+    std::function<std::filesystem::path(const scratch_directory&)> prepare;  // gives the output
+    std::function<testing::process_result(const scratch_directory&, long)> run;
+};
+
 // Memory runs out at a different point under each limit: in the runtime before the run begins,
-// in the writers, in the compile, while encoding. Whatever the point, the run either ends
-// normally with the whole scenario or reports the failure with exit 3 and leaves the earlier
-// binary set as it was. A run needs little beyond the program's own libraries, so the points
-// where it runs out lie close together: the limit rises in small steps up to the first run that
-// fits, then in large ones.
+// in the writers, in the compile, while encoding. Whatever the point, a run either ends normally
+// with the whole scenario or reports the failure with exit 3 and leaves the earlier binary set as
+// it was. A run needs little beyond the process's own libraries, so the points where it runs out
+// lie close together: the limit rises in small steps up to the first run that fits, then in
+// large ones.
 TEST(Durability, MemoryRunningOutNeverPassesForSuccess) {
-    scratch_directory reference_dir;
-    const auto reference_program = install_program(reference_dir);
-    ASSERT_EQ(run_process(reference_program, {}, {}).exit_status, 0);
-    const auto complete = binary_set_in(reference_dir.path());
+    auto limited = [](long kilobytes) {
+        testing::process_options options;
+        options.memory_limit = kilobytes << 10;
+        return options;
+    };
+    const starved_run runs[] = {
+        {"program", "zelnor-scenario: ",
+         [](const scratch_directory& dir) {
+             install_program(dir);
+             return dir.path();
+         },
+         [&](const scratch_directory& dir, long kilobytes) {
+             return run_process(dir.path() / "zelnor-scenario", {}, limited(kilobytes));
+         }},
+        {"scenario-tool compile", "scenario-tool: errore: ",
+         [](const scratch_directory& dir) {
+             run_state state = testing::state_in(dir.path());
+             dati_linea(state);
+             dati_treno(state);
+             std::filesystem::create_directory(dir.path() / "out");
+             return dir.path() / "out";
+         },
+         [&](const scratch_directory& dir, long kilobytes) {
+             return run_process(SCENARIO_TOOL_PATH,
+                                {"compile", dir.path().string(), "--line", k_line, "--train",
+                                 k_train, "--out", (dir.path() / "out").string()},
+                                limited(kilobytes));
+         }},
+    };
+    for (const starved_run& starved : runs) {
+        SCOPED_TRACE(starved.name);
+        scratch_directory reference;
+        const auto reference_out = starved.prepare(reference);
+        ASSERT_EQ(starved.run(reference, 1024 * 1024).exit_status, 0);
+        const auto complete = binary_set_in(reference_out);
 
-    int failures = 0;
-    int successes = 0;
-    for (long kilobytes = 2048; kilobytes <= 40960; kilobytes += successes == 0 ? 32 : 2048) {
-        SCOPED_TRACE(std::to_string(kilobytes) + " KB");
-        scratch_directory dir;
-        const auto program = install_program(dir);
-        for (const file_kind kind : k_binary_set) write_bytes(file_in(dir.path(), kind), "earlier");
-        testing::process_options limited;
-        limited.memory_limit = kilobytes << 10;
+        int failures = 0;
+        int successes = 0;
+        for (long kilobytes = 4096; kilobytes <= 40960; kilobytes += successes == 0 ? 32 : 2048) {
+            SCOPED_TRACE(std::to_string(kilobytes) + " KB");
+            scratch_directory dir;
+            const auto out = starved.prepare(dir);
+            for (const file_kind kind : k_binary_set) write_bytes(file_in(out, kind), "earlier");
 
-        const auto result = run_process(program, {}, limited);
-        if (result.exit_status == 127) continue;  // the loader itself did not fit
-        const auto left = binary_set_in(dir.path());
-        if (result.exit_status == 0) {
-            ++successes;
-            EXPECT_EQ(left, complete);
-        } else {
-            ++failures;
-            EXPECT_EQ(result.exit_status, 3)
-                << result.standard_error << " signal " << result.signal;
-            EXPECT_NE(result.standard_error.find("zelnor-scenario: "), std::string::npos);
-            EXPECT_EQ(left, (std::array<std::string, 3>{"earlier", "earlier", "earlier"}));
+            const auto result = starved.run(dir, kilobytes);
+            if (result.exit_status == 127) continue;  // the loader itself did not fit
+            const auto left = binary_set_in(out);
+            if (result.exit_status == 0) {
+                ++successes;
+                EXPECT_EQ(left, complete);
+            } else {
+                ++failures;
+                EXPECT_EQ(result.exit_status, 3)
+                    << result.standard_error << " signal " << result.signal;
+                EXPECT_NE(result.standard_error.find(starved.report), std::string::npos)
+                    << result.standard_error;
+                EXPECT_EQ(left, (std::array<std::string, 3>{"earlier", "earlier", "earlier"}));
+            }
+            for (const std::string& name : testing::file_names(out)) {
+                EXPECT_FALSE(name.ends_with(".tmp")) << name;
+            }
         }
-        for (const std::string& name : testing::file_names(dir.path())) {
-            EXPECT_FALSE(name.ends_with(".tmp")) << name;
-        }
+        // The range reaches from too little memory to enough.
+        EXPECT_GT(failures, 0);
+        EXPECT_GT(successes, 0);
     }
-    // The range reaches from too little memory to enough.
-    EXPECT_GT(failures, 0);
-    EXPECT_GT(successes, 0);
 }
 #endif
 

@@ -87,7 +87,7 @@ struct scenario_case {
     std::vector<std::string_view> line;  // Windows-1252 lines, joined with CR LF
     std::vector<std::string_view> train;
     std::int32_t codice_errore;
-    std::vector<std::uint8_t> cell_kinds;  // kinds the cells must hold, so each case keeps its aim
+    std::vector<cell_kind> cell_kinds;  // kinds the cells must hold, so each case keeps its aim
 };
 
 std::string text_of(const std::vector<std::string_view>& lines) {
@@ -199,10 +199,10 @@ TEST(GoldenScenarios, SmallScenariosCompileToTheGoldenBinaryFiles) {
         const compile_outcome outcome = compila_scenario(state, c.crea_geometria, texts);
         ASSERT_TRUE(outcome.writes_files());
         EXPECT_EQ(state.codice_errore, c.codice_errore);
-        for (const std::uint8_t kind : c.cell_kinds) {
-            EXPECT_TRUE(std::ranges::any_of(
-                state.celle, [kind](const cella& x) { return x.tipo_cella == kind; }))
-                << "no cell of kind " << int{kind};
+        for (const cell_kind kind : c.cell_kinds) {
+            EXPECT_TRUE(std::ranges::any_of(state.celle,
+                                            [kind](const cella& x) { return kind_of(x) == kind; }))
+                << "no cell of kind " << int{byte_of(kind)};
         }
 
         const std::string folder = std::string("scenarios/") + c.name + "/";

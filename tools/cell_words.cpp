@@ -1,54 +1,25 @@
-// The names and places of the cell kinds. A cell that points into the header table (a station's
-// stop cell, an information sign) is named after the entry it points to.
+// Where a cell's feature stands and what occupies a cell, read from the table of the cell kinds
+// (base/cell_kinds.h). A cell that points into the header table (a station's stop cell, an
+// information sign) is named after the entry it points to.
 #include "cell_words.h"
 
+#include "base/cell_kinds.h"
+#include "base/positions.h"
 #include "base/windows1252.h"
 
 namespace scenario::tool {
 
-std::string_view cell_kind_name(int kind) {
-    switch (kind) {
-        case cell_kind::plain:
-            return "binario libero";
-        case cell_kind::signal:
-            return "segnale";
-        case cell_kind::slow_order_end:
-            return "fine rallentamento";
-        case cell_kind::slow_order_start:
-            return "inizio rallentamento";
-        case cell_kind::slow_order_warning:
-            return "avviso di rallentamento";
-        case cell_kind::slow_order_approach:
-            return "approccio a un rallentamento";
-        case cell_kind::speed_board:
-            return "cartello indicatore di velocità";
-        case cell_kind::station_stop:
-            return "fermata di stazione";
-        case cell_kind::scenery_mark:
-            return "segno di scenario";
-        case cell_kind::value_mark:
-            return "segno di valore (abbattimento)";
-        case cell_kind::empty_value_mark:
-            return "segno di abbattimento senza valore";
-        case cell_kind::information_sign:
-            return "cartello di indicazione";
-        default:
-            return "tipo sconosciuto";
-    }
-}
-
 double feature_metres(const cella& c, std::size_t n) {
-    const double index = static_cast<double>(n);
-    switch (c.tipo_cella) {
-        case cell_kind::station_stop:
-            return (index + 1) * 50;
-        case cell_kind::scenery_mark:
-        case cell_kind::value_mark:
-        case cell_kind::empty_value_mark:
-            return index * 50;
-        default:
-            return (index - 1) * 50;
+    const auto cell = static_cast<std::int64_t>(n);
+    switch (describe(c).place) {
+        case cell_place::platform_end:
+            return static_cast<double>(cell_first_metre(cell + 1));
+        case cell_place::fill:
+            return static_cast<double>(cell_first_metre(cell));
+        case cell_place::point:
+            break;
     }
+    return static_cast<double>(point_position(cell));
 }
 
 std::string cell_occupant(const run_state& state, std::int64_t cell) {
@@ -56,38 +27,25 @@ std::string cell_occupant(const run_state& state, std::int64_t cell) {
         return "nulla (la cella è fuori dal percorso)";
     }
     const cella& c = state.celle[static_cast<std::size_t>(cell)];
-    const std::string kind = " (tipo " + std::to_string(c.tipo_cella) + ")";
+    const cell_kind_descriptor kind = describe(c);
     const auto entry_name = [&](std::int16_t entry) -> std::string {
         if (entry < 1 || entry >= k_testata_entries) return "";
         return " \"" + from_windows1252(state.testata[static_cast<std::size_t>(entry)].v_nome) +
                "\"";
     };
-    switch (c.tipo_cella) {
-        case cell_kind::plain:
-            return "nulla" + kind;
-        case cell_kind::signal:
-            return "un segnale" + kind;
-        case cell_kind::slow_order_end:
-            return "la fine di un rallentamento" + kind;
-        case cell_kind::slow_order_start:
-            return "l'inizio di un rallentamento" + kind;
-        case cell_kind::slow_order_warning:
-            return "il cartello di avviso di un rallentamento" + kind;
-        case cell_kind::slow_order_approach:
-            return "una cella di approccio a un rallentamento" + kind;
-        case cell_kind::speed_board:
-            return "un cartello indicatore di velocità" + kind;
-        case cell_kind::station_stop:
-            return "la fermata della stazione" + entry_name(c.val1) + kind;
-        case cell_kind::value_mark:
-            return "un segno di valore " + std::to_string(c.val1) + kind;
-        case cell_kind::empty_value_mark:
-            return "un segno di abbattimento" + kind;
-        case cell_kind::information_sign:
-            return "il cartello di indicazione" + entry_name(c.val1) + kind;
+    std::string which;
+    switch (kind.values) {
+        case cell_values::station_entry:
+        case cell_values::sign_entry:
+            which = entry_name(c.val1);
+            break;
+        case cell_values::value:
+            which = " " + std::to_string(c.val1);
+            break;
         default:
-            return "un elemento" + kind;
+            break;
     }
+    return std::string(kind.occupant) + which + " (tipo " + std::to_string(c.tipo_cella) + ")";
 }
 
 }  // namespace scenario::tool

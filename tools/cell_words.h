@@ -1,5 +1,6 @@
-// What a compiled cell holds, in the words dump, plot and the compile messages share: the name
-// of each cell kind, where a cell's feature stands in metres, and what occupies a cell.
+// What a compiled cell holds, in the words dump, plot and the compile messages share: where a
+// cell's feature stands in metres, and what occupies a cell. The name of each kind is in the
+// table of base/cell_kinds.h.
 #pragma once
 
 #include <cstddef>
@@ -7,16 +8,14 @@
 #include <string>
 #include <string_view>
 
+#include "base/cell_kinds.h"
 #include "base/records.h"
 
 namespace scenario::tool {
 
-// Short Italian name of a cell kind ("segnale", "fermata di stazione", ...).
-std::string_view cell_kind_name(int kind);
-
-// Where the feature on cell n stands, in metres: point features (signals, boards, signs) at
-// (n - 1) * 50, the inverse of p / 50 + 1; marks laid by position ("abbattimento", scenery) at
-// n * 50; a stop cell at its platform's end, (n + 1) * 50.
+// Where the feature on cell n stands, in metres, by the place its kind gives: point features
+// (signals, boards, signs) at (n - 1) * 50, the inverse of p / 50 + 1; marks laid by position
+// ("abbattimento", scenery) at n * 50; a stop cell at its platform's end, (n + 1) * 50.
 double feature_metres(const cella& c, std::size_t n);
 
 // What stands on a cell, for a message: its kind and, where the records say, which station or

@@ -27,33 +27,31 @@ std::string board_speeds(std::int16_t word) {
     return std::to_string(v / 20) + "/" + std::to_string((v % 20) * 5);
 }
 
+// The values of a cell, decoded where the table of the kinds says what they mean.
 std::string feature_detail(const cella& c, const std::optional<testata>& header) {
     std::ostringstream out;
-    switch (c.tipo_cella) {
-        case 1:
+    switch (describe(c).values) {
+        case cell_values::signal_aspects:
             out << "aspetti " << c.val1 << ' ' << c.val2 << ' ' << c.val3 << ", val4 " << c.val4
                 << ", tempo " << int(c.tempo_segnale);
             break;
-        case 2:
-        case 3:
-        case 4:
-        case 5:
+        case cell_values::slow_order:
             out << "val1 " << c.val1 << ", val2 " << c.val2 << ", val3 " << c.val3;
             break;
-        case 6:
+        case cell_values::board_speeds:
             out << "velocità (s/d) " << board_speeds(c.val1) << ", " << board_speeds(c.val2) << ", "
                 << board_speeds(c.val3) << " km/h, strisce " << c.val4 / 10 << "/" << c.val4 % 10;
             break;
-        case 10:
+        case cell_values::station_entry:
             out << "stazione " << c.val1 << entry_text(header, c.val1);
             break;
-        case 12:
+        case cell_values::value:
             out << "valore " << c.val1;
             break;
-        case 14:
+        case cell_values::sign_entry:
             out << "testo della voce " << c.val1 << entry_text(header, c.val1);
             break;
-        default:
+        case cell_values::none:
             out << "val1 " << c.val1 << ", val2 " << c.val2;
             break;
     }
@@ -62,13 +60,13 @@ std::string feature_detail(const cella& c, const std::optional<testata>& header)
 
 void features_text(const celle& cells, const std::optional<testata>& header, std::ostream& out) {
     std::size_t count = 0;
-    for (const cella& c : cells) count += c.tipo_cella != cell_kind::plain;
+    for (const cella& c : cells) count += kind_of(c) != cell_kind::plain;
     out << "\nelementi sulle celle (" << count << "):\n";
     for (std::size_t n = 0; n < cells.size(); ++n) {
         const cella& c = cells[n];
-        if (c.tipo_cella == cell_kind::plain) continue;
-        out << "  cella " << n << " (" << position(c, n) << " m): " << cell_kind_name(c.tipo_cella)
-            << " [tipo " << int(c.tipo_cella) << "], " << feature_detail(c, header) << '\n';
+        if (kind_of(c) == cell_kind::plain) continue;
+        out << "  cella " << n << " (" << position(c, n) << " m): " << describe(c).name << " [tipo "
+            << int(c.tipo_cella) << "], " << feature_detail(c, header) << '\n';
     }
 }
 
@@ -181,12 +179,12 @@ void dump_cells_json(const celle& cells, const std::optional<testata>& header, b
     json.begin_array();
     for (std::size_t n = 0; n < cells.size(); ++n) {
         const cella& c = cells[n];
-        if (c.tipo_cella == cell_kind::plain) continue;
+        if (kind_of(c) == cell_kind::plain) continue;
         json.begin_object();
         json.member("cella", static_cast<std::uint64_t>(n));
         json.member("posizione", position(c, n));
         json.member("tipo_cella", c.tipo_cella);
-        json.member("nome_tipo", cell_kind_name(c.tipo_cella));
+        json.member("nome_tipo", describe(c).name);
         json.member("descrizione", feature_detail(c, header));
         json.end_object();
     }

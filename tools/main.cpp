@@ -79,8 +79,13 @@ int checked_output(int status, streams io) {
     return scenario::tool::k_status_failure;
 }
 
+// Before anything else, even the copy of the arguments.
+void prepare() {
+    scenario::platform::prepare_process(
+        [] { scenario::platform::give_up("scenario-tool: errore: memoria esaurita"); });
+}
+
 int run_tool(const std::vector<std::string>& words) {
-    scenario::platform::prepare_process();
     const streams io{std::cout, std::cerr};
     try {
         errno = 0;
@@ -105,6 +110,7 @@ int run_tool(const std::vector<std::string>& words) {
 #ifdef _WIN32
 // Wide arguments, so that names such as "Metrò 2 - Zelnor" arrive whole; the tool works in UTF-8.
 int wmain(int argc, wchar_t** argv) {
+    prepare();
     std::vector<std::string> words;
     try {
         for (int i = 1; i < argc; ++i) {
@@ -119,6 +125,7 @@ int wmain(int argc, wchar_t** argv) {
 }
 #else
 int main(int argc, char** argv) {
+    prepare();
     return run_tool(std::vector<std::string>(argv + 1, argv + argc));
 }
 #endif

@@ -17,10 +17,6 @@ namespace {
 
 std::string metres(std::int64_t m) { return std::to_string(m) + " m"; }
 
-// The cell of a point feature at p metres, and of a fill or "abbattimento" at p.
-std::int64_t point_cell(double p) { return static_cast<std::int64_t>(nearest(p / 50.0 + 1.0)); }
-std::int64_t fill_cell(double p) { return static_cast<std::int64_t>(nearest(p / 50.0)); }
-
 // The byte offset of a line and column in a text, counting line ends as the item reader does.
 std::size_t offset_of(std::string_view text, source_location at) {
     std::size_t i = 0;
@@ -89,7 +85,7 @@ std::string progressive_detail(const run_state& s) {
     std::string detail;
     for (int entry = k_entry_progressiva_tre; entry <= k_entry_progressiva_uno; ++entry) {
         const voce& v = s.testata[static_cast<std::size_t>(entry)];
-        if (v.v_a % 50 == 0 && v.v_b % 50 == 0) continue;
+        if (v.v_a % k_cell_metres == 0 && v.v_b % k_cell_metres == 0) continue;
         detail += (detail.empty() ? "" : "; ") + std::string("voce ") + std::to_string(entry) +
                   ": a = " + std::to_string(v.v_a) + ", b = " + std::to_string(v.v_b);
     }
@@ -113,7 +109,7 @@ std::string spacing_detail(const run_state& s, std::int32_t p) {
 // reaches the entry just above the last sign stops the pass.
 std::string too_many_stations(const run_state& s) {
     const auto signs = std::count_if(s.celle.begin(), s.celle.end(), [](const cella& c) {
-        return c.tipo_cella == cell_kind::information_sign;
+        return kind_of(c) == cell_kind::information_sign;
     });
     const auto most = k_first_sign_entry - 2 - signs;
     return "troppe stazioni: con " + std::to_string(signs) +
@@ -125,8 +121,9 @@ std::string too_many_stations(const run_state& s) {
 std::string limit_detail(const run_state& s, std::int32_t p) {
     const std::int64_t last = s.n_celle;
     return "posizione " + metres(p) + " fuori dalle celle del percorso (l'ultima è la " +
-           std::to_string(last) + ": un record deve stare entro " + metres(50 * last - 100) +
-           ", una stazione entro " + metres(50 * last - 800) +
+           std::to_string(last) + ": un record deve stare entro " +
+           metres(last_position_within(last, k_record_room)) + ", una stazione entro " +
+           metres(last_position_within(last, k_station_room)) +
            "); questo record e i successivi del testo non sono compilati";
 }
 
@@ -135,17 +132,17 @@ std::string slow_order_detail(std::int32_t code, const compile_inputs& in, std::
     const run_state& s = in.state;
     const std::string head = "rallentamento da " + metres(x) + ": ";
     if (code == 17) {
-        return head + occupied(s, point_cell(x - 1200.0), "cartello di avviso, 1200 m prima");
+        return head +
+               occupied(s, point_cell(std::int64_t{x} - 1200), "cartello di avviso, 1200 m prima");
     }
     if (code == 18) return head + occupied(s, point_cell(x), "cartello di inizio");
     if (code == 19) {
         const auto values = record_values(in.train_text, at, 3);
         if (values.size() < 3) return head + "la cella del cartello di fine è già occupata";
-        const double end = static_cast<double>(x) + static_cast<double>(values[2]);
-        return head + occupied(s, point_cell(end),
-                               "cartello di fine, a " + metres(static_cast<std::int64_t>(end)));
+        const std::int64_t end = x + values[2];
+        return head + occupied(s, point_cell(end), "cartello di fine, a " + metres(end));
     }
-    const std::int64_t h = fill_cell(x - 1200.0);
+    const std::int64_t h = fill_cell(std::int64_t{x} - 1200);
     for (std::int64_t c = h; c >= h - 3; --c) {
         if (c >= 0 && c < static_cast<std::int64_t>(s.celle.size()) &&
             !is_free(s.celle[static_cast<std::size_t>(c)])) {
@@ -217,16 +214,16 @@ std::string code_text(std::int32_t code, const compile_inputs& in,
         case 11:
             return "nessuna cella libera per il segno di valore 180 prima del segnale della "
                    "cella " +
-                   std::to_string(p / 50) + " (" + metres(p) +
+                   std::to_string(fill_cell(p)) + " (" + metres(p) +
                    "), davanti a un cartello di avviso di rallentamento";
         case 12:
             return "nessuna cella libera per un segno di valore 180 davanti all'inizio del "
                    "rallentamento della cella " +
-                   std::to_string(p / 50) + " (" + metres(p) + ")";
+                   std::to_string(fill_cell(p)) + " (" + metres(p) + ")";
         case 13:
             return "nessuna cella libera per un segno di valore 180 lungo un rallentamento o "
                    "prima del segnale che lo segue (cella " +
-                   std::to_string(p / 50) + ", " + metres(p) + ")";
+                   std::to_string(fill_cell(p)) + ", " + metres(p) + ")";
         case 25:
             return "errore di esecuzione nel compilatore: " + in.diagnostics.fault_detail;
         default:
@@ -258,8 +255,8 @@ fault_report recorded_fault(const compile_inputs& in) {
 fault_report identity_fault(const compile_inputs& in, std::int32_t code) {
     const run_state& s = in.state;
     const cella& first = s.celle.at(1);
-    const bool from_line = first.tipo_cella == cell_kind::speed_board ||
-                           first.tipo_cella == cell_kind::information_sign;
+    const bool from_line =
+        kind_of(first) == cell_kind::speed_board || kind_of(first) == cell_kind::information_sign;
     fault_report report;
     report.code = code;
     report.message.file = from_line ? in.line_label : in.train_label;

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "base/positions.h"
 #include "base/records.h"
 #include "svg.h"
 
@@ -43,8 +44,12 @@ void draw_profile(svg_writer& svg, const plot_data& data, double top, double bot
 
 // The position in metres of a point feature on cell n (the inverse of p / 50 + 1), and the
 // start of the stretch a fill value of cell n covers (the inverse of p / 50).
-inline double point_metres(std::size_t n) { return (static_cast<double>(n) - 1.0) * 50.0; }
-inline double fill_metres(std::size_t n) { return static_cast<double>(n) * 50.0; }
+inline double point_metres(std::size_t n) {
+    return static_cast<double>(point_position(static_cast<std::int64_t>(n)));
+}
+inline double fill_metres(std::size_t n) {
+    return static_cast<double>(cell_first_metre(static_cast<std::int64_t>(n)));
+}
 
 // The route length recorded in the header table (entry 84), or the cells' length when it is 0.
 double route_length(const plot_data& data);

@@ -101,7 +101,7 @@ void stations_and_signals(svg_writer& svg, const plot_data& d, const plan_frame&
                           std::int32_t last) {
     const geometria& g = *d.plan;
     for (std::size_t n = 0; n < d.cells.size(); ++n) {
-        if (d.cells[n].tipo_cella != cell_kind::signal) continue;
+        if (kind_of(d.cells[n]) != cell_kind::signal) continue;
         const point p = f.page(track_point(g, point_metres(n), last));
         svg.begin_group("segnale a " + std::to_string(static_cast<long>(point_metres(n))) + " m");
         svg.circle(p.x, p.y, 3,

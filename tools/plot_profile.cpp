@@ -6,9 +6,10 @@
 #include <cmath>
 #include <functional>
 
+#include "base/cell_kinds.h"
+#include "base/windows1252.h"
 #include "cell_words.h"
 #include "dump.h"
-#include "base/windows1252.h"
 #include "plot.h"
 
 namespace scenario::tool {
@@ -55,7 +56,7 @@ void stations_row(svg_writer& svg, const plot_data& d, const profile_frame& f, d
     // The stop cells the train pass laid for stations of the kinds below 25.
     for (std::size_t n = 0; n < d.cells.size(); ++n) {
         const cella& c = d.cells[n];
-        if (c.tipo_cella != cell_kind::station_stop) continue;
+        if (kind_of(c) != cell_kind::station_stop) continue;
         const double x = f.x(feature_metres(c, n));
         svg.begin_group("fermata: " + entry_name(d, c.val1) + " (cella " + std::to_string(n) + ")");
         svg.polygon({{x - 4, bottom + 6}, {x + 4, bottom + 6}, {x, bottom - 2}},
@@ -77,8 +78,8 @@ struct feature_lanes {
                     fill_of(plot_style::k_signal));
     }
     void slow_order(svg_writer& svg, const cella& c, std::size_t n, double x) {
-        if (c.tipo_cella == cell_kind::slow_order_start) slow_start = n;
-        if (c.tipo_cella == cell_kind::slow_order_end && slow_start != 0) {
+        if (kind_of(c) == cell_kind::slow_order_start) slow_start = n;
+        if (kind_of(c) == cell_kind::slow_order_end && slow_start != 0) {
             const double from = f.x(point_metres(slow_start));
             svg.rect(from, top + 36, std::max(1.0, x - from), 3, fill_of(plot_style::k_slow_order));
         }
@@ -98,42 +99,44 @@ struct feature_lanes {
     }
     void value_mark(svg_writer& svg, const cella& c, double x) const {
         svg.circle(x, top + 70, 3.5,
-                   c.tipo_cella == cell_kind::value_mark
+                   kind_of(c) == cell_kind::value_mark
                        ? fill_of(plot_style::k_value_mark)
                        : "fill=\"white\" " + stroke_of(plot_style::k_value_mark));
     }
 
+    // The lane follows what the kind's values are; an empty value mark has none but is drawn
+    // hollow beside the full ones.
     void draw(svg_writer& svg, const cella& c, std::size_t n) {
+        const cell_kind_descriptor kind = describe(c);
         const double metres = feature_metres(c, n), x = f.x(metres);
-        std::string title = std::string(cell_kind_name(c.tipo_cella)) + ", cella " +
-                            std::to_string(n) + " (" + svg_writer::num(metres) + " m)";
-        if (c.tipo_cella == cell_kind::value_mark ||
-            (c.tipo_cella >= cell_kind::slow_order_end && c.tipo_cella <= cell_kind::speed_board)) {
-            title += ", valore " + std::to_string(c.val1);
-        }
-        if (c.tipo_cella == cell_kind::information_sign) title += ": " + entry_name(d, c.val1);
+        std::string title = std::string(kind.name) + ", cella " + std::to_string(n) + " (" +
+                            svg_writer::num(metres) + " m)";
+        const bool speed_or_value = kind.values == cell_values::slow_order ||
+                                    kind.values == cell_values::board_speeds ||
+                                    kind.values == cell_values::value;
+        if (speed_or_value) title += ", valore " + std::to_string(c.val1);
+        if (kind.values == cell_values::sign_entry) title += ": " + entry_name(d, c.val1);
         svg.begin_group(title);
-        switch (c.tipo_cella) {
-            case 1:
+        switch (kind.values) {
+            case cell_values::signal_aspects:
                 signal(svg, x);
                 break;
-            case 2:
-            case 3:
-            case 4:
-            case 5:
+            case cell_values::slow_order:
                 slow_order(svg, c, n, x);
                 break;
-            case 6:
+            case cell_values::board_speeds:
                 speed_board(svg, c, x);
                 break;
-            case 12:
-            case 13:
+            case cell_values::value:
                 value_mark(svg, c, x);
                 break;
-            case 14:
+            case cell_values::sign_entry:
                 sign(svg, c, x);
                 break;
-            default:
+            case cell_values::none:
+                if (kind_of(c) == cell_kind::empty_value_mark) value_mark(svg, c, x);
+                break;
+            case cell_values::station_entry:
                 break;
         }
         svg.end_group();
@@ -147,8 +150,12 @@ void features_row(svg_writer& svg, const plot_data& d, const profile_frame& f, d
     row_title(svg, top + 74, "Segni 12/13");
     feature_lanes lanes{d, f, top};
     for (std::size_t n = 0; n < d.cells.size(); ++n) {
-        const int kind = d.cells[n].tipo_cella;
-        if (kind != 0 && kind != 10 && kind != 11) lanes.draw(svg, d.cells[n], n);
+        // Stop cells have their own row and scenery marks the scenery band.
+        const cell_kind kind = kind_of(d.cells[n]);
+        if (kind != cell_kind::plain && kind != cell_kind::station_stop &&
+            kind != cell_kind::scenery_mark) {
+            lanes.draw(svg, d.cells[n], n);
+        }
     }
     svg.line(f.x0, bottom, f.x1, bottom, "stroke=\"#ddd\"");
 }
@@ -278,7 +285,7 @@ double charts(svg_writer& svg, const plot_data& d, const profile_frame& f, doubl
 
 double route_length(const plot_data& d) {
     const double recorded = d.header[k_entry_treno].v_b;
-    const double cells = static_cast<double>(d.cells.size()) * 50.0;
+    const auto cells = static_cast<double>(cell_first_metre(std::ssize(d.cells)));
     return recorded > 0 ? std::min(recorded, cells) : cells;
 }
 
@@ -286,7 +293,7 @@ void draw_profile(svg_writer& svg, const plot_data& d, double top, double bottom
     svg.comment("profilo");
     svg.text(40, top + 18, "Profilo lungo la linea", "font-size=\"15\" font-weight=\"bold\"");
     profile_frame f;
-    f.metres = std::max(50.0, static_cast<double>(d.cells.size()) * 50.0);
+    f.metres = std::max<double>(k_cell_metres, cell_first_metre(std::ssize(d.cells)));
     const double axis_y = bottom - 70;
     const double route_x = f.x(route_length(d));
     svg.rect(route_x, top + 26, f.x1 - route_x, axis_y - top - 26, "fill=\"#f2f2f2\"");

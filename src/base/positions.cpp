@@ -10,7 +10,7 @@ double nearest(double x) {
 }
 
 std::int32_t route_last_cell(std::int32_t route_length) {
-    return static_cast<std::int32_t>(nearest(route_last_metre(route_length) / 50.0));
+    return static_cast<std::int32_t>(fill_cell(route_last_metre(route_length)));
 }
 
 }  // namespace scenario

@@ -1,9 +1,17 @@
 // Positions on the track and the sizes a route length gives the cell array and the plan
 // geometry, with the limits the line pass puts on them. The line pass sizes its tables with
 // these; the binary readers use them to tell the files a compile can write from those it cannot.
+//
+// Positions are whole metres from the start of the line; the track is cut into 50-metre cells.
+// A point feature at p (signal, board, sign) lies in cell nearest(p / 50 + 1); the fills that
+// run along the track (gradient, speed limit, adhesion, scenery, "abbattimento") use
+// nearest(p / 50). Both quotients are exact and rounded with halves to even, so at an odd
+// multiple of 25 metres the point cell is not the fill cell plus one: 25 m is fill cell 0 but
+// point cell 2, 75 m is fill cell 2 and point cell 2.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace scenario {
 
@@ -25,5 +33,55 @@ inline constexpr std::int32_t route_last_metre(std::int32_t route_length) {
 
 // n_celle: the last cell, nearest((route length + run-off) / 50), halves to even.
 std::int32_t route_last_cell(std::int32_t route_length);
+
+// The length of a cell in metres.
+inline constexpr std::int32_t k_cell_metres = 50;
+
+// The cell of a fill starting at `metres`: metres / 50, rounded to the nearest whole number with
+// halves to even, worked out in whole numbers (no fraction is formed).
+constexpr std::int64_t fill_cell(std::int64_t metres) {
+    std::int64_t quotient = metres / k_cell_metres;
+    std::int64_t rest = metres % k_cell_metres;
+    if (rest < 0) {  // the quotient rounded towards zero: take the one below
+        rest += k_cell_metres;
+        --quotient;
+    }
+    const std::int64_t half = k_cell_metres / 2;
+    if (rest > half || (rest == half && quotient % 2 != 0)) ++quotient;
+    return quotient;
+}
+
+// The cell of a point feature at `metres`: metres / 50 + 1, rounded with halves to even (for any
+// position with 50 metres of 64-bit room above it).
+constexpr std::int64_t point_cell(std::int64_t metres) { return fill_cell(metres + k_cell_metres); }
+
+// The first metre of a cell, where a fill that starts in it is drawn from: cell × 50.
+constexpr std::int64_t cell_first_metre(std::int64_t cell) { return cell * k_cell_metres; }
+
+// The position whose point feature lands on a cell, (cell - 1) × 50: the inverse of point_cell
+// for positions that are multiples of 50.
+constexpr std::int64_t point_position(std::int64_t cell) { return cell_first_metre(cell - 1); }
+
+// The metres a record needs inside the cells past its own position: a station 800, every other
+// feature record 100.
+inline constexpr std::int32_t k_record_room = 100;
+inline constexpr std::int32_t k_station_room = 800;
+
+// The last position a record may have when it needs `room` metres past it inside the cells 0 to
+// `last_cell`: 50 × last_cell - room.
+constexpr std::int64_t last_position_within(std::int64_t last_cell, std::int32_t room) {
+    return cell_first_metre(last_cell) - room;
+}
+
+// Whether a record at `position` that needs `room` metres past it lies beyond the cells 0 to
+// `last_cell`: (position + room) / 50 > last_cell, compared exactly in 64 bits. The sum is the
+// compiler's 32-bit Long arithmetic: when it does not fit 32 bits there is no answer, and the
+// compile fails at run time.
+constexpr std::optional<bool> beyond_cells(std::int32_t position, std::int32_t room,
+                                           std::int64_t last_cell) {
+    const std::int64_t reach = std::int64_t{position} + room;
+    if (reach < INT32_MIN || reach > INT32_MAX) return std::nullopt;
+    return reach > cell_first_metre(last_cell);
+}
 
 }  // namespace scenario

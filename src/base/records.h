@@ -17,33 +17,39 @@
 
 namespace scenario {
 
-// The kinds of cell (`tipo_cella`).
-namespace cell_kind {
-inline constexpr std::uint8_t plain = 0;
-inline constexpr std::uint8_t signal = 1;
-inline constexpr std::uint8_t slow_order_end = 2;
-inline constexpr std::uint8_t slow_order_start = 3;
-inline constexpr std::uint8_t slow_order_warning = 4;
-inline constexpr std::uint8_t slow_order_approach = 5;
-inline constexpr std::uint8_t speed_board = 6;
-inline constexpr std::uint8_t station_stop = 10;
-inline constexpr std::uint8_t scenery_mark = 11;
-inline constexpr std::uint8_t value_mark = 12;        // val1 holds the value
-inline constexpr std::uint8_t empty_value_mark = 13;  // a non-positive "abbattimento"
-inline constexpr std::uint8_t information_sign = 14;
-}  // namespace cell_kind
+// The kinds of cell. `cella::tipo_cella` keeps the byte of the file, which may hold a value
+// that is none of these (a damaged file): compare and convert with kind_of and byte_of. The
+// names, phrases and the meaning of the values of each kind are in base/cell_kinds.h.
+enum class cell_kind : std::uint8_t {
+    plain = 0,
+    signal = 1,
+    slow_order_end = 2,
+    slow_order_start = 3,
+    slow_order_warning = 4,
+    slow_order_approach = 5,
+    speed_board = 6,
+    station_stop = 10,
+    scenery_mark = 11,
+    value_mark = 12,        // val1 holds the value
+    empty_value_mark = 13,  // a non-positive "abbattimento"
+    information_sign = 14,
+};
+
+// The byte of a kind in `tipo_cella`.
+constexpr std::uint8_t byte_of(cell_kind kind) { return static_cast<std::uint8_t>(kind); }
 
 // One 50-metre stretch of track. A point feature at position p (metres) lies in cell
-// nearest(p / 50 + 1); the fills that run along the track start at cell nearest(p / 50).
+// nearest(p / 50 + 1); the fills that run along the track start at cell nearest(p / 50)
+// (point_cell and fill_cell of base/positions.h).
 struct cella {
-    std::uint8_t tipo_cella = 0;  // kind: 0 plain, 1 signal, 2..5 slow order, 6 speed board,
-                                  // 10 station stop, 11 scenery mark, 12/13 value marks, 14 sign
+    std::uint8_t tipo_cella = 0;  // the byte of a cell_kind
     std::int16_t val1 = 0;
     std::int16_t val2 = 0;
     std::int16_t val3 = 0;
     std::int16_t val4 = 0;
     std::uint8_t tempo_segnale = 0;
-    std::uint8_t preavviso = 0;
+    std::uint8_t preavviso = 0;  // approach mark on a cell of any kind: (sx × 3 + dx) × 10 + 1..4
+                                 // on every other cell before a signal, 81..84 before a stop
     std::uint8_t sfondo = 0;
     std::uint8_t vel_limite = 0;  // units of 5 km/h
     std::uint8_t pendenza = 0;    // gradient + 100
@@ -52,9 +58,12 @@ struct cella {
     friend bool operator==(const cella&, const cella&) = default;
 };
 
+// The kind of a cell; a byte that names no kind converts to a value outside the enumerators.
+constexpr cell_kind kind_of(const cella& c) { return static_cast<cell_kind>(c.tipo_cella); }
+
 // Kinds 0 and 11 leave a cell free for a feature.
 inline bool is_free(const cella& c) {
-    return c.tipo_cella == cell_kind::plain || c.tipo_cella == cell_kind::scenery_mark;
+    return kind_of(c) == cell_kind::plain || kind_of(c) == cell_kind::scenery_mark;
 }
 
 // One entry of the header table: a station, a sign text or a block of scalar header values.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 
 #include "base/windows1252.h"
 
@@ -61,6 +62,12 @@ std::int32_t checked_long(std::int64_t value) {
                             " non entra in un campo a 32 bit");
     }
     return static_cast<std::int32_t>(value);
+}
+
+bool record_beyond_cells(std::int32_t position, std::int32_t room, std::int64_t last_cell) {
+    const std::optional<bool> beyond = beyond_cells(position, room, last_cell);
+    if (!beyond) checked_long(std::int64_t{position} + room);  // fails: the sum leaves 32 bits
+    return beyond.value();
 }
 
 void warn(compile_diagnostics* diagnostics, description_text text, source_location at,

@@ -29,6 +29,11 @@ std::int16_t checked_integer(double value);
 // run-time failure of the compile.
 std::int32_t checked_long(std::int64_t value);
 
+// Whether a record at `position` that needs `room` metres past it lies beyond the cells 0 to
+// `last_cell` (beyond_cells of base/positions.h); a sum outside 32 bits is a run-time failure of
+// the compile, like every other Long sum.
+bool record_beyond_cells(std::int32_t position, std::int32_t room, std::int64_t last_cell);
+
 // Records a warning when diagnostics are being collected.
 void warn(compile_diagnostics* diagnostics, description_text text, source_location at,
           std::string message);

@@ -31,10 +31,6 @@ bool is_keyword(section where, std::string_view item) {
     return where == section::generale ? generale_keyword(item) : feature_keyword(item);
 }
 
-std::int64_t cell_of(std::int32_t metres, double shift) {
-    return static_cast<std::int64_t>(nearest(static_cast<double>(metres) / 50.0 + shift));
-}
-
 class line_compiler {
    public:
     line_compiler(run_state& state, description_source& texts, compile_diagnostics* diagnostics,
@@ -248,7 +244,7 @@ outcome line_compiler::gradient() {
     const std::int32_t p = read_value();
     const std::int32_t g = read_value();
     if (beyond_cells(p)) return soft_stop(p);
-    const std::int64_t c = cell_of(p, 0.0);
+    const std::int64_t c = fill_cell(p);
     // Write, then test: a record at or behind the cursor still writes one cell.
     if (c > 0) {
         do {
@@ -274,7 +270,7 @@ outcome line_compiler::mountain() {
     std::int32_t inizio = read_value();
     std::int32_t fine = read_value();
     std::int32_t tipo = read_value();
-    if (beyond_cells(inizio) || cell_of(inizio, 0.0) < 0) return soft_stop(inizio);
+    if (beyond_cells(inizio) || fill_cell(inizio) < 0) return soft_stop(inizio);
     memo_montagna(state_, inizio, fine, tipo);
     return outcome::go_on;
 }
@@ -283,7 +279,7 @@ outcome line_compiler::board() {
     std::array<std::int32_t, 9> v{};
     for (std::int32_t& value : v) value = read_value();
     const std::int32_t posizione = v[0];
-    if (beyond_cells(posizione) || cell_of(posizione, 1.0) < 0) return soft_stop(posizione);
+    if (beyond_cells(posizione) || point_cell(posizione) < 0) return soft_stop(posizione);
     memo_indicatori_v_max(state_, posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]);
     if (state_.codice_errore > 0) return hard_stop(state_.codice_errore, posizione);
     return outcome::go_on;
@@ -292,7 +288,7 @@ outcome line_compiler::board() {
 outcome line_compiler::sign() {
     const std::int32_t p = read_value();
     state_.voce_letta = reader_.read_text();
-    const std::int64_t c = cell_of(p, 1.0);
+    const std::int64_t c = point_cell(p);
     if (beyond_cells(p) || c < 0) return soft_stop(p);
     cella& cell = state_.celle[static_cast<std::size_t>(c)];
     if (!is_free(cell)) return hard_stop(6, p);
@@ -300,7 +296,7 @@ outcome line_compiler::sign() {
         throw compile_fault("nessuna voce della testata libera per il cartello");
     if (state_.voce_letta.size() > k_max_text)
         throw compile_fault("testo del cartello più lungo di 65535 caratteri");
-    cell.tipo_cella = cell_kind::information_sign;
+    cell.tipo_cella = byte_of(cell_kind::information_sign);
     cell.val1 = static_cast<std::int16_t>(prossimo_cartello_);
     state_.testata[static_cast<std::size_t>(prossimo_cartello_)].v_nome = state_.voce_letta;
     --prossimo_cartello_;
@@ -350,9 +346,9 @@ void line_compiler::read_keyword() {
     keyword_at_ = reader_.last_item();
 }
 
-// (v + 100) / 50 > n_celle, exactly.
+// (v + 100) / 50 > n_celle, exactly; a v + 100 outside 32 bits fails the compile.
 bool line_compiler::beyond_cells(std::int32_t v) const {
-    return std::int64_t{v} + 100 > std::int64_t{state_.n_celle} * 50;
+    return record_beyond_cells(v, k_record_room, state_.n_celle);
 }
 
 outcome line_compiler::hard_stop(std::int32_t code) {

@@ -8,11 +8,12 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "base/positions.h"
+
 namespace scenario {
 namespace {
 
 constexpr std::int16_t k_mark_value = 180;
-constexpr std::int32_t k_position_per_cell = 50;
 constexpr std::int32_t k_look_back_cells = 20;
 constexpr std::int32_t k_lowest_signal_cell = 3;  // leaves both cells before the signal above 0
 constexpr std::int32_t k_walk_spacing = 8;        // 400 metres between marks inside an order
@@ -36,13 +37,13 @@ bool free_at(run_state& state, std::int32_t n) {
 }
 
 void mark(cella& c) {
-    c.tipo_cella = cell_kind::value_mark;
+    c.tipo_cella = byte_of(cell_kind::value_mark);
     c.val1 = k_mark_value;
 }
 
 void record_fault(run_state& state, std::int32_t code, std::int32_t cell_index) {
     state.codice_errore = code;
-    state.posizione_errore = cell_index * k_position_per_cell;
+    state.posizione_errore = static_cast<std::int32_t>(cell_first_metre(cell_index));
 }
 
 // Marks the first free cell of the list; false when none of them is free.
@@ -64,7 +65,7 @@ void mark_before_signal(run_state& state, std::int32_t signal) {
     if (mark_first_free(state, {p, q})) return;
     for (const std::int32_t n : {p, q}) {
         cella& c = cell(state, n);
-        if (c.tipo_cella == cell_kind::value_mark) {
+        if (kind_of(c) == cell_kind::value_mark) {
             c.val1 = minimo(k_mark_value, c.val1);
             return;
         }
@@ -72,18 +73,18 @@ void mark_before_signal(run_state& state, std::int32_t signal) {
     record_fault(state, k_no_cell_before_signal, signal);
 }
 
-// Step A: every signal among the 20 cells before a warning board gets its mark, not only the
+// Every signal among the 20 cells before a warning board gets its mark, not only the
 // nearest one.
 void look_back_from_warning_board(run_state& state) {
     const std::int32_t i = state.indice;
     for (state.indice2 = 1; state.indice2 <= k_look_back_cells; ++state.indice2) {
         const std::int32_t signal = i - state.indice2;
         if (signal < k_lowest_signal_cell) return;
-        if (cell(state, signal).tipo_cella == cell_kind::signal) mark_before_signal(state, signal);
+        if (kind_of(cell(state, signal)) == cell_kind::signal) mark_before_signal(state, signal);
     }
 }
 
-// Step B.1: three marks ahead of a start board, each triple tried on its own.
+// Three marks ahead of a start board, each triple tried on its own.
 void mark_triples(run_state& state) {
     const std::int32_t i = state.indice;
     struct triple {
@@ -113,7 +114,7 @@ void mark_walk_step(run_state& state, std::int32_t k) {
     }
 }
 
-// Step B.2: a mark every 400 metres inside a slow order. Leaves the end board's cell in
+// A mark every 400 metres inside a slow order. Leaves the end board's cell in
 // indice2; false when the last cell comes before any end board.
 bool walk_slow_order(run_state& state) {
     const std::int32_t last = last_cell(state);
@@ -123,7 +124,7 @@ bool walk_slow_order(run_state& state) {
         ++state.indice2;
         ++state.conta_a;
         if (state.conta_a == k_walk_spacing) mark_walk_step(state, state.indice2);
-        if (cell(state, state.indice2).tipo_cella == cell_kind::slow_order_end) return true;
+        if (kind_of(cell(state, state.indice2)) == cell_kind::slow_order_end) return true;
     }
     return false;
 }
@@ -133,13 +134,13 @@ bool walk_slow_order(run_state& state) {
 bool find_end_board(run_state& state) {
     const std::int32_t last = last_cell(state);
     for (state.indice2 = state.indice + 1; state.indice2 <= last; ++state.indice2) {
-        if (cell(state, state.indice2).tipo_cella == cell_kind::slow_order_end) return true;
+        if (kind_of(cell(state, state.indice2)) == cell_kind::slow_order_end) return true;
     }
     state.indice2 = last;
     return false;
 }
 
-// Step B.3: the first signal within 12 cells after the end board gets a mark in one of the two
+// The first signal within 12 cells after the end board gets a mark in one of the two
 // cells before it. A fault is placed at the end board: it belongs to the slow order, not the
 // signal.
 void look_ahead(run_state& state) {
@@ -147,7 +148,7 @@ void look_ahead(run_state& state) {
     const std::int32_t bound = std::min(k + k_look_ahead_cells, last_cell(state));
     state.conta_a = 0;
     for (state.conta_b = k; state.conta_b <= bound; ++state.conta_b) {
-        if (cell(state, state.conta_b).tipo_cella == cell_kind::signal) {
+        if (kind_of(cell(state, state.conta_b)) == cell_kind::signal) {
             state.conta_a = state.conta_b - 1;
             break;
         }
@@ -173,7 +174,7 @@ std::int16_t minimo(std::int16_t x, std::int16_t y) { return x > y ? y : x; }
 void signal_spacing_pass(run_state& state) {
     const std::int32_t last_visited = last_cell(state) - 2;
     for (state.indice = 1; state.indice <= last_visited; ++state.indice) {
-        const std::uint8_t kind = cell(state, state.indice).tipo_cella;
+        const cell_kind kind = kind_of(cell(state, state.indice));
         if (kind == cell_kind::slow_order_warning) look_back_from_warning_board(state);
         if (kind == cell_kind::slow_order_start) treat_start_board(state);
     }

@@ -37,7 +37,6 @@ class train_compiler {
 
    private:
     enum class outcome { go_on, soft_stop, hard_stop };
-    static constexpr std::int64_t k_cell_length = 50;  // metres
 
     void skip_preamble();
     bool take_item();

@@ -12,7 +12,6 @@
 namespace scenario {
 namespace {
 
-constexpr double k_cell_metres = 50.0;
 constexpr std::int32_t k_board_distance = 1200;  // warning board ahead of a slow order
 constexpr std::int32_t k_board_threshold = 1500;
 
@@ -33,8 +32,6 @@ cella& own_cell(run_state& state, std::int64_t index) {
 
 }  // namespace
 
-std::int64_t train_cell_index(double q) { return static_cast<std::int64_t>(nearest(q)); }
-
 bool train_cell_inside(const run_state& state, std::int64_t index) {
     return index >= 0 && index < static_cast<std::int64_t>(state.celle.size());
 }
@@ -42,13 +39,13 @@ bool train_cell_inside(const run_state& state, std::int64_t index) {
 bool memo_segnale(run_state& state, std::int32_t posizione, std::int32_t& sx, std::int32_t& s1,
                   std::int32_t& s2, std::int32_t& s3, std::int32_t& rapp, std::int32_t& dx,
                   std::int32_t& d1, std::int32_t& d2, std::int32_t& d3, std::int32_t& tempo) {
-    const std::int64_t i = train_cell_index(posizione / k_cell_metres + 1);
+    const std::int64_t i = point_cell(posizione);
     cella& signal = own_cell(state, i);
     if (!is_free(signal)) {
         state.codice_errore = 16;
         return false;
     }
-    signal.tipo_cella = cell_kind::signal;
+    signal.tipo_cella = byte_of(cell_kind::signal);
     signal.val4 = low16(bits(rapp) * 10 + bits(sx) * 3 + bits(dx));
     signal.val1 = low16(bits(s1) * 10 + bits(d1));
     signal.val2 = low16(bits(s2) * 10 + bits(d2));
@@ -71,16 +68,15 @@ bool memo_segnale(run_state& state, std::int32_t posizione, std::int32_t& sx, st
 
 bool memo_rallentamento(run_state& state, std::int32_t x, std::int32_t& v, std::int32_t& l,
                         std::int32_t& f_tt, std::int32_t f_ta, std::int32_t& d_v) {
-    const double board_metres = static_cast<double>(x) - k_board_distance;
+    const std::int64_t board_metres = std::int64_t{x} - k_board_distance;
     const bool has_board = x > k_board_threshold;
     if (!has_board) f_ta = 0;
 
     // Every cell is rounded from its own expression, so an odd multiple of 25 can shift one
     // cell against another.
-    const std::int64_t e_index = train_cell_index((static_cast<double>(x) + l) / k_cell_metres + 1);
-    const std::int64_t s_index = train_cell_index(x / k_cell_metres + 1);
-    if (has_board &&
-        !is_free(own_cell(state, train_cell_index(board_metres / k_cell_metres + 1)))) {
+    const std::int64_t e_index = point_cell(std::int64_t{x} + l);
+    const std::int64_t s_index = point_cell(x);
+    if (has_board && !is_free(own_cell(state, point_cell(board_metres)))) {
         state.codice_errore = 17;
         return false;
     }
@@ -95,14 +91,14 @@ bool memo_rallentamento(run_state& state, std::int32_t x, std::int32_t& v, std::
 
     cella& end = own_cell(state, e_index);
     cella& start = own_cell(state, s_index);
-    end.tipo_cella = cell_kind::slow_order_end;
+    end.tipo_cella = byte_of(cell_kind::slow_order_end);
     if (d_v != 0) end.val2 = low16(bits(d_v));
     // A slow order shorter than a cell has one cell for both ends: the start wins.
-    start.tipo_cella = cell_kind::slow_order_start;
+    start.tipo_cella = byte_of(cell_kind::slow_order_start);
     if (d_v != 0) start.val2 = low16(bits(d_v));
     if (has_board) {
-        cella& board = own_cell(state, train_cell_index(board_metres / k_cell_metres + 1));
-        board.tipo_cella = cell_kind::slow_order_warning;
+        cella& board = own_cell(state, point_cell(board_metres));
+        board.tipo_cella = byte_of(cell_kind::slow_order_warning);
         if (d_v != 0) board.val2 = low16(bits(d_v));
         board.val1 = low16(bits(v));
     }
@@ -111,7 +107,7 @@ bool memo_rallentamento(run_state& state, std::int32_t x, std::int32_t& v, std::
     start.val3 = low16(bits(f_tt));
     end.val3 = low16(bits(f_tt));
 
-    const std::int64_t h = train_cell_index(board_metres / k_cell_metres);
+    const std::int64_t h = fill_cell(board_metres);
     state.conta_b = static_cast<std::int32_t>(h);
     if (f_ta == 0) return true;
 
@@ -125,7 +121,7 @@ bool memo_rallentamento(run_state& state, std::int32_t x, std::int32_t& v, std::
     }
     for (std::int64_t n = 0; n < 4; ++n) {
         cella& approach = own_cell(state, h - n);
-        approach.tipo_cella = cell_kind::slow_order_approach;
+        approach.tipo_cella = byte_of(cell_kind::slow_order_approach);
         approach.val1 = static_cast<std::int16_t>(n + 1);
         if (d_v != 0) approach.val2 = static_cast<std::int16_t>(n + 1);
     }

@@ -12,9 +12,6 @@
 
 namespace scenario {
 
-// The cell whose index is the fractional cell number q rounded to nearest, halves to even.
-std::int64_t train_cell_index(double q);
-
 // Whether the index names a cell of the array (0 to n_celle).
 bool train_cell_inside(const run_state& state, std::int64_t index);
 

@@ -16,8 +16,7 @@
 namespace scenario {
 namespace {
 
-constexpr std::int32_t k_record_margin = 100;  // (p + 100) / 50 must not pass the last cell
-constexpr int k_dash_skips = 2;                // items containing "-" skipped in one turn
+constexpr int k_dash_skips = 2;  // items containing "-" skipped in one turn
 
 struct keyword {
     std::string_view first;
@@ -170,8 +169,8 @@ train_compiler::outcome train_compiler::run_record(record_kind which) {
 }
 
 bool train_compiler::beyond_cells(std::int32_t position, std::int32_t margin) const {
-    // (position + margin) / 50 > U, compared exactly.
-    return checked_long(std::int64_t{position} + margin) > k_cell_length * last_cell_;
+    // (position + margin) / 50 > U, compared exactly; a sum outside 32 bits fails the compile.
+    return record_beyond_cells(position, margin, last_cell_);
 }
 
 void train_compiler::check_order(const char* record, std::optional<std::int32_t>& previous,
@@ -210,9 +209,9 @@ void train_compiler::write_adhesion(std::int64_t cell) {
 train_compiler::outcome train_compiler::speed_record() {
     const std::int32_t p = reader_.read_long();
     const std::int32_t limit = reader_.read_long();
-    if (beyond_cells(p, k_record_margin)) return soft_stop(p);
+    if (beyond_cells(p, k_record_room)) return soft_stop(p);
     check_order("velocita", last_speed_position_, p);
-    const std::int64_t c = train_cell_index(p / static_cast<double>(k_cell_length));
+    const std::int64_t c = fill_cell(p);
     if (c > 0) {
         do {
             if (speed_cursor_ >= last_cell_) break;  // the record never writes the last cell
@@ -227,9 +226,9 @@ train_compiler::outcome train_compiler::speed_record() {
 train_compiler::outcome train_compiler::adhesion_record() {
     const std::int32_t p = reader_.read_long();
     const std::int32_t value = reader_.read_long();
-    if (beyond_cells(p, k_record_margin)) return soft_stop(p);
+    if (beyond_cells(p, k_record_room)) return soft_stop(p);
     check_order("aderenza", last_adhesion_position_, p);
-    const std::int64_t c = train_cell_index(p / static_cast<double>(k_cell_length));
+    const std::int64_t c = fill_cell(p);
     // This cursor, unlike the speed cursor, may reach the last cell; a cursor run past it by
     // repeated positions writes nothing more.
     if (c > 0) {
@@ -246,10 +245,9 @@ train_compiler::outcome train_compiler::signal_record() {
     std::int32_t v[11];
     for (std::int32_t& value : v) value = reader_.read_long();
     const std::int32_t posizione = v[0];
-    if (beyond_cells(posizione, k_record_margin)) return soft_stop(posizione);
+    if (beyond_cells(posizione, k_record_room)) return soft_stop(posizione);
     // A signal whose cell would lie below cell 0 ends the reading like one beyond the last.
-    const double cell = posizione / static_cast<double>(k_cell_length) + 1;
-    if (!train_cell_inside(state_, train_cell_index(cell))) return soft_stop(posizione);
+    if (!train_cell_inside(state_, point_cell(posizione))) return soft_stop(posizione);
     if (!memo_segnale(state_, posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9],
                       v[10])) {
         return hard_stop(state_.codice_errore, posizione);
@@ -261,14 +259,12 @@ train_compiler::outcome train_compiler::slow_order_record() {
     std::int32_t v[6];
     for (std::int32_t& value : v) value = reader_.read_long();
     const std::int32_t x = v[0];
-    if (beyond_cells(x, k_record_margin)) return soft_stop(x);
+    if (beyond_cells(x, k_record_room)) return soft_stop(x);
     // The end cell is not covered by the test on x: a long slow order must not reach past the
     // last cell, nor a negative length below cell 0.
     const std::int64_t end_metres = checked_long(std::int64_t{x} + v[2]);
-    const auto length = static_cast<double>(k_cell_length);
-    if (!train_cell_inside(state_, train_cell_index(x / length + 1)) ||
-        !train_cell_inside(state_,
-                           train_cell_index(static_cast<double>(end_metres) / length + 1))) {
+    if (!train_cell_inside(state_, point_cell(x)) ||
+        !train_cell_inside(state_, point_cell(end_metres))) {
         return soft_stop(x);
     }
     if (!memo_rallentamento(state_, x, v[1], v[2], v[3], v[4], v[5])) {
@@ -281,16 +277,16 @@ train_compiler::outcome train_compiler::slow_order_record() {
 train_compiler::outcome train_compiler::abatement_record() {
     const std::int32_t p = reader_.read_long();
     const std::int32_t value = reader_.read_long();
-    if (beyond_cells(p, k_record_margin)) return soft_stop(p);
-    const std::int64_t c = train_cell_index(p / static_cast<double>(k_cell_length));
+    if (beyond_cells(p, k_record_room)) return soft_stop(p);
+    const std::int64_t c = fill_cell(p);
     if (!train_cell_inside(state_, c)) return soft_stop(p);
     cella& mark = state_.celle[static_cast<std::size_t>(c)];
     if (!is_free(mark)) return hard_stop(7, p);
     if (value > 0) {
-        mark.tipo_cella = cell_kind::value_mark;
+        mark.tipo_cella = byte_of(cell_kind::value_mark);
         mark.val1 = static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
     } else {
-        mark.tipo_cella = cell_kind::empty_value_mark;
+        mark.tipo_cella = byte_of(cell_kind::empty_value_mark);
     }
     return outcome::go_on;
 }
@@ -315,7 +311,8 @@ void train_compiler::note(std::string message) {
     warn(diagnostics_, description_text::train, keyword_at_, std::move(message));
 }
 
-// Step 5, also the continuation of a soft stop: the fills stop short of the last three cells.
+// The end of the text, also reached after a soft stop: the fills stop short of the last three
+// cells.
 void train_compiler::finish() {
     texts_.remove(description_text::train);
     do {
@@ -335,7 +332,7 @@ void train_compiler::check_progressives() {
     for (state_.indice = k_entry_progressiva_tre; state_.indice <= k_entry_progressiva_uno;
          ++state_.indice) {
         const voce& progressive = state_.testata[static_cast<std::size_t>(state_.indice)];
-        if (progressive.v_a % k_cell_length != 0 || progressive.v_b % k_cell_length != 0) {
+        if (progressive.v_a % k_cell_metres != 0 || progressive.v_b % k_cell_metres != 0) {
             state_.indice2 = 1;
         }
     }

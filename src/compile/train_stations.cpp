@@ -11,9 +11,8 @@
 namespace scenario {
 namespace {
 
-constexpr std::int32_t k_station_margin = 800;  // (p + 800) / 50 must not pass the last cell
 constexpr std::int32_t k_platform_step = 100;
-constexpr std::int32_t k_long_platform = 600;  // shorter platforms drop item 5
+constexpr std::int32_t k_long_platform = 600;  // shorter platforms drop their v_b4
 constexpr std::int32_t k_station_gap = 350;    // metres between two platforms at least
 constexpr std::uint8_t k_first_kind_without_stop = 25;
 constexpr std::int32_t k_platform_mark = 80;   // approach marks 81 to 84
@@ -31,9 +30,9 @@ train_compiler::outcome train_compiler::station_record() {
     voce& entry = state_.testata[static_cast<std::size_t>(station_)];
     const std::int32_t p = reader_.read_long();
     entry.v_c = p;
-    if (beyond_cells(p, k_station_margin)) return soft_stop(p);
+    if (beyond_cells(p, k_station_room)) return soft_stop(p);
     check_order("stazione", last_station_position_, p);
-    if (p % k_cell_length != 0) return hard_stop(8, p);
+    if (p % k_cell_metres != 0) return hard_stop(8, p);
     entry.v_tipo = reader_.read_byte();
     const std::int32_t length = reader_.read_long();
     if (length % k_platform_step != 0) return hard_stop(9, p);
@@ -41,7 +40,7 @@ train_compiler::outcome train_compiler::station_record() {
 
     set_platform_extent(entry, p, length);
     if (length < k_long_platform) entry.v_b4 = 0;
-    // After the extent: the first station keeps the 50 metres its item 6 asked for.
+    // After the extent: the first station keeps the 50 metres its v_b3 added to the platform.
     if (station_ == 1) {
         entry.v_b3 = 0;
         entry.v_b4 = 0;
@@ -62,7 +61,8 @@ train_compiler::outcome train_compiler::station_record() {
     return outcome::go_on;
 }
 
-// Items 4 to 17; note item 5 before item 6 (v_b4 before v_b3) and item 9 after two Integers.
+// The values after the platform length, in text order: v_b4 comes before v_b3, and v_b1 after
+// two Integers.
 void train_compiler::read_station_details(voce& entry) {
     entry.v_flag = reader_.read_byte();
     entry.v_b4 = reader_.read_byte();
@@ -108,24 +108,24 @@ void train_compiler::set_platform_extent(voce& entry, std::int32_t p, std::int32
 // before writing changes nothing the marks would show: with the stop cell at 1 or below every
 // mark lies below 2 and is not written anyway.
 train_compiler::outcome train_compiler::mark_stop(voce& entry, std::int32_t p) {
-    const double platform_end = entry.v_b / static_cast<double>(k_cell_length);
-    const double stop = platform_end - 1;
-    if (stop <= 1) return hard_stop(24, std::nullopt);
-    const std::int64_t stop_cell = train_cell_index(stop);
+    // The stop lies one cell before the platform's end: cell v_b / 50 - 1, which must be above 1.
+    const std::int64_t stop = std::int64_t{entry.v_b} - k_cell_metres;
+    if (stop <= cell_first_metre(1)) return hard_stop(24, std::nullopt);
+    const std::int64_t stop_cell = fill_cell(stop);
     if (!train_cell_inside(state_, stop_cell)) return soft_stop(p);
 
     if (!kind_in(entry.v_tipo, 5, 6)) {
         for (state_.indice2 = 1; state_.indice2 <= 4; ++state_.indice2) {
-            const double q = platform_end - state_.indice2 - 1;
-            const std::int64_t mark = train_cell_index(q);
-            if (q > 1 && train_cell_inside(state_, mark)) {
+            const std::int64_t q = stop - cell_first_metre(state_.indice2);
+            const std::int64_t mark = fill_cell(q);
+            if (q > cell_first_metre(1) && train_cell_inside(state_, mark)) {
                 state_.celle[static_cast<std::size_t>(mark)].preavviso =
                     static_cast<std::uint8_t>(k_platform_mark + state_.indice2);
             }
         }
     }
     cella& stop_at = state_.celle[static_cast<std::size_t>(stop_cell)];
-    stop_at.tipo_cella = cell_kind::station_stop;
+    stop_at.tipo_cella = byte_of(cell_kind::station_stop);
     stop_at.val1 = static_cast<std::int16_t>(station_);
     return outcome::go_on;
 }

@@ -1,5 +1,8 @@
 // The file error shared by both platforms: the message names the file (in UTF-8) and the
 // operating system's reason.
+#include <cstdio>
+#include <cstdlib>
+
 #include "platform/platform.h"
 
 namespace scenario::platform {
@@ -16,6 +19,13 @@ file_error::file_error(const std::filesystem::path& file, const std::string& act
                        const std::string& reason)
     : std::runtime_error("cannot " + action + " \"" + utf8_name(file) + "\": " + reason),
       file_(file) {}
+
+void give_up(const char* words) {
+    std::fputs(words, stderr);
+    std::fputs("\n", stderr);
+    std::fflush(stderr);
+    std::_Exit(3);
+}
 
 std::string busy_reason(std::chrono::milliseconds patience) {
     return "another run is writing in this directory; gave up after " +

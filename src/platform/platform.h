@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <exception>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -102,8 +103,14 @@ std::string busy_reason(std::chrono::milliseconds patience);
 inline constexpr std::chrono::milliseconds k_lock_patience{60000};
 
 // Settings every process of the package makes at start: a file-size limit turns into a failed
-// write that is reported, instead of a signal that ends the process without a word.
-void prepare_process();
+// write that is reported, instead of a signal that ends the process without a word; and when the
+// C++ runtime must give up (memory so short that not even the exception reporting it can be
+// made), `on_terminate` runs instead of an abort: it calls give_up with the process's words.
+void prepare_process(std::terminate_handler on_terminate);
+
+// Writes the words and a line end to standard error, allocating nothing, and ends the process
+// with exit status 3.
+[[noreturn]] void give_up(const char* words);
 
 // The window "Form1" with its one label, shown and painted at once; closed when destroyed.
 class waiting_window {

@@ -303,7 +303,10 @@ directory_lock::~directory_lock() {
     if (handle_ >= 0) ::close(static_cast<int>(handle_));
 }
 
-void prepare_process() { std::signal(SIGXFSZ, SIG_IGN); }
+void prepare_process(std::terminate_handler on_terminate) {
+    std::set_terminate(on_terminate);
+    std::signal(SIGXFSZ, SIG_IGN);
+}
 
 struct waiting_window::impl {
     const xlib* x = nullptr;

@@ -286,7 +286,7 @@ directory_lock::~directory_lock() {
 }
 
 // Windows has no signal for a file-size limit.
-void prepare_process() {}
+void prepare_process(std::terminate_handler on_terminate) { std::set_terminate(on_terminate); }
 
 struct waiting_window::impl {
     HWND form = nullptr;
