@@ -109,13 +109,17 @@ void settle(const fs::path& dir) {
 }
 
 // One round that is not counted (it fills the caches and creates every file once), then
-// `rounds` rounds of every contender in turn, each starting with nothing left to write.
+// `rounds` rounds of every contender in turn, each starting with nothing left to write. Each
+// round starts one contender further on, so that none always follows the same one: a process
+// runs faster just after one that has freed much memory (it is given pages the machine has just
+// had in use, and on a virtual machine a fresh page costs many times more to touch).
 std::vector<process_figure> alternate(const std::vector<contender>& contenders, int rounds,
                                       const fs::path& dir) {
     std::vector<std::vector<process_sample>> samples(contenders.size());
     std::vector<bool> failed(contenders.size(), false);
     for (int round = -1; round < rounds; ++round) {
-        for (std::size_t i = 0; i < contenders.size(); ++i) {
+        for (std::size_t turn = 0; turn < contenders.size(); ++turn) {
+            const std::size_t i = (turn + static_cast<std::size_t>(round + 1)) % contenders.size();
             settle(dir);
             const std::optional<process_sample> s = run_process(contenders[i].argv);
             if (!s || s->exit_status != 0) failed[i] = true;
