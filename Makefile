@@ -18,7 +18,7 @@ export WINEDEBUG := -all
 
 # What each command needs on a Debian machine; missing packages are installed first (as root) or
 # named with the command that installs them.
-RUN_PACKAGES  := cmake g++ make libx11-dev
+RUN_PACKAGES  := cmake g++ make libx11-dev nlohmann-json3-dev
 TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev nlohmann-json3-dev strace chromium imagemagick \
                  g++-mingw-w64-x86-64-posix wine64 xvfb clang libclang-rt-14-dev
 BENCH_PACKAGES := $(TEST_PACKAGES) libbenchmark-dev

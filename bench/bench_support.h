@@ -1,5 +1,5 @@
 // Shared pieces of the benchmarks: a scratch directory, a run state ready to compile, the three
-// file images of a compiled scenario and the plain one-write-per-file baseline they are held to.
+// file images of a compiled scenario and the one-write-per-file baselines they are held to.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +32,10 @@ file_images serialise_all(const run_state& state);
 
 // The floor: each image written to its file with one open, one write and one close.
 void plain_write(const std::filesystem::path& dir, const file_images& images);
+
+// The durable floor: the plain floor with an fsync of each file before it is closed and one of
+// the directory after the last file, what any writer of whole files across a power cut pays.
+void durable_write(const std::filesystem::path& dir, const file_images& images);
 
 // Sum of the sizes of the regular files in a directory.
 std::uintmax_t directory_bytes(const std::filesystem::path& dir);

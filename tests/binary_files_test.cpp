@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "base/little_endian.h"
-#include "base/windows1252.h"
-#include "platform/platform.h"
 #include "base/scenario_files.h"
+#include "base/windows1252.h"
+#include "compile/compiler.h"
+#include "compile/description_source.h"
+#include "platform/platform.h"
+#include "synthetic_scenario.h"
 #include "test_support.h"
 
 namespace scenario {
@@ -25,6 +28,28 @@ TEST(LittleEndian, LeastSignificantByteFirst) {
     EXPECT_EQ(le::get_u32(out.data()), 0x04030201u);
     EXPECT_EQ(le::get_i16(out.data() + 4), -2);
     EXPECT_EQ(le::get_f64(out.data() + 6), 1.0);
+}
+
+TEST(LittleEndian, StoresAreThePuts) {
+    std::string put;
+    le::put_u8(put, 0xA5);
+    le::put_u16(put, 0xBEEF);
+    le::put_i16(put, -2);
+    le::put_u32(put, 0x04030201);
+    le::put_i32(put, -150);
+    le::put_u64(put, 0x0807060504030201);
+    le::put_f64(put, -58.54);
+    char stored[1 + 2 + 2 + 4 + 4 + 8 + 8];
+    char* p = stored;
+    p = le::store_u8(p, 0xA5);
+    p = le::store_u16(p, 0xBEEF);
+    p = le::store_i16(p, -2);
+    p = le::store_u32(p, 0x04030201);
+    p = le::store_i32(p, -150);
+    p = le::store_u64(p, 0x0807060504030201);
+    p = le::store_f64(p, -58.54);
+    ASSERT_EQ(p, stored + sizeof stored);
+    EXPECT_EQ(std::string(stored, sizeof stored), put);
 }
 
 TEST(CellFile, FifteenBytesWithEveryFieldAtItsOffset) {
@@ -169,6 +194,33 @@ TEST(BinaryFiles, WrittenUnderTheScenarioNames) {
                                         "Metrò 2 - Zelnor_26BRUNVICCO.sim",
                                         "Metrò 2 - Zelnor_linea.dat"}));
     EXPECT_EQ(std::filesystem::file_size(scenario_file(state, file_kind::cells)), 8715u);
+}
+
+// The largest route the format allows: its geometry and cell files are encoded and written in
+// many pieces, and make the very files their whole images are; the traced geometry's image is
+// that of its table.
+TEST(BinaryFiles, LargestRouteWrittenPieceByPieceMakesTheWholeImages) {
+    const synthetic_texts texts = make_synthetic_scenario(synthetic_size{});
+    testing::scratch_directory dir;
+    run_state state = testing::state_in(dir.path());
+    memory_descriptions source(texts.line, texts.train);
+    ASSERT_TRUE(compila_scenario(state, 1, source).writes_files());
+    ASSERT_EQ(state.codice_errore, 0);
+    scrivi_file_binari(state);
+
+    const std::string cells = serialise_celle(state.celle);
+    EXPECT_GT(cells.size(), std::size_t{256} << 10);  // more than one piece
+    EXPECT_EQ(testing::read_bytes(scenario_file(state, file_kind::cells)), cells);
+    EXPECT_EQ(testing::read_bytes(scenario_file(state, file_kind::header_table)),
+              serialise_testata(state.testata));
+    const std::string geometry = serialise_geometria(state.geometria);
+    // Each coordinate: the two seed integers, doubles up to lunghezza_dim - 2, two empty metres.
+    const auto doubles = static_cast<std::size_t>(state.lunghezza_dim - 3);
+    EXPECT_EQ(geometry.size(), 2 * (2 * 4 + doubles * 10 + 2 * 2));
+    EXPECT_TRUE(testing::read_bytes(scenario_file(state, file_kind::line_geometry)) == geometry);
+    geometria table = state.geometria;
+    EXPECT_EQ(table.value(2, 0), 0.0);  // reading a traced value builds the table
+    EXPECT_TRUE(serialise_geometria(table) == geometry);
 }
 
 TEST(BinaryFiles, WithoutGeometryTheEarlierGeometryFileStays) {

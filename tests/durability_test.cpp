@@ -236,13 +236,16 @@ struct starved_run {
     std::function<testing::process_result(const scratch_directory&, long)> run;
 };
 
-// Memory runs out at a different point under each limit: in the writers, in the compile, while
-// serialising. Whatever the point, a run either ends normally with the whole scenario or reports
-// the failure with exit 3 and leaves the earlier binary set as it was.
+// Memory runs out at a different point under each limit: in the runtime before the run begins,
+// in the writers, in the compile, while encoding. Whatever the point, a run either ends normally
+// with the whole scenario or reports the failure with exit 3 and leaves the earlier binary set as
+// it was. A run needs little beyond the process's own libraries, so the points where it runs out
+// lie close together: the limit rises in small steps up to the first run that fits, then in
+// large ones.
 TEST(Durability, MemoryRunningOutNeverPassesForSuccess) {
-    auto limited = [](long megabytes) {
+    auto limited = [](long kilobytes) {
         testing::process_options options;
-        options.memory_limit = megabytes << 20;
+        options.memory_limit = kilobytes << 10;
         return options;
     };
     const starved_run runs[] = {
@@ -251,8 +254,8 @@ TEST(Durability, MemoryRunningOutNeverPassesForSuccess) {
              install_program(dir);
              return dir.path();
          },
-         [&](const scratch_directory& dir, long megabytes) {
-             return run_process(dir.path() / "zelnor-scenario", {}, limited(megabytes));
+         [&](const scratch_directory& dir, long kilobytes) {
+             return run_process(dir.path() / "zelnor-scenario", {}, limited(kilobytes));
          }},
         {"scenario-tool compile", "scenario-tool: errore: ",
          [](const scratch_directory& dir) {
@@ -262,29 +265,29 @@ TEST(Durability, MemoryRunningOutNeverPassesForSuccess) {
              std::filesystem::create_directory(dir.path() / "out");
              return dir.path() / "out";
          },
-         [&](const scratch_directory& dir, long megabytes) {
+         [&](const scratch_directory& dir, long kilobytes) {
              return run_process(SCENARIO_TOOL_PATH,
                                 {"compile", dir.path().string(), "--line", k_line, "--train",
                                  k_train, "--out", (dir.path() / "out").string()},
-                                limited(megabytes));
+                                limited(kilobytes));
          }},
     };
     for (const starved_run& starved : runs) {
         SCOPED_TRACE(starved.name);
         scratch_directory reference;
         const auto reference_out = starved.prepare(reference);
-        ASSERT_EQ(starved.run(reference, 1024).exit_status, 0);
+        ASSERT_EQ(starved.run(reference, 1024 * 1024).exit_status, 0);
         const auto complete = binary_set_in(reference_out);
 
         int failures = 0;
         int successes = 0;
-        for (long megabytes = 4; megabytes <= 40; megabytes += 2) {
-            SCOPED_TRACE(std::to_string(megabytes) + " MB");
+        for (long kilobytes = 4096; kilobytes <= 40960; kilobytes += successes == 0 ? 32 : 2048) {
+            SCOPED_TRACE(std::to_string(kilobytes) + " KB");
             scratch_directory dir;
             const auto out = starved.prepare(dir);
             for (const file_kind kind : k_binary_set) write_bytes(file_in(out, kind), "earlier");
 
-            const auto result = starved.run(dir, megabytes);
+            const auto result = starved.run(dir, kilobytes);
             if (result.exit_status == 127) continue;  // the loader itself did not fit
             const auto left = binary_set_in(out);
             if (result.exit_status == 0) {

@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace scenario::le {
@@ -31,6 +32,30 @@ inline void put_i32(std::string& out, std::int32_t v) {
     put_u32(out, static_cast<std::uint32_t>(v));
 }
 inline void put_f64(std::string& out, double v) { put_u64(out, std::bit_cast<std::uint64_t>(v)); }
+
+// Encoding at p, which must have room for the value's width in bytes; each returns the end. The
+// writers of large files store into a buffer they reuse instead of appending to a string. The
+// bytes are made from shifts in a small array and copied out whole, which compilers turn into
+// one store where the host allows it.
+template <int Bytes>
+inline char* store_bytes(char* p, std::uint64_t v) {
+    unsigned char bytes[Bytes];
+    for (int i = 0; i < Bytes; ++i) bytes[i] = static_cast<unsigned char>((v >> (8 * i)) & 0xFF);
+    std::memcpy(p, bytes, Bytes);
+    return p + Bytes;
+}
+
+inline char* store_u8(char* p, std::uint8_t v) { return store_bytes<1>(p, v); }
+inline char* store_u16(char* p, std::uint16_t v) { return store_bytes<2>(p, v); }
+inline char* store_u32(char* p, std::uint32_t v) { return store_bytes<4>(p, v); }
+inline char* store_u64(char* p, std::uint64_t v) { return store_bytes<8>(p, v); }
+inline char* store_i16(char* p, std::int16_t v) {
+    return store_u16(p, static_cast<std::uint16_t>(v));
+}
+inline char* store_i32(char* p, std::int32_t v) {
+    return store_u32(p, static_cast<std::uint32_t>(v));
+}
+inline char* store_f64(char* p, double v) { return store_u64(p, std::bit_cast<std::uint64_t>(v)); }
 
 // Decoding from p, which must hold at least the value's width in bytes.
 inline std::uint8_t get_u8(const char* p) { return static_cast<std::uint8_t>(*p); }

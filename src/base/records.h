@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "base/geometria.h"
+
 namespace scenario {
 
 // The kinds of cell. `cella::tipo_cella` keeps the byte of the file, which may hold a value
@@ -101,54 +103,6 @@ inline constexpr int k_first_sign_entry = 80;
 
 // The cell array, indices 0 to n_celle.
 using celle = std::vector<cella>;
-
-// The seeded values, k_seed[coord][metre]: points 0 and 1 are (0, 0) and (0, 1), so the route
-// starts at the origin heading along coordinate 1 with steps of 1 m.
-inline constexpr std::int16_t k_seed[2][2] = {{0, 0}, {0, 1}};
-
-// The per-metre plan geometry: two coordinates for every metre 0 to lunghezza_dim, each a
-// tagged value (empty, 16-bit integer or double). Coordinate 0 of every metre comes first,
-// then coordinate 1, as in the file. Integers are held as their exact double value.
-class geometria {
-   public:
-    enum class tag : std::uint8_t { empty = 0, integer = 2, real = 5 };
-
-    geometria() = default;
-    // Metres 0 to last_metre, every element empty.
-    explicit geometria(std::int32_t last_metre)
-        : last_metre_(last_metre),
-          tags_(2 * (static_cast<std::size_t>(last_metre) + 1), tag::empty),
-          values_(tags_.size(), 0.0) {}
-
-    bool allocated() const { return !tags_.empty(); }
-    std::int32_t last_metre() const { return last_metre_; }
-    std::size_t size() const { return tags_.size(); }
-
-    tag kind(std::int32_t metre, int coord) const { return tags_[index(metre, coord)]; }
-    double value(std::int32_t metre, int coord) const { return values_[index(metre, coord)]; }
-    void set_integer(std::int32_t metre, int coord, std::int16_t v) {
-        tags_[index(metre, coord)] = tag::integer;
-        values_[index(metre, coord)] = v;
-    }
-    void set_real(std::int32_t metre, int coord, double v) {
-        tags_[index(metre, coord)] = tag::real;
-        values_[index(metre, coord)] = v;
-    }
-
-    // Elements in file order (first index fastest).
-    tag kind_at(std::size_t i) const { return tags_[i]; }
-    double value_at(std::size_t i) const { return values_[i]; }
-
-   private:
-    std::size_t index(std::int32_t metre, int coord) const {
-        return static_cast<std::size_t>(coord) * (static_cast<std::size_t>(last_metre_) + 1) +
-               static_cast<std::size_t>(metre);
-    }
-
-    std::int32_t last_metre_ = -1;
-    std::vector<tag> tags_;
-    std::vector<double> values_;
-};
 
 // All working state of one run, owned by the window object.
 struct run_state {

@@ -1,6 +1,6 @@
 // The plan geometry of the line: the seed points, the curvature of a curve keyword and the
 // metre-by-metre trace. Each point follows from the two before it, so the line pass traces the
-// points strictly in order.
+// points strictly in order; the arithmetic of a traced point is geometria's (base/geometria.cpp).
 #pragma once
 
 #include <cstdint>
@@ -22,8 +22,8 @@ std::optional<double> curvature(std::string_view keyword);
 void trace_point(geometria& g, std::int32_t i, std::optional<double> k);
 
 // Points first to last (first at least 2), the same as trace_point on each in turn: the same
-// operations in the same order give the same doubles, but the two points before stay in
-// registers instead of going through the table. A long route traces a million points.
+// operations in the same order give the same doubles. A geometry traced only in order from its
+// seed keeps the runs instead of the points: a long route traces a million points.
 void trace_points(geometria& g, std::int32_t first, std::int32_t last, std::optional<double> k);
 
 }  // namespace scenario

@@ -86,6 +86,9 @@ std::string read_file(const std::filesystem::path& file) {
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) throw file_error(file, "read", system_reason(GetLastError()));
     std::string bytes;
+    // The string is made the file's size at once, instead of growing as it is read.
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(h, &size)) bytes.reserve(static_cast<std::size_t>(size.QuadPart));
     char buffer[65536];
     for (;;) {
         DWORD n = 0;
