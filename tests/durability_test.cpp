@@ -104,7 +104,7 @@ TEST(Durability, EveryFileIsFlushedBeforeItsRenameAndTheDirectoryAfterEachGroup)
 
     const auto result = run_process(
         strace,
-        {"-f", "-qq", "-s", "4096", "-o", log.string(), "-e",
+        {"-f", "-qq", "-E", "ASAN_OPTIONS=detect_leaks=0", "-s", "4096", "-o", log.string(), "-e",
          "trace=openat,fsync,fdatasync,close,rename,renameat,renameat2", program.string()},
         {});
     ASSERT_EQ(result.exit_status, 0) << result.standard_error;

@@ -415,10 +415,11 @@ TEST(ScenarioTool, NotesPointAtTheOtherRecordOfAFault) {
         const auto train_file = file_in(dir.path(), "L", "T", file_kind::train_description);
         write_bytes(line_file, c.line);
         write_bytes(train_file, c.train);
-        const auto result = tool({"compile", dir.path().string(), "--line", "L", "--train", "T"});
+        const auto result =
+            scenario_tool({"compile", shown(dir.path()), "--line", "L", "--train", "T"});
         const auto& named = c.file == in_text::line ? line_file : train_file;
-        EXPECT_EQ(output_line(result.standard_error, named.string() + ":", "nota: "),
-                  named.string() + c.note)
+        EXPECT_EQ(output_line(result.standard_error, shown(named) + ":", "nota: "),
+                  shown(named) + c.note)
             << result.standard_error;
     }
 }
