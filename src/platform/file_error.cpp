@@ -1,5 +1,6 @@
-// The file error shared by both platforms: the message names the file (in UTF-8) and the
-// operating system's reason.
+// What both platforms share: the file error (its message names the file in UTF-8 and the
+// operating system's reason), the staged file's move and the whole-file replacement built on it,
+// and the last words of a process that must give up.
 #include <cstdio>
 #include <cstdlib>
 
@@ -19,6 +20,23 @@ file_error::file_error(const std::filesystem::path& file, const std::string& act
                        const std::string& reason)
     : std::runtime_error("cannot " + action + " \"" + utf8_name(file) + "\": " + reason),
       file_(file) {}
+
+staged_file::staged_file(staged_file&& other) noexcept
+    : file_(std::move(other.file_)),
+      temporary_(std::move(other.temporary_)),
+      handle_(other.handle_),
+      open_(other.open_),
+      committed_(other.committed_) {
+    other.open_ = false;
+    other.committed_ = true;  // nothing left for the moved-from object to clean up
+}
+
+void replace_file(const std::filesystem::path& file, std::string_view bytes) {
+    staged_file staged(file);
+    staged.write(bytes);
+    staged.flush();
+    staged.commit();
+}
 
 void give_up(const char* words) {
     std::fputs(words, stderr);

@@ -166,16 +166,6 @@ staged_file::staged_file(std::filesystem::path file)
     open_ = true;
 }
 
-staged_file::staged_file(staged_file&& other) noexcept
-    : file_(std::move(other.file_)),
-      temporary_(std::move(other.temporary_)),
-      handle_(other.handle_),
-      open_(other.open_),
-      committed_(other.committed_) {
-    other.open_ = false;
-    other.committed_ = true;  // nothing left for the moved-from object to clean up
-}
-
 staged_file::~staged_file() {
     if (open_) CloseHandle(as_handle(handle_));
     if (!committed_) DeleteFileW(temporary_.c_str());
@@ -198,13 +188,6 @@ void staged_file::commit() {
         throw file_error(file_, "write", system_reason(GetLastError()));
     }
     committed_ = true;
-}
-
-void replace_file(const std::filesystem::path& file, std::string_view bytes) {
-    staged_file staged(file);
-    staged.write(bytes);
-    staged.flush();
-    staged.commit();
 }
 
 // Every rename was written through; there is nothing left to flush.
