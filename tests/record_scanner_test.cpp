@@ -13,9 +13,9 @@ namespace {
 enum kind { pendenza, sfondo_uno, both };
 
 constexpr keyword_row k_rows[] = {
-    {"pendenza", "", keyword_case::any, pendenza},
-    {"sfondo", "uno", keyword_case::exact, sfondo_uno},
-    {"pendenza", "uno", keyword_case::exact, both},
+    {"pendenza", "", keyword_case::any, pendenza, "pendenza"},
+    {"sfondo", "uno", keyword_case::exact, sfondo_uno, "sfondo uno"},
+    {"pendenza", "uno", keyword_case::exact, both, "pendenza uno"},
 };
 
 struct scan {

@@ -26,6 +26,14 @@ struct compile_warning {
     std::string message;  // Italian, for scenario authors
 };
 
+// A record a pass ran: where its keyword item stands, the record's name ("segnale", "pendenza",
+// "curva", ...) and the numbers it read.
+struct compiled_record {
+    text_position at;
+    std::string_view name;
+    std::vector<std::int32_t> values;
+};
+
 // What the compiler found when it recorded a code, as data: the printer decides the words. Only
 // what applies to the code is set.
 struct found_fault {
@@ -69,12 +77,15 @@ struct compile_diagnostics {
     // A text full of mistakes must not cost memory in proportion: past this many warnings of one
     // text, the others are only counted.
     static constexpr std::size_t k_max_warnings_per_text = 100;
+    // The records run, in the order they ran, up to this many (a drawing has no use for more).
+    static constexpr std::size_t k_max_records = 500000;
 
     std::optional<found_fault> fault;
     std::optional<found_fault> identity_fault;  // 1250 or 1251: no binary file written
     std::vector<compile_warning> warnings;
     std::size_t warnings_kept[2] = {0, 0};     // for the line text and the train text
     std::size_t warnings_dropped[2] = {0, 0};  // beyond k_max_warnings_per_text
+    std::vector<compiled_record> records;
 
     // Which record placed the feature a cell holds (the keyword item of that record).
     void note_placed(std::int64_t cell, text_position record);

@@ -29,8 +29,9 @@ enum class line_record {
 };
 
 inline constexpr keyword_row line_row(std::string_view first, std::string_view second,
-                                      keyword_case match, line_record kind) {
-    return {first, second, match, static_cast<int>(kind)};
+                                      keyword_case match, line_record kind,
+                                      std::string_view name) {
+    return {first, second, match, static_cast<int>(kind), name};
 }
 
 // The records of the line text, each section's in the order its tests are made; an item that
@@ -38,20 +39,33 @@ inline constexpr keyword_row line_row(std::string_view first, std::string_view s
 // records are passed over then by design.
 inline constexpr std::array k_line_records = {
     // [generale]
-    line_row("lunghezza", "percorso", keyword_case::any, line_record::route_length),
-    line_row("tre", "progressiva", keyword_case::exact, line_record::progressive_tre),
-    line_row("due", "progressiva", keyword_case::exact, line_record::progressive_due),
-    line_row("uno", "progressiva", keyword_case::exact, line_record::progressive_uno),
-    line_row("sfondo", "uno", keyword_case::exact, line_record::sfondo_uno),
-    line_row("sfondo", "due", keyword_case::exact, line_record::sfondo_due),
-    line_row("sfondo", "tre", keyword_case::exact, line_record::sfondo_tre),
-    line_row("segnali", "ripetizione", keyword_case::exact, line_record::repetition),
+    line_row("lunghezza", "percorso", keyword_case::any, line_record::route_length,
+             "lunghezza percorso"),
+    line_row("tre", "progressiva", keyword_case::exact, line_record::progressive_tre,
+             "progressiva chilometrica tre"),
+    line_row("due", "progressiva", keyword_case::exact, line_record::progressive_due,
+             "progressiva chilometrica due"),
+    line_row("uno", "progressiva", keyword_case::exact, line_record::progressive_uno,
+             "progressiva chilometrica uno"),
+    line_row("sfondo", "uno", keyword_case::exact, line_record::sfondo_uno,
+             "sfondo uno"),
+    line_row("sfondo", "due", keyword_case::exact, line_record::sfondo_due,
+             "sfondo due"),
+    line_row("sfondo", "tre", keyword_case::exact, line_record::sfondo_tre,
+             "sfondo tre"),
+    line_row("segnali", "ripetizione", keyword_case::exact, line_record::repetition,
+             "ripetizione segnali"),
     // after [generale]
-    line_row("pendenza", "", keyword_case::any, line_record::gradient),
-    line_row("curva", "", keyword_case::any, line_record::curve),
-    line_row("montagna", "", keyword_case::any, line_record::mountain),
-    line_row("indicatori_v", "", keyword_case::any, line_record::speed_board),
-    line_row("cartello", "indicat", keyword_case::any, line_record::sign),
+    line_row("pendenza", "", keyword_case::any, line_record::gradient,
+             "pendenza"),
+    line_row("curva", "", keyword_case::any, line_record::curve,
+             "curva"),
+    line_row("montagna", "", keyword_case::any, line_record::mountain,
+             "montagna"),
+    line_row("indicatori_v", "", keyword_case::any, line_record::speed_board,
+             "indicatori_vmax"),
+    line_row("cartello", "indicat", keyword_case::any, line_record::sign,
+             "cartello_indicatore"),
 };
 inline constexpr std::size_t k_generale_row_count = 8;
 static_assert(k_line_records[k_generale_row_count].record ==

@@ -87,6 +87,14 @@ void record_scanner::note(std::span<const keyword_row> rows, std::string_view wh
     warn(std::string(what) + ": \"" + from_windows1252(voce_letta_) + "\"");
 }
 
+void record_scanner::note_record(const keyword_row& row) const {
+    if (diagnostics_ == nullptr ||
+        diagnostics_->records.size() >= compile_diagnostics::k_max_records) {
+        return;
+    }
+    diagnostics_->records.push_back({record_at(), row.name, values_});
+}
+
 void record_scanner::note_unknown() const {
     if (diagnostics_ == nullptr) return;
     if (keyword_.empty() || is_section_header(keyword_) || is_whole_number(keyword_)) return;

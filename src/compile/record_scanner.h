@@ -32,7 +32,8 @@ struct keyword_row {
     std::string_view first;
     std::string_view second;
     keyword_case match;
-    int record;  // the pass's own record kind
+    int record;             // the pass's own record kind
+    std::string_view name;  // the record's keyword as the texts write it, for authors
 };
 
 bool passes(const keyword_row& row, std::string_view item);
@@ -67,6 +68,7 @@ class record_scanner {
             if (!passes(row, keyword_)) continue;
             known = true;
             const record_outcome result = run(row.record);
+            note_record(row);
             if (result != record_outcome::go_on) return result;
         }
         if (!known) note_unknown();
@@ -95,6 +97,7 @@ class record_scanner {
    private:
     void note(std::span<const keyword_row> rows, std::string_view what) const;
     void note_unknown() const;
+    void note_record(const keyword_row& row) const;
     template <class T>
     T remembered(T value);
 

@@ -20,22 +20,23 @@ constexpr dash_rule k_dashes = {2, true};  // items containing "-" replaced in o
 
 using kind = train_compiler::record_kind;
 
-constexpr keyword_row row(std::string_view first, std::string_view second, kind record) {
-    return {first, second, keyword_case::any, static_cast<int>(record)};
+constexpr keyword_row row(std::string_view first, std::string_view second, kind record,
+                          std::string_view name) {
+    return {first, second, keyword_case::any, static_cast<int>(record), name};
 }
 
 // The ten tests in the order they are made; an item that passes several runs each record.
 constexpr keyword_row k_keywords[] = {
-    row("frenata", "massa", kind::braked_mass),
-    row("vetture", "", kind::cars),
-    row("velocit", "", kind::speed),
-    row("aderenza", "", kind::adhesion),
-    row("orologio", "", kind::clock),
-    row("sabbia", "", kind::sand),
-    row("segnale", "", kind::signal),
-    row("rallentamento", "", kind::slow_order),
-    row("abbattimento", "", kind::abatement),
-    row("stazione", "", kind::station),
+    row("frenata", "massa", kind::braked_mass, "percentuale massa frenata"),
+    row("vetture", "", kind::cars, "numero vetture"),
+    row("velocit", "", kind::speed, "velocita"),
+    row("aderenza", "", kind::adhesion, "aderenza"),
+    row("orologio", "", kind::clock, "orologio"),
+    row("sabbia", "", kind::sand, "sabbia"),
+    row("segnale", "", kind::signal, "segnale"),
+    row("rallentamento", "", kind::slow_order, "rallentamento"),
+    row("abbattimento", "", kind::abatement, "abbattimento"),
+    row("stazione", "", kind::station, "stazione"),
 };
 
 std::string_view read_train_text(description_source& texts) {
