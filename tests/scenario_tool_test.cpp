@@ -194,6 +194,58 @@ TEST(ScenarioTool, OutDirectoryAndNoGeometry) {
                                         "Metrò 2 - Zelnor_26BRUNVICCO.sim"}));
 }
 
+// OUTDIR is made, with the folders above it, when it is not there.
+TEST(ScenarioTool, OutDirectoryIsMadeWhenMissing) {
+    scratch_directory texts, out;
+    write_real_texts(texts.path());
+    const std::filesystem::path deep = out.path() / "nuova cartella" / "sotto";
+    const auto result = scenario_tool({"compile", shown(texts.path()), "--line", k_line, "--train",
+                                       k_train, "--out", shown(deep)});
+    ASSERT_EQ(result.exit_status, 0) << result.standard_error;
+    EXPECT_EQ(file_names(deep).size(), 3u);
+}
+
+// Texts the command line names that are not in DIR: exit 3, nothing written, the texts that are
+// there listed and the nearest name suggested.
+TEST(ScenarioTool, MissingTextsAreNamedWithWhatIsThere) {
+    scratch_directory dir, out;
+    write_bytes(file_in(dir.path(), "Linea Nord", "R21", file_kind::line_description), "x");
+    write_bytes(file_in(dir.path(), "Linea Nord", "R21", file_kind::train_description), "x");
+    write_bytes(file_in(dir.path(), "Linea Nord", "R22", file_kind::train_description), "x");
+    write_bytes(dir.path() / "appunti.txt", "x");
+    const std::string d = shown(dir.path());
+    struct names_case {
+        std::string line, train;
+        std::vector<std::string> expected;
+    };
+    const names_case cases[] = {
+        {"Linea Nord", "r21",
+         {"scenario-tool: errore: testo del treno non trovato: " + d + "/Linea Nord_r21-.txt",
+          "nota: forse --train \"R21\" (Linea Nord_R21-.txt)"}},
+        {"linea nord", "R21",
+         {"scenario-tool: errore: testo della linea non trovato: " + d + "/linea nord_linea.txt",
+          "testo del treno non trovato: " + d + "/linea nord_R21-.txt",
+          "nota: forse --line \"Linea Nord\" (Linea Nord_linea.txt)"}},
+        {"Altra", "X",
+         {"nota: testi della linea in " + d + ": Linea Nord_linea.txt",
+          "nota: testi del treno in " + d + ": Linea Nord_R21-.txt, Linea Nord_R22-.txt"}},
+    };
+    for (const names_case& c : cases) {
+        SCOPED_TRACE(c.line + " " + c.train);
+        const auto result = scenario_tool({"compile", shown(dir.path()), "--line", c.line,
+                                           "--train", c.train, "--out", shown(out.path())});
+        EXPECT_EQ(result.exit_status, 3);
+        EXPECT_EQ(result.standard_output, "");
+        for (const std::string& line : c.expected) {
+            EXPECT_TRUE(contains(result.standard_error, line + "\n")) << result.standard_error;
+        }
+        EXPECT_EQ(file_names(out.path()), std::vector<std::string>{});
+    }
+    const auto far = scenario_tool(
+        {"compile", shown(dir.path()), "--line", "Altra", "--train", "X"});
+    EXPECT_FALSE(contains(far.standard_error, "forse")) << far.standard_error;
+}
+
 // Small texts. The line has a route of 5000 m (cells 0 to 240); feature records start on line 4.
 const std::string k_line_ok = "[generale]\r\nlunghezza percorso, 5000\r\n[fine]\r\n";
 const std::string k_train_ok = "[generale]\r\n[fine]\r\n";
@@ -237,7 +289,6 @@ struct fault_case {
 };
 
 const fault_case k_faults[] = {
-    {"no line text", std::nullopt, k_train_ok, 101, in_text::line, 0, 1, false, "mancante"},
     {"no [generale]", "niente\r\n[fine]\r\n", k_train_ok, 102, in_text::line, 2, 1, false,
      "[generale]"},
     {"route too long", "[generale]\r\nlunghezza percorso, 1000001\r\n[fine]\r\n", k_train_ok, 1,
@@ -299,7 +350,6 @@ const fault_case k_faults[] = {
      true, "posizione 20000 m"},
     {"train not a number", k_line_ok, train_with("numero vetture, sei, 0\r\n"), 25, in_text::train,
      2, 1, true, "non è un numero intero"},
-    {"no train text", k_line_ok, std::nullopt, 25, in_text::train, 0, 1, true, "mancante"},
     {"spacing before signal", k_line_ok,
      train_with(signal_at(1750) + signal_at(1700) + signal_at(1650) + k_slow_order), 11,
      in_text::train, 0, 1, true, "1800 m"},
@@ -582,9 +632,6 @@ TEST(ScenarioTool, UsageErrorsAndFailuresExitWithThree) {
          "opzione sconosciuta: --colour",
          true},
         {{"compile", nowhere, "--line", "L", "--train", "T"},
-         "cartella non trovata: " + nowhere,
-         false},
-        {{"compile", here, "--line", "L", "--train", "T", "--out", nowhere},
          "cartella non trovata: " + nowhere,
          false},
         {{"dump"}, "dump vuole un solo FILE", true},
