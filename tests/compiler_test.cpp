@@ -78,13 +78,14 @@ TEST(Compiler, MachineFailureEscapesAndDeletesBothTexts) {
     }
 }
 
-TEST(Compiler, RunTimeFailureIsLocatedWhereTheReaderStood) {
+TEST(Compiler, RunTimeFailureIsLocatedAtTheValueAtFault) {
     const line_result r = run_compile(small_line({}, {"lunghezza percorso, mille"}));
     EXPECT_EQ(r.state.codice_errore, 25);
     ASSERT_TRUE(r.diagnostics.fault.has_value());
     EXPECT_EQ(r.diagnostics.fault->text, description_text::line);
-    // The item and its line end were consumed: the reader stands at the start of line 3.
-    EXPECT_EQ(r.diagnostics.fault->where, (source_location{3, 1}));
+    // The item ended its line; the fault stays on the line of the item, at its first column.
+    EXPECT_EQ(r.diagnostics.fault->where, (source_location{2, 21}));
+    EXPECT_FALSE(r.diagnostics.fault->missing_value);
     EXPECT_NE(r.diagnostics.fault->detail.find("mille"), std::string::npos)
         << r.diagnostics.fault->detail;
     EXPECT_FALSE(r.line_text_left);

@@ -59,7 +59,7 @@ TEST(RecordScanner, RecordsRunWarningsAndTheDashRule) {
         {"pendenza uno\r\nSfondo uno\r\n[fine]\r\n",
          two,
          {"pendenza uno:0", "pendenza uno:2"},
-         {"2: voce non riconosciuta, ignorata: \"Sfondo uno\""}},
+         {"2: voce non riconosciuta, ignorata: \"Sfondo uno\"; forse \"sfondo uno\"?"}},
         // Numbers, section headers and empty items are no keywords and draw no warning.
         {"12\r\n[curve]\r\n,\r\nsfondo uno\r\n[fine]\r\n", two, {"sfondo uno:1"}, {}},
         // "-" hands the record to the next item; a hidden keyword is worth a warning.

@@ -124,6 +124,16 @@ constexpr file_kind k_binary_kinds[] = {file_kind::line_geometry, file_kind::hea
                                         file_kind::cells};
 
 // "scritto: FILE" for each binary file, in the order the tool writes them.
+// The "scritto:" lines of an output, the files it says were written.
+std::string written_lines(const std::string& output) {
+    std::string lines;
+    std::istringstream in(output);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("scritto: ", 0) == 0) lines += line + "\n";
+    }
+    return lines;
+}
+
 std::string written_report(const std::filesystem::path& dir, const std::string& line,
                            const std::string& train, bool geometry = true) {
     std::string report;
@@ -149,7 +159,10 @@ TEST(ScenarioTool, CompileOfTheProgramsOwnTextsGivesTheProgramsBytes) {
     const auto result = scenario_tool(compile_words(author_dir.path(), k_line, k_train));
     ASSERT_EQ(result.exit_status, 0) << result.standard_error;
     EXPECT_EQ(result.standard_error, "") << "the program's own texts give no warning";
-    EXPECT_EQ(result.standard_output, written_report(author_dir.path(), k_line, k_train));
+    EXPECT_EQ(result.standard_output,
+              "riepilogo: percorso di 22000 m, 20 stazioni, 33 segnali, 0 rallentamenti, "
+              "5 cartelli; 0 errori, 0 avvisi; 3 file scritti\n" +
+                  written_report(author_dir.path(), k_line, k_train));
     for (const file_kind kind : k_binary_kinds) {
         const auto mine = real_file(author_dir.path(), kind);
         EXPECT_EQ(read_bytes(mine), read_bytes(real_file(program_dir.path(), kind)))
@@ -176,7 +189,17 @@ TEST(ScenarioTool, CompileOfTheProgramsOwnTextsGivesTheProgramsBytes) {
     }
     json expected = {{"codice_errore", 0},      {"posizione_errore", nullptr}, {"file", nullptr},
                      {"line", nullptr},         {"column", nullptr},           {"message", nullptr},
-                     {"errori", json::array()}, {"warnings", json::array()},   {"files", files}};
+                     {"errori", json::array()}, {"warnings", json::array()},
+                     {"non_compilati", json::array()},
+                     {"riepilogo",
+                      {{"lunghezza_percorso", 22000},
+                       {"stazioni", 20},
+                       {"segnali", 33},
+                       {"rallentamenti", 0},
+                       {"cartelli", 5},
+                       {"errori", 0},
+                       {"avvisi", 0}}},
+                     {"files", files}};
     EXPECT_EQ(parsed(json_result.standard_output), expected);
 }
 
@@ -187,7 +210,8 @@ TEST(ScenarioTool, OutDirectoryAndNoGeometry) {
     const auto result = scenario_tool({"compile", shown(texts.path()), "--line", k_line, "--train",
                                        k_train, "--out", shown(out.path()), "--no-geometry"});
     ASSERT_EQ(result.exit_status, 0) << result.standard_error;
-    EXPECT_EQ(result.standard_output, written_report(out.path(), k_line, k_train, false));
+    EXPECT_EQ(written_lines(result.standard_output),
+              written_report(out.path(), k_line, k_train, false));
     EXPECT_EQ(file_names(texts.path()), before);
     EXPECT_EQ(file_names(out.path()),
               (std::vector<std::string>{"Metrò 2 - Zelnor_26BRUNVICCO.dat",
@@ -289,8 +313,10 @@ struct fault_case {
 };
 
 const fault_case k_faults[] = {
-    {"no [generale]", "niente\r\n[fine]\r\n", k_train_ok, 102, in_text::line, 2, 1, false,
+    {"no [generale]", "niente\r\n[fine]\r\n", k_train_ok, 102, in_text::line, 1, 1, false,
      "[generale]"},
+    {"misspelt [generale]", "[generle]\r\nlunghezza percorso, 5000\r\n[fine]\r\n", k_train_ok,
+     102, in_text::line, 1, 1, false, "forse \"[generle]\" voleva essere \"[generale]\""},
     {"route too long", "[generale]\r\nlunghezza percorso, 1000001\r\n[fine]\r\n", k_train_ok, 1,
      in_text::line, 2, 1, false, "1000001 m"},
     {"repetition a",
@@ -321,7 +347,7 @@ const fault_case k_faults[] = {
     {"progressive",
      "[generale]\r\nlunghezza percorso, 5000\r\nprogressiva chilometrica uno, 25, 0, "
      "0\r\n[fine]\r\n",
-     k_train_ok, 2, in_text::line, 0, 1, true, "a = 25"},
+     k_train_ok, 2, in_text::line, 3, 1, true, "progressiva chilometrica uno: 25 m"},
     {"abbattimento", k_line_ok, train_with("abbattimento, 1000, 0\r\nabbattimento, 1000, 0\r\n"), 7,
      in_text::train, 3, 1, true, "la cella 20 è già occupata da un segno di abbattimento"},
     {"station position", k_line_ok, train_with(station_at(1025, 27, 200)), 8, in_text::train, 2, 1,
@@ -352,16 +378,16 @@ const fault_case k_faults[] = {
      2, 1, true, "non è un numero intero"},
     {"spacing before signal", k_line_ok,
      train_with(signal_at(1750) + signal_at(1700) + signal_at(1650) + k_slow_order), 11,
-     in_text::train, 0, 1, true, "1800 m"},
+     in_text::train, 2, 1, true, "il segnale a 1750 m"},
     {"spacing start board", k_line_ok,
      train_with(signal_at(2750) + signal_at(2700) + signal_at(2650) + k_slow_order), 12,
-     in_text::train, 0, 1, true, "3050 m"},
+     in_text::train, 5, 1, true, "rallentamento da 3000 m"},
     {"spacing walk", k_line_ok,
      train_with(signal_at(3400) + signal_at(3350) + signal_at(3450) + k_slow_order), 13,
-     in_text::train, 0, 1, true, "3450 m"},
-    {"identity marker", k_line_ok, train_with(signal_at(0)), 1250, in_text::train, 0, 2, false,
+     in_text::train, 5, 1, true, "intorno a 3450 m"},
+    {"identity marker", k_line_ok, train_with(signal_at(0)), 1250, in_text::train, 2, 2, false,
      "prima parola"},
-    {"identity code", k_line_ok, train_with(signal_at(0, 0, 0)), 1251, in_text::train, 0, 2, false,
+    {"identity code", k_line_ok, train_with(signal_at(0, 0, 0)), 1251, in_text::train, 2, 2, false,
      "seconda parola"},
 };
 
@@ -398,7 +424,7 @@ TEST(ScenarioTool, EachFaultNamesItsFileAndLineAndSetsTheExitStatus) {
             continue;
         }
         EXPECT_TRUE(contains(message, c.detail)) << message;
-        EXPECT_EQ(result.standard_output,
+        EXPECT_EQ(written_lines(result.standard_output),
                   c.files_written ? written_report(dir.path(), "L", "T") : "");
 
         EXPECT_EQ(std::filesystem::exists(file_in(dir.path(), "L", "T", file_kind::cells)),
@@ -419,16 +445,19 @@ TEST(ScenarioTool, EachFaultNamesItsFileAndLineAndSetsTheExitStatus) {
         EXPECT_EQ(report["line"], c.line_number > 0 ? json(c.line_number) : json(nullptr));
         EXPECT_EQ(report["column"].is_null(), c.line_number == 0);
         EXPECT_TRUE(contains(report["message"].get<std::string>(), c.detail)) << report["message"];
-        // The top members repeat the last of the faults; each reads as its text line does.
+        // The top members repeat the recorded fault, the first of "errori"; each reads as its
+        // text line does.
         ASSERT_FALSE(report["errori"].empty());
-        const json& last = report["errori"].back();
-        EXPECT_EQ(last["codice"], report["codice_errore"]);
+        const json& first = report["errori"].front();
+        EXPECT_EQ(first["registrato"], true);
+        EXPECT_EQ(first["codice"], report["codice_errore"]);
         for (const char* key : {"file", "line", "column", "message"}) {
-            EXPECT_EQ(last[key], report[key]) << key;
+            EXPECT_EQ(first[key], report[key]) << key;
         }
         for (const json& fault : report["errori"]) {
             const std::string what = "errore " + std::to_string(fault["codice"].get<int>());
-            EXPECT_TRUE(contains(result.standard_error, text_line(fault, what) + "\n"))
+            const std::string mark = fault["registrato"] == true ? " [codice registrato]" : "";
+            EXPECT_TRUE(contains(result.standard_error, text_line(fault, what) + mark + "\n"))
                 << text_line(fault, what);
         }
         EXPECT_EQ(report["files"].size(), c.files_written ? 3u : 0u);
@@ -436,7 +465,7 @@ TEST(ScenarioTool, EachFaultNamesItsFileAndLineAndSetsTheExitStatus) {
 }
 
 // A fault about another record points at it with a note: the record that occupied the cell, the
-// station before.
+// station before, the slow order whose warning board needs the mark, the other progressive.
 TEST(ScenarioTool, NotesPointAtTheOtherRecordOfAFault) {
     struct note_case {
         const char* what;
@@ -455,8 +484,15 @@ TEST(ScenarioTool, NotesPointAtTheOtherRecordOfAFault) {
         {"stations too close", k_line_ok,
          train_with(station_at(1000, 27, 200) + station_at(1400, 27, 200)), in_text::train,
          ":2:1: nota: la stazione precedente è qui"},
-        {"identity marker", k_line_ok, train_with(signal_at(0)), in_text::train,
-         ":2:1: nota: la cella 1 è stata occupata da questo record"},
+        {"spacing before signal", k_line_ok,
+         train_with(signal_at(1750) + signal_at(1700) + signal_at(1650) + k_slow_order),
+         in_text::train,
+         ":5:1: nota: il rallentamento il cui cartello di avviso segue il segnale è qui"},
+        {"two progressives",
+         "[generale]\r\nlunghezza percorso, 5000\r\nprogressiva chilometrica uno, 25, 0, 0\r\n"
+         "progressiva chilometrica due, 1000, 30, 0\r\n[fine]\r\n",
+         k_train_ok, in_text::line,
+         ":3:1: nota: anche questa progressiva ha un valore non multiplo di 50"},
     };
     for (const note_case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -883,7 +919,7 @@ TEST(ScenarioTool, JsonViewsKeepTheirMembersInOrder) {
     } views[] = {
         {{"compile", shown(dir.path()), "--line", k_line, "--train", k_train, "--json"},
          {"codice_errore", "posizione_errore", "file", "line", "column", "message", "errori",
-          "warnings", "files"}},
+          "warnings", "non_compilati", "riepilogo", "files"}},
         {{"dump", shown(real_file(dir.path(), file_kind::line_geometry)), "--json"}, geometry},
         {{"dump", shown(real_file(dir.path(), file_kind::line_geometry)), "--json", "--all"},
          geometry_all},

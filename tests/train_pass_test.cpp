@@ -199,14 +199,15 @@ TEST(TrainPass, WarningsForAuthors) {
         "-, -segnale, 1750\r\n"
         "stazione");
     const std::vector<std::string> expected = {
-        "record velocita fuori ordine: posizione 1200 dopo 2200",
+        "record \"velocita\" fuori ordine: 1200 m viene dopo 2200 m, ma questi record vanno "
+        "scritti in ordine di posizione crescente",
         "voce non riconosciuta, ignorata: \"foo\"",
         "record nascosto dal trattino: \"-segnale\"",
         "ultima voce del testo, mai letta: \"stazione\"",
     };
     EXPECT_EQ(warnings_of(result.diagnostics), expected);
     ASSERT_EQ(result.diagnostics.warnings.size(), 4u);
-    EXPECT_EQ(result.diagnostics.warnings[0].at.where, (source_location{3, 1}));
+    EXPECT_EQ(result.diagnostics.warnings[0].at.where, (source_location{3, 11}));
     EXPECT_EQ(result.diagnostics.warnings[2].at.where, (source_location{5, 4}));
     EXPECT_EQ(result.diagnostics.warnings[3].at.text, description_text::train);
     EXPECT_FALSE(result.diagnostics.fault.has_value());

@@ -130,8 +130,13 @@ TEST(TrainStations, StationsBackwardsAreReportedBeforeTheyFail) {
     const auto result = run_train(train_text({station(5000, 27, 200), station(1000, 27, 200)}));
     EXPECT_EQ(result.state.codice_errore, 22);
     ASSERT_EQ(result.diagnostics.warnings.size(), 1u);
-    EXPECT_EQ(result.diagnostics.warnings[0].message,
-              "record stazione fuori ordine: posizione 1000 dopo 5000");
+    const compile_warning& w = result.diagnostics.warnings[0];
+    EXPECT_EQ(w.message,
+              "record \"stazione\" fuori ordine: 1000 m viene dopo 5000 m, ma questi record vanno "
+              "scritti in ordine di posizione crescente");
+    EXPECT_EQ(w.at.where, (source_location{3, 11}));
+    ASSERT_EQ(w.notes.size(), 1u);
+    EXPECT_EQ(w.notes[0].at.where, (source_location{2, 1}));
     EXPECT_EQ(result.diagnostics.fault->where, (source_location{3, 1}));
 }
 

@@ -21,6 +21,8 @@ inline constexpr std::int32_t k_route_last_cell = 580;
 inline run_state route(std::int32_t last_cell = k_route_last_cell) {
     run_state state;
     state.n_celle = last_cell;
+    // The route the cells were made for: the run-off takes the last 7000 m.
+    state.testata[k_entry_treno].v_b = last_cell * 50 - 7000;
     state.celle.assign(static_cast<std::size_t>(last_cell) + 1, cella{});
     return state;
 }

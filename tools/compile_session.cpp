@@ -1,9 +1,9 @@
 #include "compile_session.h"
 
 #include <algorithm>
-#include <cctype>
 #include <system_error>
 
+#include "base/names.h"
 #include "base/scenario_files.h"
 #include "output/binary_files.h"
 #include "platform/platform.h"
@@ -52,43 +52,13 @@ texts_present list_texts(const std::filesystem::path& dir) {
     return found;
 }
 
-std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-// Edits (insert, delete, change) from a to b, ignoring case: how near a typed name is.
-std::size_t distance(const std::string& a_typed, const std::string& b_typed) {
-    const std::string a = lower(a_typed);
-    const std::string b = lower(b_typed);
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
-}
-
 // The present name nearest the wanted one, when it is near enough to be a slip of the keys.
-std::optional<std::string> nearest_name(const std::string& wanted,
-                                        const std::vector<std::string>& present) {
-    std::optional<std::string> best;
-    std::size_t best_distance = 0;
-    for (const std::string& name : present) {
-        const std::size_t d = distance(wanted, name);
-        if (!best || d < best_distance) {
-            best = name;
-            best_distance = d;
-        }
-    }
-    if (!best || best_distance > std::max<std::size_t>(3, wanted.size() / 3)) return std::nullopt;
-    return best;
+std::optional<std::string> nearest_present(const std::string& wanted,
+                                           const std::vector<std::string>& present) {
+    const std::vector<std::string_view> names(present.begin(), present.end());
+    const auto near = nearest_name(wanted, names);
+    if (!near) return std::nullopt;
+    return std::string(*near);
 }
 
 std::string joined(const std::vector<std::string>& names) {
@@ -113,7 +83,7 @@ void require_texts(const scenario_request& request, const std::string& line_name
     if (!line_there) {
         message = "testo della linea non trovato: " +
                   display_path(path_argument(request.dir_word) / path_argument(line_name));
-        if (const auto near = nearest_name(line_name, present.lines)) {
+        if (const auto near = nearest_present(line_name, present.lines)) {
             hints += "\nnota: forse --line \"" + near->substr(0, near->size() - 10) +
                      "\" (" + *near + ")";
         }
@@ -121,7 +91,7 @@ void require_texts(const scenario_request& request, const std::string& line_name
     if (!train_there) {
         message += std::string(message.empty() ? "" : "\n") + "testo del treno non trovato: " +
                    display_path(path_argument(request.dir_word) / path_argument(train_name));
-        if (const auto near = nearest_name(train_name, present.trains)) {
+        if (const auto near = nearest_present(train_name, present.trains)) {
             // NAME_CODE-.txt: the code lies between the line's name and "-.txt".
             const std::string prefix = request.line + "_";
             const std::string code =
@@ -136,6 +106,112 @@ void require_texts(const scenario_request& request, const std::string& line_name
     throw tool_failure(message + "\nnota: testi della linea in " + folder + ": " +
                        joined(present.lines) + "\nnota: testi del treno in " + folder + ": " +
                        joined(present.trains) + hints);
+}
+
+// The author's texts once more, for the checking compile: read in place, never deleted.
+class checked_texts final : public description_source {
+   public:
+    explicit checked_texts(const memory_descriptions& texts) : texts_(texts) {}
+    bool exists(description_text which) override { return texts_.text(which).has_value(); }
+    std::string_view read(description_text which) override { return *texts_.text(which); }
+    void remove(description_text) override {}
+    std::string name(description_text which) const override { return texts_.name(which); }
+
+   private:
+    const memory_descriptions& texts_;
+};
+
+// How the records of each name are counted for the author, singular and plural.
+struct record_words {
+    std::string_view name;
+    std::string_view one;
+    std::string_view many;
+};
+constexpr record_words k_record_words[] = {
+    {"lunghezza percorso", "lunghezza del percorso", "lunghezze del percorso"},
+    {"progressiva chilometrica tre", "progressiva chilometrica", "progressive chilometriche"},
+    {"progressiva chilometrica due", "progressiva chilometrica", "progressive chilometriche"},
+    {"progressiva chilometrica uno", "progressiva chilometrica", "progressive chilometriche"},
+    {"sfondo uno", "sfondo", "sfondi"},
+    {"sfondo due", "sfondo", "sfondi"},
+    {"sfondo tre", "sfondo", "sfondi"},
+    {"ripetizione segnali", "ripetizione segnali", "ripetizioni segnali"},
+    {"pendenza", "pendenza", "pendenze"},
+    {"curva", "curva", "curve"},
+    {"montagna", "montagna", "montagne"},
+    {"indicatori_vmax", "cartello di velocità", "cartelli di velocità"},
+    {"cartello_indicatore", "cartello di indicazione", "cartelli di indicazione"},
+    {"percentuale massa frenata", "massa frenata", "masse frenate"},
+    {"numero vetture", "numero di vetture", "numeri di vetture"},
+    {"velocita", "limite di velocità", "limiti di velocità"},
+    {"aderenza", "aderenza", "aderenze"},
+    {"orologio", "orologio", "orologi"},
+    {"sabbia", "sabbia", "sabbie"},
+    {"segnale", "segnale", "segnali"},
+    {"rallentamento", "rallentamento", "rallentamenti"},
+    {"abbattimento", "abbattimento", "abbattimenti"},
+    {"stazione", "stazione", "stazioni"},
+};
+
+std::string counted(std::string_view name, std::size_t n) {
+    for (const record_words& w : k_record_words) {
+        if (w.name == name) return std::to_string(n) + " " + std::string(n == 1 ? w.one : w.many);
+    }
+    return std::to_string(n) + " " + std::string(name);
+}
+
+bool at_or_after(source_location a, source_location b) {
+    return a.line > b.line || (a.line == b.line && a.column >= b.column);
+}
+
+// Which records of each text did not reach the compiled tables: from the record where the
+// compile stopped reading that text (all of the train text when the line text stopped the
+// compile before it), counted over the records the checking compile ran.
+std::vector<records_not_compiled> find_not_compiled(const compiled_scenario& c) {
+    std::vector<records_not_compiled> result;
+    for (const description_text text : {description_text::line, description_text::train}) {
+        std::optional<source_location> from = c.diagnostics.stopped_at[static_cast<std::size_t>(text)];
+        if (text == description_text::train && c.diagnostics.train_skipped) from = source_location{};
+        if (!from) continue;
+        records_not_compiled skipped;
+        skipped.file = text == description_text::line ? c.line_label : c.train_label;
+        for (const compiled_record& r : c.checked.records) {
+            if (r.at.text != text || !at_or_after(r.at.where, *from)) continue;
+            if (skipped.first_line == 0) skipped.first_line = r.at.where.line;
+            skipped.last_line = r.at.where.line;
+            auto it = std::find_if(skipped.counts.begin(), skipped.counts.end(),
+                                   [&](const auto& count) { return count.first == r.name; });
+            if (it == skipped.counts.end()) {
+                skipped.counts.emplace_back(std::string(r.name), 1);
+            } else {
+                ++it->second;
+            }
+        }
+        if (skipped.first_line == 0) continue;
+        for (auto& [name, n] : skipped.counts) name = counted(name, n);
+        result.push_back(std::move(skipped));
+    }
+    return result;
+}
+
+// The features as compiled: the records of the compile that were read before it stopped.
+compile_summary summarise(const compiled_scenario& c) {
+    compile_summary summary;
+    summary.route_length = c.state.testata.size() > k_entry_treno
+                               ? c.state.testata[k_entry_treno].v_b
+                               : 0;
+    for (const compiled_record& r : c.diagnostics.records) {
+        const auto& stopped = c.diagnostics.stopped_at[static_cast<std::size_t>(r.at.text)];
+        if (stopped && at_or_after(r.at.where, *stopped)) continue;
+        if (r.at.text == description_text::train && c.diagnostics.train_skipped) continue;
+        if (r.name == "stazione") ++summary.stations;
+        if (r.name == "segnale") ++summary.signals;
+        if (r.name == "rallentamento") ++summary.slow_orders;
+        if (r.name == "cartello_indicatore" || r.name == "indicatori_vmax") ++summary.signs;
+    }
+    summary.faults = c.faults.size();
+    summary.warnings = c.warnings.size();
+    return summary;
 }
 
 }  // namespace
@@ -161,6 +237,15 @@ scenario_request parse_scenario_request(arguments args, std::string_view command
 compile_inputs compiled_scenario::inputs() const {
     return {state,
             diagnostics,
+            texts->text(description_text::line),
+            texts->text(description_text::train),
+            line_label,
+            train_label};
+}
+
+compile_inputs compiled_scenario::checked_inputs() const {
+    return {checked_state,
+            checked,
             texts->text(description_text::line),
             texts->text(description_text::train),
             line_label,
@@ -199,10 +284,23 @@ std::unique_ptr<compiled_scenario> compile_scenario_texts(const scenario_request
     compiled->outcome = compila_scenario(state, request.geometry ? 1 : 0, *compiled->texts,
                                          &compiled->diagnostics);
 
+    // The checking compile goes on past every fault, on its own state.
+    run_state& check = compiled->checked_state;
+    check.nome_linea = request.line;
+    check.codice_treno = request.train;
+    check.scenario_directory = state.scenario_directory;
+    compiled->checked.checking = true;
+    checked_texts again(*compiled->texts);
+    compila_scenario(check, request.geometry ? 1 : 0, again, &compiled->checked);
+
     // Everything that may still fail for want of memory comes before any file is written.
-    const compile_inputs inputs = compiled->inputs();
-    compiled->faults = describe_faults(inputs, compiled->outcome);
-    compiled->warnings = describe_warnings(inputs);
+    compiled->faults = describe_faults(compiled->inputs(), compiled->outcome);
+    const std::vector<fault_report> others =
+        describe_checked_faults(compiled->checked_inputs(), compiled->faults);
+    compiled->faults.insert(compiled->faults.end(), others.begin(), others.end());
+    compiled->warnings = describe_warnings(compiled->checked_inputs());
+    compiled->not_compiled = find_not_compiled(*compiled);
+    compiled->summary = summarise(*compiled);
     return compiled;
 }
 

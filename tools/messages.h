@@ -21,10 +21,12 @@ struct located_message {
     std::string file;  // the text's name as the author gave it
     std::optional<source_location> where;
     std::string text;
+    std::vector<located_message> notes;  // the other records a warning concerns
 };
 
 struct fault_report {
     std::int32_t code = 0;
+    bool recorded = false;  // the code the program records (or, for 1250/1251, shows)
     std::optional<std::int32_t> position;  // metres, for the codes that carry one
     located_message message;
     std::vector<located_message> notes;  // the other records it concerns
@@ -45,6 +47,10 @@ struct compile_inputs {
 // The recorded fault (if any), then the identity fault (if any).
 std::vector<fault_report> describe_faults(const compile_inputs& inputs,
                                           const compile_outcome& outcome);
+
+// The faults the checking compile found besides those already reported, in text order.
+std::vector<fault_report> describe_checked_faults(const compile_inputs& checked,
+                                                  const std::vector<fault_report>& reported);
 
 std::vector<located_message> describe_warnings(const compile_inputs& inputs);
 

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "base/windows1252.h"
+#include "compile/item_reader.h"
 
 namespace scenario {
 
@@ -79,11 +80,129 @@ void warn(compile_diagnostics* diagnostics, description_text text, source_locati
         return;
     }
     ++diagnostics->warnings_kept[which];
-    diagnostics->warnings.push_back({{text, at}, std::move(message)});
+    diagnostics->warnings.push_back({{text, at}, std::move(message), {}});
+}
+
+void warn(compile_diagnostics* diagnostics, compile_warning warning) {
+    if (diagnostics == nullptr) return;
+    const auto which = static_cast<std::size_t>(warning.at.text);
+    if (diagnostics->warnings_kept[which] == compile_diagnostics::k_max_warnings_per_text) {
+        ++diagnostics->warnings_dropped[which];
+        return;
+    }
+    ++diagnostics->warnings_kept[which];
+    diagnostics->warnings.push_back(std::move(warning));
 }
 
 void report_fault(compile_diagnostics* diagnostics, found_fault fault) {
-    if (diagnostics != nullptr) diagnostics->fault = std::move(fault);
+    if (diagnostics == nullptr) return;
+    if (diagnostics->checking) {
+        if (diagnostics->faults.size() < compile_diagnostics::k_max_faults) {
+            diagnostics->faults.push_back(fault);
+        }
+    }
+    diagnostics->fault = std::move(fault);
+}
+
+namespace {
+
+// The length of the UTF-8 sequence of two to four bytes that starts at i, or 0.
+std::size_t utf8_sequence(std::string_view b, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(b[k]); };
+    const unsigned char lead = byte(i);
+    const std::size_t n = lead >= 0xC2 && lead <= 0xDF   ? 2
+                          : lead >= 0xE0 && lead <= 0xEF ? 3
+                          : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                         : 0;
+    if (n == 0 || i + n > b.size()) return 0;
+    for (std::size_t k = 1; k < n; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) return 0;
+    }
+    return n;
+}
+
+source_location location_in(std::string_view bytes, std::size_t offset) {
+    item_reader reader(bytes);
+    return reader.location_of(offset);
+}
+
+// The word around `offset`: what the author will recognise.
+std::string_view word_at(std::string_view bytes, std::size_t offset) {
+    const auto separator = [](char c) {
+        return c == ' ' || c == ',' || c == '\t' || c == '\r' || c == '\n';
+    };
+    std::size_t begin = offset;
+    while (begin > 0 && !separator(bytes[begin - 1])) --begin;
+    std::size_t end = offset;
+    while (end < bytes.size() && !separator(bytes[end])) ++end;
+    return bytes.substr(begin, end - begin);
+}
+
+}  // namespace
+
+void warn_about_encoding(compile_diagnostics* diagnostics, description_text text,
+                         std::string_view bytes) {
+    if (diagnostics == nullptr) return;
+    const std::string save =
+        "; salva il testo come Windows-1252 (in molti editor: \"ANSI\" o \"Europa "
+        "occidentale\"), senza BOM";
+    if (bytes.starts_with("\xEF\xBB\xBF")) {
+        warn(diagnostics, text, source_location{},
+             "il testo comincia con il segno BOM di UTF-8: i tre byte diventano \"" +
+                 from_windows1252("\xEF\xBB\xBF") + "\" davanti alla prima voce" + save);
+    }
+    for (std::size_t i = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0; i < bytes.size(); ++i) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x80 || utf8_sequence(bytes, i) == 0) continue;
+        const std::string word(word_at(bytes, i));
+        warn(diagnostics, text, location_in(bytes, i),
+             "il testo sembra scritto in UTF-8: \"" + word + "\" arriverà al simulatore come \"" +
+                 from_windows1252(word) + "\"" + save);
+        return;
+    }
+}
+
+std::int32_t route_length_of(const run_state& state) {
+    return state.testata[k_entry_treno].v_b;
+}
+
+void warn_beyond_route_end(compile_diagnostics* diagnostics, const run_state& state,
+                           text_position record, source_location value, std::string_view what,
+                           std::int64_t metres) {
+    const std::int32_t length = route_length_of(state);
+    if (diagnostics == nullptr || length <= 0 || metres <= length) return;
+    warn(diagnostics, record.text, value,
+         std::string(what) + " a " + std::to_string(metres) + " m sta oltre la fine del percorso (" +
+             std::to_string(length) +
+             " m), nella zona di uscita che nessun treno percorre in servizio");
+}
+
+void check_increasing(compile_diagnostics* diagnostics, order_check& previous, text_position record,
+                      source_location value, std::string_view what, std::int64_t position) {
+    if (previous.position && position < *previous.position) {
+        if (diagnostics == nullptr) return;
+        compile_warning w;
+        w.at = {record.text, value};
+        w.message = "record \"" + std::string(what) + "\" fuori ordine: " +
+                    std::to_string(position) + " m viene dopo " +
+                    std::to_string(*previous.position) +
+                    " m, ma questi record vanno scritti in ordine di posizione crescente";
+        w.notes.push_back({previous.record, "il record a " + std::to_string(*previous.position) +
+                                                " m, scritto prima, è qui"});
+        warn(diagnostics, std::move(w));
+        return;
+    }
+    previous.position = position;
+    previous.record = record;
+}
+
+void note_stop(compile_diagnostics* diagnostics, text_position at) {
+    if (diagnostics == nullptr) return;
+    auto& stopped = diagnostics->stopped_at[static_cast<std::size_t>(at.text)];
+    if (!stopped) stopped = at.where;
+}
+
+bool checking(const compile_diagnostics* diagnostics) {
+    return diagnostics != nullptr && diagnostics->checking;
 }
 
 void wanted_cell(found_fault& fault, const run_state& state, const compile_diagnostics* diagnostics,
@@ -121,7 +240,7 @@ void report_run_time_failure(compile_diagnostics* diagnostics, description_text 
     fault.text = text;
     fault.where = where;
     fault.detail = failure.what();
-    diagnostics->fault = std::move(fault);
+    report_fault(diagnostics, std::move(fault));
 }
 
 }  // namespace scenario

@@ -13,6 +13,9 @@
 
 namespace scenario {
 
+// The most edits that still make a section header a misspelt "[generale]".
+inline constexpr std::size_t k_header_slips = 3;
+
 // Whether the item contains the key anywhere, ignoring case (accented letters included).
 bool contains_any_case(std::string_view item, std::string_view key);
 // Whether the item contains the key anywhere, with case.
@@ -70,8 +73,45 @@ void note_placed(compile_diagnostics* diagnostics, const placement& placed, text
 void describe_taken(found_fault& fault, const run_state& state,
                     const compile_diagnostics* diagnostics, const placement& failed);
 
-// Keeps what was found with the code just recorded, when diagnostics are being collected.
+// Records a warning with its notes when diagnostics are being collected.
+void warn(compile_diagnostics* diagnostics, compile_warning warning);
+
+// Keeps what was found with the code just recorded, when diagnostics are being collected; the
+// checking mode keeps every one.
 void report_fault(compile_diagnostics* diagnostics, found_fault fault);
+
+// Remembers the record where reading a text stopped, the first time it stops.
+void note_stop(compile_diagnostics* diagnostics, text_position at);
+
+// The route length the line text gave (0 before it is read).
+std::int32_t route_length_of(const run_state& state);
+
+// A record's position after the end of the route: a feature in the run-off, which no train
+// reaches as the author meant. Warned once per record.
+void warn_beyond_route_end(compile_diagnostics* diagnostics, const run_state& state,
+                           text_position record, source_location value, std::string_view what,
+                           std::int64_t metres);
+
+// The checks of records that must come in increasing position: the last record's position and
+// where it stands.
+struct order_check {
+    std::optional<std::int64_t> position;
+    std::optional<std::int64_t> end;  // for records with an extent (curves)
+    text_position record;
+};
+
+// Warns (with a note at the earlier record) when `position` lies before the furthest record's so
+// far; remembers the furthest record.
+void check_increasing(compile_diagnostics* diagnostics, order_check& previous, text_position record,
+                      source_location value, std::string_view what, std::int64_t position);
+
+// Warns when a text that should be Windows-1252 begins with the UTF-8 byte-order mark or holds
+// UTF-8 sequences: how its first such word will reach the simulator, and how to save it.
+void warn_about_encoding(compile_diagnostics* diagnostics, description_text text,
+                         std::string_view bytes);
+
+// Whether the compile is the author's checking compile, which passes over faulty records.
+bool checking(const compile_diagnostics* diagnostics);
 
 // Sets the cell a record wanted and, when the cell lies inside `celle`, what stands there and the
 // record that put it there.

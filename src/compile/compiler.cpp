@@ -45,8 +45,18 @@ std::optional<text_position> compile_diagnostics::placed_by(std::int64_t cell) c
 
 void memorizza_dati(run_state& state, description_source& texts, compile_diagnostics* diagnostics) {
     try {
-        const line_pass_result line = line_pass(state, texts, diagnostics);
-        if (line.train_follows) train_pass(state, texts, line.prossimo_cartello, diagnostics);
+        line_pass_result line;
+        try {
+            line = line_pass(state, texts, diagnostics);
+        } catch (const compile_fault&) {
+            if (diagnostics != nullptr) diagnostics->train_skipped = true;
+            throw;
+        }
+        if (line.train_follows) {
+            train_pass(state, texts, line.prossimo_cartello, diagnostics);
+        } else if (diagnostics != nullptr) {
+            diagnostics->train_skipped = true;
+        }
     } catch (const compile_fault& fault) {
         remove_both(texts);
         state.codice_errore = value_of(fault_code::run_time_failure);
@@ -68,7 +78,11 @@ compile_outcome compila_scenario(run_state& state, std::int32_t j, description_s
                                  compile_diagnostics* diagnostics) {
     state.crea_geometria = j;
     state.codice_errore = 0;
-    if (diagnostics != nullptr) *diagnostics = compile_diagnostics{};
+    if (diagnostics != nullptr) {
+        const bool checking = diagnostics->checking;
+        *diagnostics = compile_diagnostics{};
+        diagnostics->checking = checking;
+    }
     // Tables of an earlier compile in the same state must not pass for this one's.
     state.celle.clear();
     state.geometria = geometria{};

@@ -21,9 +21,16 @@ struct text_position {
     friend bool operator==(const text_position&, const text_position&) = default;
 };
 
+// Another record a warning concerns, with what it says of it.
+struct warning_note {
+    text_position at;
+    std::string message;
+};
+
 struct compile_warning {
     text_position at;
     std::string message;  // Italian, for scenario authors
+    std::vector<warning_note> notes;
 };
 
 // A record a pass ran: where its keyword item stands, the record's name ("segnale", "pendenza",
@@ -60,6 +67,12 @@ struct found_fault {
     std::vector<std::int32_t> entries;            // the header entries it concerns
     std::optional<text_position> earlier_record;  // the station record before (22)
     std::string detail;  // the reader's own words for a run-time failure (error 25)
+    // Error 25 met because the record's values ran into the next record or the end of the text.
+    bool missing_value = false;
+    // Error 102: the section header nearest "[generale]", where the search passed it.
+    std::optional<std::string> nearest_header;
+    // The spacing pass: the record of the signal or slow order whose marks do not fit.
+    std::optional<text_position> board_record;
 };
 
 // A fault known only by its code and, when given, its text.
@@ -79,9 +92,22 @@ struct compile_diagnostics {
     static constexpr std::size_t k_max_warnings_per_text = 100;
     // The records run, in the order they ran, up to this many (a drawing has no use for more).
     static constexpr std::size_t k_max_records = 500000;
+    // The faults the checking mode keeps, at most (one text can hold a fault on every line).
+    static constexpr std::size_t k_max_faults = 1000;
+
+    // The checking mode, for authors: a record at fault is passed over and the pass goes on, so
+    // that one compile finds every fault of both texts; each is kept in `faults`. The state it
+    // compiles is the checker's own: it is never written and says nothing of what the program
+    // records.
+    bool checking = false;
+    std::vector<found_fault> faults;
 
     std::optional<found_fault> fault;
     std::optional<found_fault> identity_fault;  // 1250 or 1251: no binary file written
+    // Where reading stopped for good in each text (a hard or soft stop, a run-time failure): the
+    // record there and the records after it did not reach the compiled tables.
+    std::optional<source_location> stopped_at[2];
+    bool train_skipped = false;  // the line text stopped the compile before the train pass
     std::vector<compile_warning> warnings;
     std::size_t warnings_kept[2] = {0, 0};     // for the line text and the train text
     std::size_t warnings_dropped[2] = {0, 0};  // beyond k_max_warnings_per_text

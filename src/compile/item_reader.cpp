@@ -21,7 +21,7 @@ bool item_reader::at_end() {
 
 void item_reader::begin_item() {
     skip_separators();
-    if (pos_ >= text_.size()) fail("il testo finisce dentro un record");
+    if (pos_ >= text_.size()) fail_at_end();
     item_start_ = pos_;
 }
 
@@ -135,7 +135,39 @@ source_location item_reader::location_of(std::size_t offset) const {
     return loc;
 }
 
-// The passes record where the reader stood; the message says only what went wrong.
-void item_reader::fail(const std::string& what) const { throw compile_fault(what); }
+void item_reader::skip_rest_of_line() {
+    if (pos_ == 0 || pos_ >= text_.size() || is_line_end(text_[pos_ - 1])) return;
+    pos_ = next_line(pos_);
+}
+
+std::size_t item_reader::line_start(std::size_t offset) const {
+    std::size_t i = offset < text_.size() ? offset : text_.size();
+    while (i > 0 && !is_line_end(text_[i - 1])) --i;
+    return i;
+}
+
+std::size_t item_reader::next_line(std::size_t offset) const {
+    std::size_t i = offset;
+    while (i < text_.size() && !is_line_end(text_[i])) ++i;
+    if (i < text_.size() && text_[i] == '\r') ++i;
+    if (i < text_.size() && text_[i] == '\n') ++i;
+    return i;
+}
+
+std::string_view item_reader::rest_of_line() const {
+    if (pos_ == 0 || pos_ > text_.size() || text_[pos_ - 1] != ',') return {};
+    std::size_t end = pos_;
+    while (end < text_.size() && !is_line_end(text_[end])) ++end;
+    return text_.substr(pos_, end - pos_);
+}
+
+// The message says only what went wrong; the item's offset says where.
+void item_reader::fail(const std::string& what) const {
+    throw item_fault(what, item_start_, false);
+}
+
+void item_reader::fail_at_end() const {
+    throw item_fault("il testo finisce dentro un record", text_.size(), true);
+}
 
 }  // namespace scenario

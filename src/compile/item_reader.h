@@ -37,6 +37,20 @@ struct source_location {
     friend bool operator==(const source_location&, const source_location&) = default;
 };
 
+// A fault of one item: it is not what its field takes, or the text ended where an item was due
+// (`at_end`). `offset` is where the item begins.
+class item_fault : public compile_fault {
+   public:
+    item_fault(const std::string& what, std::size_t offset, bool at_end)
+        : compile_fault(what), offset_(offset), at_end_(at_end) {}
+    std::size_t offset() const { return offset_; }
+    bool at_end() const { return at_end_; }
+
+   private:
+    std::size_t offset_;
+    bool at_end_;
+};
+
 class item_reader {
    public:
     // The reader keeps a view of the text, which must outlive it.
@@ -57,6 +71,19 @@ class item_reader {
     source_location here() const { return location_of(pos_); }
     std::size_t last_item_offset() const { return item_start_; }
 
+    std::size_t offset() const { return pos_; }
+    // Goes on reading from a byte offset (the checking mode's way past a record at fault).
+    void restart_at(std::size_t offset) { pos_ = offset < text_.size() ? offset : text_.size(); }
+    // Goes to the start of the next line unless the last item ended its line.
+    void skip_rest_of_line();
+    // The byte offset where the line holding `offset` begins.
+    std::size_t line_start(std::size_t offset) const;
+    // The byte offset of the line after the one holding `offset`.
+    std::size_t next_line(std::size_t offset) const;
+    // What is left of the current line when the last item ended at a comma: the items the
+    // record did not take. Empty when the last item ended its line.
+    std::string_view rest_of_line() const;
+
     // Line and column of a byte offset of the text. Cheap for offsets that only grow.
     source_location location_of(std::size_t offset) const;
 
@@ -65,6 +92,7 @@ class item_reader {
     void begin_item();
     void consume_line_end();
     [[noreturn]] void fail(const std::string& what) const;
+    [[noreturn]] void fail_at_end() const;
 
     std::string_view text_;
     std::size_t pos_ = 0;

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/names.h"
 #include "base/positions.h"
 #include "base/windows1252.h"
 #include "compile/compile_support.h"
@@ -40,6 +41,8 @@ class line_compiler {
           scanner_(reader, state.voce_letta, description_text::line, diagnostics) {}
 
     line_pass_result run();
+    // run, and a run-time failure reported at the record or value it was met in.
+    line_pass_result run_reporting();
 
    private:
     bool find_generale();
@@ -59,6 +62,7 @@ class line_compiler {
     outcome sign();
     void finish();
 
+    void check_curve(std::int32_t start, std::int32_t length);
     void write_gradient_cell();
     bool trace_up_to(std::int64_t last, std::optional<double> k, bool guarded);
 
@@ -71,6 +75,7 @@ class line_compiler {
     outcome soft_stop(std::int32_t position);
     outcome soft_stop_at_cell(std::int32_t position, std::int64_t cell);
     outcome soft_stop(found_fault fault);
+    void warn_wrapped_gradient(std::int32_t g);
 
     run_state& state_;
     description_source& texts_;
@@ -78,19 +83,43 @@ class line_compiler {
     item_reader& reader_;
     record_scanner scanner_;
 
+    // The route length the checker compiles with when the text gives none it can use.
+    void assume_longest_route();
+
     bool route_length_read_ = false;
+    source_location generale_at_;
+    order_check gradients_;
+    order_check curves_;
     std::int32_t current_gradient_ = 0;
     std::int64_t next_gradient_cell_ = 0;
     std::int32_t next_point_ = 2;
     std::int32_t prossimo_cartello_ = k_first_sign_entry;
 };
 
+line_pass_result line_compiler::run_reporting() {
+    try {
+        return run();
+    } catch (const compile_fault& failure) {
+        const found_fault fault = scanner_.run_time_fault(failure);
+        note_stop(diagnostics_, {description_text::line, fault.where.value_or(source_location{})});
+        report_fault(diagnostics_, fault);
+        throw;
+    }
+}
+
 line_pass_result line_compiler::run() {
     if (!find_generale()) return {};
     if (generale_loop() == outcome::hard_stop) return {};
     // Without a length there are no cells to fill: nothing past this point may run.
-    if (!route_length_read_)
-        throw compile_fault("il testo della linea non ha il record \"lunghezza percorso\"");
+    if (!route_length_read_) {
+        const std::string missing = "il testo della linea non ha il record \"lunghezza percorso\"";
+        if (!checking(diagnostics_)) throw compile_fault(missing);
+        found_fault fault = bare_fault(fault_code::run_time_failure, description_text::line);
+        fault.where = generale_at_;
+        fault.detail = missing;
+        report_fault(diagnostics_, std::move(fault));
+        assume_longest_route();
+    }
     progressive_ordina(state_);
     prepare_features();
     if (feature_loop() == outcome::hard_stop) return {};
@@ -100,14 +129,36 @@ line_pass_result line_compiler::run() {
 
 // --- the general section ---------------------------------------------------------------------
 
+// The search passes every item up to "[generale]". When the text ends without it, the fault
+// points at the section header nearest "[generale]" (a misspelt one, most likely); the checker
+// then takes that header for it, or the top of the text when there is none.
 bool line_compiler::find_generale() {
+    std::optional<std::size_t> nearest_offset;
+    std::string nearest;
+    std::size_t nearest_distance = 0;
     do {
         scanner_.read_keyword();
+        if (diagnostics_ != nullptr && is_section_header(state_.voce_letta)) {
+            const std::size_t d = edit_distance(state_.voce_letta, "[generale]");
+            if (d <= k_header_slips && (!nearest_offset || d < nearest_distance)) {
+                nearest_offset = reader_.last_item_offset();
+                nearest = state_.voce_letta;
+                nearest_distance = d;
+            }
+        }
         if (reader_.at_end()) {
-            hard_stop(fault_code::no_generale);
-            return false;
+            found_fault fault = bare_fault(fault_code::no_generale, description_text::line);
+            fault.where = nearest_offset ? reader_.location_of(*nearest_offset) : source_location{};
+            if (nearest_offset) fault.nearest_header = from_windows1252(nearest);
+            hard_stop(std::move(fault));
+            if (!checking(diagnostics_)) return false;
+            reader_.restart_at(nearest_offset ? reader_.next_line(*nearest_offset) : 0);
+            generale_at_ = nearest_offset ? reader_.location_of(*nearest_offset)
+                                          : source_location{};
+            return true;
         }
     } while (!contains_any_case(state_.voce_letta, "[generale]"));
+    generale_at_ = reader_.last_item();
     return true;
 }
 
@@ -155,6 +206,15 @@ outcome line_compiler::generale_record(line_record which) {
     return outcome::go_on;
 }
 
+void line_compiler::assume_longest_route() {
+    state_.testata[k_entry_treno].v_b = k_max_route_length;
+    state_.lunghezza_dim = route_last_metre(k_max_route_length);
+    state_.n_celle = route_last_cell(k_max_route_length);
+    state_.celle.assign(static_cast<std::size_t>(state_.n_celle) + 1, cella{});
+    if (state_.crea_geometria != 0) state_.geometria = geometria(state_.lunghezza_dim);
+    route_length_read_ = true;
+}
+
 outcome line_compiler::route_length() {
     const std::int32_t length = read_value();
     state_.testata[k_entry_treno].v_b = length;
@@ -162,7 +222,10 @@ outcome line_compiler::route_length() {
         found_fault fault = scanner_.fault(fault_code::route_too_long);
         fault.value_at = scanner_.value_at(0);
         fault.limit = k_max_route_length;
-        return hard_stop(std::move(fault));
+        hard_stop(std::move(fault));
+        if (!checking(diagnostics_)) return outcome::hard_stop;
+        assume_longest_route();
+        return outcome::go_on;
     }
     if (length < 0)
         throw compile_fault("lunghezza del percorso negativa: " + std::to_string(length));
@@ -240,6 +303,11 @@ outcome line_compiler::gradient() {
     const std::int32_t p = read_value();
     const std::int32_t g = read_value();
     if (beyond_cells(p)) return soft_stop(p);
+    if (diagnostics_ != nullptr) {
+        check_increasing(diagnostics_, gradients_, scanner_.record_at(), *scanner_.value_at(0),
+                         "pendenza", p);
+        warn_wrapped_gradient(g);
+    }
     const std::int64_t c = fill_cell(p);
     // Write, then test: a record at or behind the cursor still writes one cell.
     if (c > 0) {
@@ -257,6 +325,7 @@ outcome line_compiler::curve() {
     if (beyond_cells(s)) return soft_stop(s);
     const std::optional<double> k = curvature(scanner_.keyword());
     if (!k) return hard_stop(fault_code::curve);
+    if (diagnostics_ != nullptr) check_curve(s, n);
     const std::int32_t end = checked_long(std::int64_t{s} + n);
     if (!trace_up_to(s, std::nullopt, true) || !trace_up_to(end, k, true)) {
         return hard_stop(fault_code::curve);
@@ -287,6 +356,20 @@ outcome line_compiler::board() {
     if (beyond_cells(posizione)) return soft_stop(posizione);
     const std::int64_t c = point_cell(posizione);
     if (c < 0) return soft_stop_at_cell(posizione, c);
+    if (diagnostics_ != nullptr) {
+        warn_beyond_route_end(diagnostics_, state_, scanner_.record_at(), *scanner_.value_at(0),
+                              "il cartello indicatore di velocità", posizione);
+        for (const auto& [speed, index] : {std::pair{record.vad, 5}, std::pair{record.vbd, 6},
+                                           std::pair{record.vcd, 7}}) {
+            if (speed % 5 != 0) {
+                scenario::warn(diagnostics_, description_text::line, *scanner_.value_at(index),
+                               "la velocità " + std::to_string(speed) +
+                                   " km/h del cartello è scritta nel file come " +
+                                   std::to_string(static_cast<std::int64_t>(nearest(speed / 5.0)) * 5) +
+                                   " km/h: il campo la tiene in passi di 5 km/h");
+            }
+        }
+    }
     return placed(memo_indicatori_v_max(state_, record), posizione);
 }
 
@@ -302,6 +385,10 @@ outcome line_compiler::sign() {
         throw compile_fault("nessuna voce della testata libera per il cartello");
     if (state_.voce_letta.size() > k_max_text)
         throw compile_fault("testo del cartello più lungo di 65535 caratteri");
+    if (diagnostics_ != nullptr) {
+        warn_beyond_route_end(diagnostics_, state_, scanner_.record_at(), *scanner_.value_at(0),
+                              "il cartello di indicazione", p);
+    }
     cell.tipo_cella = byte_of(cell_kind::information_sign);
     cell.val1 = static_cast<std::int16_t>(prossimo_cartello_);
     state_.testata[static_cast<std::size_t>(prossimo_cartello_)].v_nome = state_.voce_letta;
@@ -355,10 +442,17 @@ bool line_compiler::beyond_cells(std::int32_t v) const {
 
 outcome line_compiler::hard_stop(fault_code code) { return hard_stop(scanner_.fault(code)); }
 
+// The checker keeps the fault and passes over the rest of the record's line.
 outcome line_compiler::hard_stop(found_fault fault) {
+    if (checking(diagnostics_)) {
+        report_fault(diagnostics_, std::move(fault));
+        reader_.skip_rest_of_line();
+        return outcome::go_on;
+    }
     texts_.remove(description_text::line);
     state_.codice_errore = value_of(fault.code);
     if (fault.position) state_.posizione_errore = *fault.position;
+    note_stop(diagnostics_, {description_text::line, fault.where.value_or(source_location{})});
     report_fault(diagnostics_, std::move(fault));
     return outcome::hard_stop;
 }
@@ -399,10 +493,47 @@ outcome line_compiler::soft_stop_at_cell(std::int32_t position, std::int64_t cel
 }
 
 outcome line_compiler::soft_stop(found_fault fault) {
+    if (checking(diagnostics_)) {
+        report_fault(diagnostics_, std::move(fault));
+        reader_.skip_rest_of_line();
+        return outcome::go_on;
+    }
     state_.codice_errore = value_of(fault.code);
     state_.posizione_errore = *fault.position;
+    note_stop(diagnostics_, scanner_.record_at());
     report_fault(diagnostics_, std::move(fault));
     return outcome::soft_stop;
+}
+
+// The byte holds the gradient + 100: outside 0 to 255 it wraps.
+void line_compiler::warn_wrapped_gradient(std::int32_t g) {
+    const auto byte = static_cast<std::uint8_t>(static_cast<std::uint32_t>(std::int64_t{g} + 100));
+    const std::int64_t stored = std::int64_t{byte} - 100;
+    if (stored == g) return;
+    scenario::warn(diagnostics_, description_text::line, *scanner_.value_at(1),
+                   "la pendenza " + std::to_string(g) + " ‰ è scritta nel file come " +
+                       std::to_string(stored) + " ‰: il campo va da -100 a 155 ‰");
+}
+
+// Curves must follow each other along the line: one that starts before the previous one ends
+// overlaps it (curves that touch are fine).
+void line_compiler::check_curve(std::int32_t start, std::int32_t length) {
+    const text_position record{description_text::line, scanner_.keyword_at()};
+    const source_location value = *scanner_.value_at(0);
+    const bool in_order = !curves_.position || start >= *curves_.position;
+    if (in_order && curves_.end && start < *curves_.end) {
+        compile_warning w;
+        w.at = {description_text::line, value};
+        w.message = "la curva da " + std::to_string(start) +
+                    " m comincia prima che finisca la precedente (a " +
+                    std::to_string(*curves_.end) + " m): le curve si sovrappongono";
+        w.notes.push_back({curves_.record, "la curva precedente, da " +
+                                               std::to_string(*curves_.position) + " a " +
+                                               std::to_string(*curves_.end) + " m, è qui"});
+        warn(diagnostics_, std::move(w));
+    }
+    check_increasing(diagnostics_, curves_, record, value, "curva", start);
+    if (in_order) curves_.end = std::int64_t{start} + length;
 }
 
 }  // namespace
@@ -418,12 +549,8 @@ line_pass_result line_pass(run_state& state, description_source& texts,
     }
     const std::string_view text = texts.read(description_text::line);
     item_reader reader(text);
-    try {
-        return line_compiler(state, texts, diagnostics, reader).run();
-    } catch (const compile_fault& failure) {
-        report_run_time_failure(diagnostics, description_text::line, reader.here(), failure);
-        throw;
-    }
+    warn_about_encoding(diagnostics, description_text::line, text);
+    return line_compiler(state, texts, diagnostics, reader).run_reporting();
 }
 
 }  // namespace scenario

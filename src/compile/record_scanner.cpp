@@ -1,5 +1,6 @@
 #include "compile/record_scanner.h"
 
+#include "base/names.h"
 #include "base/windows1252.h"
 #include "compile/compile_support.h"
 
@@ -95,10 +96,113 @@ void record_scanner::note_record(const keyword_row& row) const {
     diagnostics_->records.push_back({record_at(), row.name, values_});
 }
 
-void record_scanner::note_unknown() const {
+namespace {
+
+// A line that would be a comment in other formats: "#", "//", ";" or "'" in front.
+bool looks_like_comment(std::string_view item) {
+    const std::size_t first = item.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return false;
+    const std::string_view rest = item.substr(first);
+    return rest.starts_with('#') || rest.starts_with("//") || rest.starts_with(';') ||
+           rest.starts_with('\'');
+}
+
+std::string in_quotes(std::string_view windows1252) {
+    return "\"" + from_windows1252(std::string(windows1252)) + "\"";
+}
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+void record_scanner::note_unknown(std::span<const keyword_row> rows) const {
     if (diagnostics_ == nullptr) return;
     if (keyword_.empty() || is_section_header(keyword_) || is_whole_number(keyword_)) return;
-    warn("voce non riconosciuta, ignorata: \"" + from_windows1252(keyword_) + "\"");
+    if (looks_like_comment(keyword_)) {
+        warn("questa riga sembra un commento, ma il formato non ne ha: la voce " + in_quotes(keyword_) +
+             " è ignorata");
+        return;
+    }
+    std::vector<std::string_view> names;
+    for (const keyword_row& row : rows) names.push_back(row.name);
+    const auto near = nearest_name(keyword_, names);
+    warn("voce non riconosciuta, ignorata: " + in_quotes(keyword_) +
+         (near ? "; forse \"" + std::string(*near) + "\"?" : std::string()));
+}
+
+void record_scanner::note_comment_record(const keyword_row& row) const {
+    if (diagnostics_ == nullptr || !looks_like_comment(keyword_)) return;
+    warn("questa riga sembra un commento, ma il formato non ne ha: contiene \"" +
+         std::string(row.first) + "\" ed è letta come record \"" + std::string(row.name) +
+         "\", con i valori che seguono");
+}
+
+// Items left on the line of the record's last value: the record took fewer values than the
+// author wrote. A number followed by a digit after the comma is spelled out as the decimal
+// comma it probably is.
+void record_scanner::note_extra_values(std::span<const keyword_row> rows) const {
+    if (diagnostics_ == nullptr || value_offsets_.empty()) return;
+    const std::string_view rest = reader_.rest_of_line();
+    const std::size_t first = rest.find_first_not_of(" \t,");
+    if (first == std::string_view::npos) return;
+    std::string_view extra = rest.substr(first);
+    while (!extra.empty() && (extra.back() == ' ' || extra.back() == '\t')) extra.remove_suffix(1);
+    const keyword_row* row = nullptr;
+    for (const keyword_row& r : rows) {
+        if (passes(r, keyword_)) {
+            row = &r;
+            break;
+        }
+    }
+    const std::string name = row != nullptr ? std::string(row->name) : from_windows1252(keyword_);
+    std::string message = "valori in più per il record \"" + name + "\", che ne prende " +
+                          std::to_string(values_.size()) + ": " + in_quotes(extra) +
+                          " è ignorato";
+    if (is_digit(extra.front())) {
+        const std::size_t digits = extra.find_first_not_of("0123456789");
+        const std::string_view fraction = extra.substr(0, digits);
+        const std::string whole = std::to_string(values_.back());
+        message += "; se \"" + whole + "," + std::string(fraction) +
+                   "\" è un numero con la virgola decimale, è letto come " + whole +
+                   ": i valori sono numeri interi";
+    }
+    const std::size_t at = reader_.offset() + (rest.size() - rest.substr(first).size());
+    scenario::warn(diagnostics_, text_, reader_.location_of(at), std::move(message));
+}
+
+found_fault record_scanner::run_time_fault(const compile_fault& failure) const {
+    found_fault f = fault(fault_code::run_time_failure);
+    f.detail = failure.what();
+    const auto* item = dynamic_cast<const item_fault*>(&failure);
+    if (item == nullptr) return f;
+    if (item->at_end()) {
+        f.missing_value = true;
+        return f;
+    }
+    const source_location at = reader_.location_of(item->offset());
+    if (at.line > keyword_at_.line) {
+        f.missing_value = true;
+        return f;
+    }
+    f.value_at = at;
+    f.where = at;
+    return f;
+}
+
+// The checker's way past a record it cannot read: the fault is kept, and reading goes on at the
+// next line (the line of the value that ran into the next record, when that is what happened).
+void record_scanner::pass_over(const compile_fault& failure) {
+    const found_fault f = run_time_fault(failure);
+    const auto* item = dynamic_cast<const item_fault*>(&failure);
+    report_fault(diagnostics_, f);
+    if (item == nullptr) return;
+    if (item->at_end()) {
+        reader_.restart_at(item->offset());
+    } else if (f.missing_value) {
+        reader_.restart_at(reader_.line_start(item->offset()));
+    } else {
+        reader_.restart_at(reader_.next_line(item->offset()));
+    }
 }
 
 }  // namespace scenario

@@ -10,7 +10,8 @@
 //
 // The records it passes over become warnings for authors: a keyword hidden by "-", a keyword
 // that is the last item, an item no row knows (empty items, section headers and bare numbers
-// aside). It also remembers the values of the current record, with where they stand, to say what
+// aside; with the keyword it was probably meant to be), a line that looks like a comment (the
+// format has none), values left on a record's line. It also remembers the values of the current record, with where they stand, to say what
 // a record at fault held; it does so only when diagnostics are being collected.
 #pragma once
 
@@ -20,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "compile/compile_support.h"
 #include "compile/compiler.h"
 #include "compile/item_reader.h"
 
@@ -66,14 +68,34 @@ class record_scanner {
         bool known = false;
         for (const keyword_row& row : rows) {
             if (!passes(row, keyword_)) continue;
+            if (!known) note_comment_record(row);
             known = true;
-            const record_outcome result = run(row.record);
+            record_outcome result = record_outcome::go_on;
+            if (checking(diagnostics_)) {
+                // The checker passes over a record it cannot read and goes on with the next.
+                try {
+                    result = run(row.record);
+                } catch (const compile_fault& failure) {
+                    pass_over(failure);
+                }
+            } else {
+                result = run(row.record);
+            }
             note_record(row);
             if (result != record_outcome::go_on) return result;
         }
-        if (!known) note_unknown();
+        if (known) {
+            note_extra_values(rows);
+        } else {
+            note_unknown(rows);
+        }
         return record_outcome::go_on;
     }
+
+    // What a run-time failure met in the current record says of it: the value at fault where
+    // the reader found one, else the record; a value that ran into the next record or the end
+    // of the text is a value the record lacks.
+    found_fault run_time_fault(const compile_fault& failure) const;
 
     // The keyword item of the current record (kept aside: records read further items).
     const std::string& keyword() const { return keyword_; }
@@ -96,8 +118,11 @@ class record_scanner {
 
    private:
     void note(std::span<const keyword_row> rows, std::string_view what) const;
-    void note_unknown() const;
+    void note_unknown(std::span<const keyword_row> rows) const;
     void note_record(const keyword_row& row) const;
+    void note_comment_record(const keyword_row& row) const;
+    void note_extra_values(std::span<const keyword_row> rows) const;
+    void pass_over(const compile_fault& failure);
     template <class T>
     T remembered(T value);
 

@@ -9,6 +9,7 @@
 #include <initializer_list>
 
 #include "base/positions.h"
+#include "compile/compile_support.h"
 
 namespace scenario {
 namespace {
@@ -170,25 +171,29 @@ void treat_start_board(run_state& state) {
 
 std::int16_t minimo(std::int16_t x, std::int16_t y) { return x > y ? y : x; }
 
+// The compile never records the pass's codes: a change of the code or the position is a fault
+// of the board being treated. The compile keeps the last one; the checker keeps every one.
 void signal_spacing_pass(run_state& state, compile_diagnostics* diagnostics) {
-    const std::int32_t code_before = state.codice_errore;
-    const std::int32_t position_before = state.posizione_errore;
     const std::int32_t last_visited = last_cell(state) - 2;
     for (state.indice = 1; state.indice <= last_visited; ++state.indice) {
         const cell_kind kind = kind_of(cell(state, state.indice));
+        if (kind != cell_kind::slow_order_warning && kind != cell_kind::slow_order_start) continue;
+        const std::int32_t code_before = state.codice_errore;
+        const std::int32_t position_before = state.posizione_errore;
+        const std::int32_t board = state.indice;
         if (kind == cell_kind::slow_order_warning) look_back_from_warning_board(state);
         if (kind == cell_kind::slow_order_start) treat_start_board(state);
+        if (diagnostics == nullptr ||
+            (state.codice_errore == code_before && state.posizione_errore == position_before)) {
+            continue;
+        }
+        found_fault fault;
+        fault.code = static_cast<fault_code>(state.codice_errore);
+        fault.position = state.posizione_errore;
+        fault.cell = state.posizione_errore / k_cell_metres;
+        fault.board_record = diagnostics->placed_by(board);
+        report_fault(diagnostics, std::move(fault));
     }
-    // The compile never records the pass's codes: a change is the pass's last fault.
-    if (diagnostics == nullptr ||
-        (state.codice_errore == code_before && state.posizione_errore == position_before)) {
-        return;
-    }
-    found_fault fault;
-    fault.code = static_cast<fault_code>(state.codice_errore);
-    fault.position = state.posizione_errore;
-    fault.cell = state.posizione_errore / k_cell_metres;
-    diagnostics->fault = std::move(fault);
 }
 
 }  // namespace scenario

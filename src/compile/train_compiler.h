@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "compile/compile_support.h"
 #include "compile/compiler.h"
 #include "compile/record_scanner.h"
 
@@ -35,6 +36,8 @@ class train_compiler {
     // Reads the whole text; returns after the end-of-text steps or a hard stop. A run-time
     // failure escapes as compile_fault.
     void run();
+    // run, and a run-time failure reported at the record or value it was met in.
+    void run_reporting();
 
    private:
     using outcome = record_outcome;
@@ -55,8 +58,10 @@ class train_compiler {
     outcome value_fault(fault_code code, std::int32_t p, std::size_t index);
 
     bool beyond_cells(std::int32_t position, std::int32_t margin) const;
-    void check_order(const char* record, std::optional<std::int32_t>& previous,
-                     std::int32_t position);
+    void check_order(std::string_view record, order_check& previous, std::int32_t position);
+    // Warnings about the record's own values, for authors.
+    void warn_value(std::size_t index, std::string message);
+    void warn_beyond_end(std::string_view what, std::int64_t metres);
     std::uint8_t fifth_of_limit() const;
     void write_limit(std::int64_t cell);
     void write_adhesion(std::int64_t cell);
@@ -68,7 +73,6 @@ class train_compiler {
     // The code of the current record, with its position when it carries one.
     outcome hard_stop(fault_code code, std::optional<std::int32_t> position);
     outcome hard_stop(found_fault fault);
-    void note(std::string message);
     void finish();
     void check_progressives();
 
@@ -85,9 +89,9 @@ class train_compiler {
     std::int64_t adhesion_cursor_ = 0;
     std::int32_t current_limit_ = 0;
     std::int32_t current_adhesion_ = 0;
-    std::optional<std::int32_t> last_speed_position_;
-    std::optional<std::int32_t> last_adhesion_position_;
-    std::optional<std::int32_t> last_station_position_;
+    order_check speeds_;
+    order_check adhesions_;
+    order_check stations_;
     source_location last_station_at_;  // the keyword of the station record before
 };
 

@@ -8,6 +8,7 @@
 #include <exception>
 #include <string>
 
+#include "base/names.h"
 #include "base/windows1252.h"
 #include "compile/compile_support.h"
 #include "compile/train_compiler.h"
@@ -61,6 +62,17 @@ train_compiler::train_compiler(run_state& state, description_source& texts, item
     if (state.celle.empty()) throw compile_fault("le celle non sono state create");
 }
 
+void train_compiler::run_reporting() {
+    try {
+        run();
+    } catch (const compile_fault& failure) {
+        const found_fault fault = scanner_.run_time_fault(failure);
+        note_stop(diagnostics_, {description_text::train, fault.where.value_or(source_location{})});
+        report_fault(diagnostics_, fault);
+        throw;
+    }
+}
+
 void train_compiler::run() {
     skip_preamble();
     while (scanner_.next_record(k_keywords, k_dashes)) {
@@ -72,11 +84,36 @@ void train_compiler::run() {
     finish();
 }
 
-// An empty text fails here: the search always makes a first read.
+// An empty text fails here: the search always makes a first read. A text without "[generale]"
+// compiles nothing at all: the author hears of it at the section header nearest it, and the
+// checker takes that header (or the top of the text) for it.
 void train_compiler::skip_preamble() {
+    std::optional<std::size_t> nearest_offset;
+    std::string nearest;
+    std::size_t nearest_distance = 0;
     do {
         scanner_.read_keyword();
+        if (diagnostics_ != nullptr && is_section_header(state_.voce_letta)) {
+            const std::size_t d = edit_distance(state_.voce_letta, "[generale]");
+            if (d <= k_header_slips && (!nearest_offset || d < nearest_distance)) {
+                nearest_offset = reader_.last_item_offset();
+                nearest = state_.voce_letta;
+                nearest_distance = d;
+            }
+        }
     } while (!contains_any_case(state_.voce_letta, "[generale]") && !reader_.at_end());
+    if (diagnostics_ == nullptr || contains_any_case(state_.voce_letta, "[generale]")) return;
+    const source_location at =
+        nearest_offset ? reader_.location_of(*nearest_offset) : source_location{};
+    scenario::warn(diagnostics_, description_text::train, at,
+                   "sezione \"[generale]\" non trovata: nessun record del testo del treno è "
+                   "compilato (niente stazioni, segnali né limiti di velocità)" +
+                       (nearest_offset ? "; forse \"" + from_windows1252(nearest) +
+                                             "\" voleva essere \"[generale]\""
+                                       : std::string()));
+    if (checking(diagnostics_)) {
+        reader_.restart_at(nearest_offset ? reader_.next_line(*nearest_offset) : 0);
+    }
 }
 
 train_compiler::outcome train_compiler::run_record(record_kind which) {
@@ -118,13 +155,23 @@ bool train_compiler::beyond_cells(std::int32_t position, std::int32_t margin) co
     return record_beyond_cells(position, margin, last_cell_);
 }
 
-void train_compiler::check_order(const char* record, std::optional<std::int32_t>& previous,
+void train_compiler::check_order(std::string_view record, order_check& previous,
                                  std::int32_t position) {
-    if (previous && position < *previous) {
-        note("record " + std::string(record) + " fuori ordine: posizione " +
-             std::to_string(position) + " dopo " + std::to_string(*previous));
-    }
-    previous = position;
+    if (diagnostics_ == nullptr) return;
+    check_increasing(diagnostics_, previous, scanner_.record_at(), *scanner_.value_at(0), record,
+                     position);
+}
+
+void train_compiler::warn_value(std::size_t index, std::string message) {
+    if (diagnostics_ == nullptr) return;
+    scenario::warn(diagnostics_, description_text::train, *scanner_.value_at(index),
+                   std::move(message));
+}
+
+void train_compiler::warn_beyond_end(std::string_view what, std::int64_t metres) {
+    if (diagnostics_ == nullptr) return;
+    warn_beyond_route_end(diagnostics_, state_, scanner_.record_at(), *scanner_.value_at(0), what,
+                          metres);
 }
 
 std::uint8_t train_compiler::fifth_of_limit() const {
@@ -155,7 +202,12 @@ train_compiler::outcome train_compiler::speed_record() {
     const std::int32_t p = scanner_.read_long();
     const std::int32_t limit = scanner_.read_long();
     if (beyond_cells(p, k_record_room)) return soft_stop(p, k_record_room);
-    check_order("velocita", last_speed_position_, p);
+    check_order("velocita", speeds_, p);
+    if (limit % 5 != 0 && limit > 0) {
+        warn_value(1, "il limite di " + std::to_string(limit) + " km/h è scritto nel file come " +
+                          std::to_string(static_cast<std::int64_t>(nearest(limit / 5.0)) * 5) +
+                          " km/h: le celle tengono il limite in passi di 5 km/h");
+    }
     const std::int64_t c = fill_cell(p);
     if (c > 0) {
         do {
@@ -172,7 +224,12 @@ train_compiler::outcome train_compiler::adhesion_record() {
     const std::int32_t p = scanner_.read_long();
     const std::int32_t value = scanner_.read_long();
     if (beyond_cells(p, k_record_room)) return soft_stop(p, k_record_room);
-    check_order("aderenza", last_adhesion_position_, p);
+    check_order("aderenza", adhesions_, p);
+    if (value < 0 || value > 255) {
+        warn_value(1, "l'aderenza " + std::to_string(value) + " è scritta nel file come " +
+                          std::to_string(static_cast<std::uint8_t>(static_cast<std::uint32_t>(value))) +
+                          ": il campo va da 0 a 255");
+    }
     const std::int64_t c = fill_cell(p);
     // This cursor, unlike the speed cursor, may reach the last cell; a cursor run past it by
     // repeated positions writes nothing more.
@@ -198,7 +255,15 @@ train_compiler::outcome train_compiler::place_signal() {
     // A signal whose cell would lie below cell 0 ends the reading like one beyond the last.
     const std::int64_t cell = point_cell(posizione);
     if (!train_cell_inside(state_, cell)) return soft_stop_at_cell(posizione, cell);
-    return placed(memo_segnale(state_, record), posizione);
+    warn_beyond_end("il segnale", posizione);
+    const std::int32_t tempo = record.tempo;
+    const placement result = memo_segnale(state_, record);
+    if (result.ok() && record.sx == 2 && (record.tempo < 0 || record.tempo > 255)) {
+        warn_value(10, "il tempo " + std::to_string(tempo) + " del segnale è scritto nel file come " +
+                           std::to_string(state_.celle[static_cast<std::size_t>(cell)].tempo_segnale) +
+                           ": il campo va da 0 a 255");
+    }
+    return placed(result, posizione);
 }
 
 train_compiler::outcome train_compiler::place_slow_order() {
@@ -216,6 +281,13 @@ train_compiler::outcome train_compiler::place_slow_order() {
     const std::int64_t end = point_cell(end_metres);
     if (!train_cell_inside(state_, start)) return soft_stop_at_cell(x, start);
     if (!train_cell_inside(state_, end)) return soft_stop_at_cell(x, end);
+    warn_beyond_end("il rallentamento", std::max(std::int64_t{x}, end_metres));
+    if (record.v < -32768 || record.v > 32767) {
+        warn_value(1, "la velocità " + std::to_string(record.v) + " del rallentamento è scritta nel "
+                      "file come " + std::to_string(static_cast<std::int16_t>(static_cast<std::uint16_t>(
+                                         static_cast<std::uint32_t>(record.v)))) +
+                          ": il campo va da -32768 a 32767");
+    }
     return placed(memo_rallentamento(state_, record), x);
 }
 
@@ -227,6 +299,13 @@ train_compiler::outcome train_compiler::abatement_record() {
     const std::int64_t c = fill_cell(p);
     if (!train_cell_inside(state_, c)) return soft_stop_at_cell(p, c);
     cella& mark = state_.celle[static_cast<std::size_t>(c)];
+    warn_beyond_end("l'abbattimento", p);
+    if (value > 32767) {
+        warn_value(1, "il valore " + std::to_string(value) + " dell'abbattimento è scritto nel file "
+                      "come " + std::to_string(static_cast<std::int16_t>(static_cast<std::uint16_t>(
+                                    static_cast<std::uint32_t>(value)))) +
+                          ": il campo va fino a 32767");
+    }
     if (!is_free(mark)) {
         return placed(placement::taken(fault_code::value_mark_cell_taken, c, p), p);
     }
@@ -268,9 +347,16 @@ train_compiler::outcome train_compiler::soft_stop_at_cell(std::int32_t position,
     return soft_stop(std::move(fault));
 }
 
+// The checker keeps the fault and passes over the rest of the record's line.
 train_compiler::outcome train_compiler::soft_stop(found_fault fault) {
+    if (checking(diagnostics_)) {
+        report_fault(diagnostics_, std::move(fault));
+        reader_.skip_rest_of_line();
+        return outcome::go_on;
+    }
     state_.codice_errore = value_of(fault.code);
     state_.posizione_errore = *fault.position;
+    note_stop(diagnostics_, scanner_.record_at());
     report_fault(diagnostics_, std::move(fault));
     return outcome::soft_stop;
 }
@@ -283,6 +369,12 @@ train_compiler::outcome train_compiler::hard_stop(fault_code code,
 }
 
 train_compiler::outcome train_compiler::hard_stop(found_fault fault) {
+    if (checking(diagnostics_)) {
+        report_fault(diagnostics_, std::move(fault));
+        reader_.skip_rest_of_line();
+        return outcome::go_on;
+    }
+    note_stop(diagnostics_, scanner_.record_at());
     texts_.remove(description_text::train);
     state_.codice_errore = value_of(fault.code);
     if (fault.position) state_.posizione_errore = *fault.position;
@@ -290,7 +382,6 @@ train_compiler::outcome train_compiler::hard_stop(found_fault fault) {
     return outcome::hard_stop;
 }
 
-void train_compiler::note(std::string message) { scanner_.warn(std::move(message)); }
 
 // The end of the text, also reached after a soft stop: the fills stop short of the last three
 // cells.
@@ -343,12 +434,8 @@ void train_pass(run_state& state, description_source& texts, std::int32_t prossi
             throw;
         }
         item_reader reader(text);
-        try {
-            train_compiler(state, texts, reader, prossimo_cartello, diagnostics).run();
-        } catch (const compile_fault& failure) {
-            report_run_time_failure(diagnostics, description_text::train, reader.here(), failure);
-            throw;
-        }
+        warn_about_encoding(diagnostics, description_text::train, text);
+        train_compiler(state, texts, reader, prossimo_cartello, diagnostics).run_reporting();
     } catch (...) {
         // The recovery of memorizza_dati deletes it too; a pass driven on its own must not
         // leave its text behind either.
