@@ -126,14 +126,16 @@ source_location location_in(std::string_view bytes, std::size_t offset) {
     return reader.location_of(offset);
 }
 
-// The word around `offset`: what the author will recognise.
-std::string_view word_at(std::string_view bytes, std::size_t offset) {
-    const auto separator = [](char c) {
-        return c == ' ' || c == ',' || c == '\t' || c == '\r' || c == '\n';
-    };
-    std::size_t begin = offset;
-    while (begin > 0 && !separator(bytes[begin - 1])) --begin;
-    std::size_t end = offset;
+bool separator(char c) { return c == ' ' || c == ',' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Where the word around `offset` begins: what the author will recognise.
+std::size_t word_start(std::string_view bytes, std::size_t offset) {
+    while (offset > 0 && !separator(bytes[offset - 1])) --offset;
+    return offset;
+}
+
+std::string_view word_from(std::string_view bytes, std::size_t begin) {
+    std::size_t end = begin;
     while (end < bytes.size() && !separator(bytes[end])) ++end;
     return bytes.substr(begin, end - begin);
 }
@@ -153,8 +155,9 @@ void warn_about_encoding(compile_diagnostics* diagnostics, description_text text
     }
     for (std::size_t i = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0; i < bytes.size(); ++i) {
         if (static_cast<unsigned char>(bytes[i]) < 0x80 || utf8_sequence(bytes, i) == 0) continue;
-        const std::string word(word_at(bytes, i));
-        warn(diagnostics, text, location_in(bytes, i),
+        const std::size_t begin = word_start(bytes, i);
+        const std::string word(word_from(bytes, begin));
+        warn(diagnostics, text, location_in(bytes, begin),
              "il testo sembra scritto in UTF-8: \"" + word + "\" arriverà al simulatore come \"" +
                  from_windows1252(word) + "\"" + save);
         return;

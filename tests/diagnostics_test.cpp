@@ -1,0 +1,279 @@
+// What scenario-tool tells an author about the mistakes authors make: each diagnostic at the
+// file, line and column of the record or value that holds the mistake, its notes at the other
+// records it concerns, the same in text and in JSON; every fault of both texts in one run; and
+// not a word about texts that are clean.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "../bench/synthetic_scenario.h"
+#include "base/scenario_files.h"
+#include "test_support.h"
+#include "tool.h"
+
+namespace scenario {
+namespace {
+
+using json = nlohmann::ordered_json;
+using testing::scratch_directory;
+using testing::write_bytes;
+
+struct tool_result {
+    int exit_status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string shown(const std::filesystem::path& p) {
+    const std::u8string text = p.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+// A scenario "L" / "T" in a scratch folder, compiled by the tool in-process.
+struct authored {
+    scratch_directory dir;
+    std::string line_file;
+    std::string train_file;
+
+    authored(const std::string& line, const std::string& train) {
+        const auto l = dir.path() / path_from_utf8(scenario_file_name("L", "T", file_kind::line_description));
+        const auto t = dir.path() / path_from_utf8(scenario_file_name("L", "T", file_kind::train_description));
+        write_bytes(l, line);
+        write_bytes(t, train);
+        line_file = shown(l);
+        train_file = shown(t);
+    }
+
+    tool_result compile(bool as_json) const {
+        std::vector<std::string> words = {"compile", shown(dir.path()), "--line", "L",
+                                          "--train", "T"};
+        if (as_json) words.push_back("--json");
+        std::ostringstream out, err;
+        tool_result r;
+        r.exit_status = tool::run_tool(words, {out, err});
+        r.out = out.str();
+        r.err = err.str();
+        return r;
+    }
+};
+
+enum class in_text { line, train };
+
+struct place {
+    in_text file;
+    int line;
+    int column;
+};
+
+struct mistake {
+    const char* what;
+    std::string line;
+    std::string train;
+    std::string kind;  // "errore 16" or "avviso"
+    place at;
+    const char* words;  // a piece of the message
+    std::vector<place> notes;
+};
+
+const std::string k_line_ok = "[generale]\r\nlunghezza percorso, 5000\r\n[fine]\r\n";
+const std::string k_train_ok = "[generale]\r\n[fine]\r\n";
+// Line feature records start on line 4.
+std::string line_with(const std::string& records) {
+    return "[generale]\r\nlunghezza percorso, 5000\r\n[cartelli]\r\n" + records + "[fine]\r\n";
+}
+// Train records start on line 2.
+std::string train_with(const std::string& records) { return "[generale]\r\n" + records + "[fine]\r\n"; }
+std::string signal_at(int p) {
+    return "segnale, " + std::to_string(p) + ", 2, 3, 1, 1, 0, 2, 2, 1, 1, 0\r\n";
+}
+std::string station_at(int p, const std::string& name = "Prova") {
+    return "stazione, " + std::to_string(p) + ", 27, 200, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 30, 0, " +
+           name + "\r\n";
+}
+
+const mistake k_mistakes[] = {
+    // Values where the author wrote them.
+    {"value that ends its line", k_line_ok, train_with("numero vetture, quattro\r\n"), "errore 25",
+     {in_text::train, 2, 17}, "\"quattro\" non è un numero intero", {}},
+    {"missing last value", k_line_ok, train_with("numero vetture\r\nsabbia, 1\r\n"), "errore 25",
+     {in_text::train, 2, 1}, "mancano valori a questo record", {}},
+    {"decimal point", line_with("pendenza, 1000, 12.5\r\n"), k_train_ok, "errore 25",
+     {in_text::line, 4, 17}, "senza virgola né punto decimale", {}},
+    {"decimal comma", "[generale]\r\nlunghezza percorso, 5,2\r\n[fine]\r\n", k_train_ok, "avviso",
+     {in_text::line, 2, 23}, "\"5,2\" è un numero con la virgola decimale, è letto come 5", {}},
+    {"extra value", line_with("pendenza, 1000, 12, 7\r\n"), k_train_ok, "avviso",
+     {in_text::line, 4, 21}, "valori in più per il record \"pendenza\", che ne prende 2", {}},
+    // Values changed on the way into the file.
+    {"speed not a multiple of 5", k_line_ok, train_with("velocita, 0, 62\r\n"), "avviso",
+     {in_text::train, 2, 14}, "62 km/h è scritto nel file come 60 km/h", {}},
+    {"gradient wrapped by its byte", line_with("pendenza, 1000, 200\r\n"), k_train_ok, "avviso",
+     {in_text::line, 4, 17}, "200 ‰ è scritta nel file come -56 ‰", {}},
+    {"signal time wrapped", k_line_ok,
+     train_with("segnale, 1750, 2, 3, 1, 1, 0, 2, 2, 1, 1, 300\r\n"), "avviso",
+     {in_text::train, 2, 43}, "il tempo 300 del segnale è scritto nel file come 44", {}},
+    // Features in the run-off, records out of order, curves on top of each other.
+    {"signal beyond the route end", k_line_ok, train_with(signal_at(5200)), "avviso",
+     {in_text::train, 2, 10}, "5200 m sta oltre la fine del percorso (5000 m)", {}},
+    {"station beyond the route end", k_line_ok, train_with(station_at(6000)), "avviso",
+     {in_text::train, 2, 11}, "la stazione a 6000 m sta oltre la fine del percorso", {}},
+    {"gradients out of order", line_with("pendenza, 2000, 5\r\npendenza, 1000, 3\r\n"), k_train_ok,
+     "avviso", {in_text::line, 5, 11}, "record \"pendenza\" fuori ordine: 1000 m viene dopo 2000 m",
+     {{in_text::line, 4, 1}}},
+    {"overlapping curves", line_with("curvas3, 1000, 500\r\ncurvad3, 1400, 300\r\n"), k_train_ok,
+     "avviso", {in_text::line, 5, 10}, "la curva da 1400 m comincia prima che finisca la precedente",
+     {{in_text::line, 4, 1}}},
+    // Sections, encodings, comments, misspelt keywords.
+    {"train text without [generale]", k_line_ok, "[generle]\r\n" + station_at(1000) + "[fine]\r\n",
+     "avviso", {in_text::train, 1, 1}, "forse \"[generle]\" voleva essere \"[generale]\"", {}},
+    {"misspelt [generale] in the line text",
+     "[cartelli]\r\n[generael]\r\nlunghezza percorso, 5000\r\n[fine]\r\n", k_train_ok, "errore 102",
+     {in_text::line, 2, 1}, "forse \"[generael]\" voleva essere \"[generale]\"", {}},
+    {"UTF-8 name", k_line_ok, train_with(station_at(1000, "Universit\xC3\xA0")), "avviso",
+     {in_text::train, 2, 66}, "\"Università\" arriverà al simulatore come \"UniversitÃ\xC2\xA0\"", {}},
+    {"byte-order mark", "\xEF\xBB\xBF" + k_line_ok, k_train_ok, "avviso", {in_text::line, 1, 1},
+     "segno BOM di UTF-8", {}},
+    {"comment read as a record", k_line_ok, train_with("# prima stazione: Zelnor\r\n"), "avviso",
+     {in_text::train, 2, 1}, "sembra un commento, ma il formato non ne ha: contiene \"stazione\"",
+     {}},
+    {"comment ignored", k_line_ok, train_with("# orario di prova\r\n"), "avviso",
+     {in_text::train, 2, 1}, "sembra un commento, ma il formato non ne ha: la voce", {}},
+    {"misspelt keyword", k_line_ok, train_with("segnalle, 1750, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0\r\n"),
+     "avviso", {in_text::train, 2, 1}, "forse \"segnale\"?", {}},
+    // Faults of one record that concern another.
+    {"signal on a sign", line_with("cartello_indicatore, 1000, Uscita\r\n"),
+     train_with(signal_at(1000)), "errore 16", {in_text::train, 2, 1},
+     "la cella 21 è già occupata dal cartello di indicazione", {{in_text::line, 4, 1}}},
+    {"stations too close", k_line_ok, train_with(station_at(1000) + station_at(1400)),
+     "errore 22", {in_text::train, 3, 1}, "troppo vicina alla precedente",
+     {{in_text::train, 2, 1}}},
+    {"cell 1 taken", k_line_ok, train_with(signal_at(0)), "errore 1250", {in_text::train, 2, 1},
+     "questo record ve lo ha messo", {}},
+};
+
+std::string file_of(const authored& a, in_text t) {
+    return t == in_text::line ? a.line_file : a.train_file;
+}
+
+std::string prefix(const authored& a, const place& p) {
+    return file_of(a, p.file) + ":" + std::to_string(p.line) + ":" + std::to_string(p.column) + ": ";
+}
+
+// The lines of `text` that begin with `start`.
+std::vector<std::string> lines_starting(const std::string& text, const std::string& start) {
+    std::vector<std::string> found;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind(start, 0) == 0) found.push_back(line);
+    }
+    return found;
+}
+
+// The JSON entry of the diagnostic at `at` whose message holds `words`, in "errori" or
+// "warnings".
+const json* json_entry(const json& report, const std::string& list, const std::string& file,
+                       const place& at, const std::string& words) {
+    for (const json& e : report[list]) {
+        if (e["file"] == file && e["line"] == at.line && e["column"] == at.column &&
+            e["message"].get<std::string>().find(words) != std::string::npos) {
+            return &e;
+        }
+    }
+    return nullptr;
+}
+
+TEST(Diagnostics, EachMistakeIsToldAtItsPlaceWithItsNotes) {
+    for (const mistake& m : k_mistakes) {
+        SCOPED_TRACE(m.what);
+        const authored a(m.line, m.train);
+        const tool_result text = a.compile(false);
+        const std::string head = prefix(a, m.at) + m.kind + ": ";
+        const std::vector<std::string> said = lines_starting(text.err, head);
+        ASSERT_EQ(said.size(), 1u) << head << "\n" << text.err;
+        EXPECT_NE(said[0].find(m.words), std::string::npos) << said[0];
+        // The notes follow the diagnostic, each at its record.
+        std::istringstream lines(text.err);
+        std::vector<std::string> after;
+        bool found = false;
+        for (std::string line; std::getline(lines, line);) {
+            if (found && line.find(": nota: ") != std::string::npos) {
+                after.push_back(line);
+            } else if (found) {
+                break;
+            }
+            found = found || line == said[0];
+        }
+        ASSERT_GE(after.size(), m.notes.size()) << text.err;
+        for (std::size_t i = 0; i < m.notes.size(); ++i) {
+            EXPECT_EQ(after[i].rfind(prefix(a, m.notes[i]) + "nota: ", 0), 0u) << after[i];
+        }
+
+        const tool_result js = a.compile(true);
+        EXPECT_EQ(js.exit_status, text.exit_status);
+        const json report = json::parse(js.out, nullptr, false);
+        ASSERT_FALSE(report.is_discarded()) << js.out;
+        const bool fault = m.kind != "avviso";
+        const json* entry =
+            json_entry(report, fault ? "errori" : "warnings", file_of(a, m.at.file), m.at, m.words);
+        ASSERT_NE(entry, nullptr) << report.dump(1);
+        if (fault) EXPECT_EQ("errore " + std::to_string((*entry)["codice"].get<int>()), m.kind);
+        ASSERT_GE((*entry)["notes"].size(), m.notes.size());
+        for (std::size_t i = 0; i < m.notes.size(); ++i) {
+            const json& n = (*entry)["notes"][i];
+            EXPECT_EQ(n["file"], file_of(a, m.notes[i].file));
+            EXPECT_EQ(n["line"], m.notes[i].line);
+            EXPECT_EQ(n["column"], m.notes[i].column);
+        }
+    }
+}
+
+// Two independent collisions and a misspelt keyword, all in one run: the code the program records
+// comes first and is marked; the records the program never compiled are named.
+TEST(Diagnostics, EveryFaultOfBothTextsInOneRun) {
+    const authored a(line_with("cartello_indicatore, 1000, Uscita\r\n"),
+                     train_with(signal_at(1000) + "segnalle, 2500, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0\r\n" +
+                                signal_at(3000) + signal_at(3000) + station_at(4000)));
+    const tool_result text = a.compile(false);
+    EXPECT_EQ(text.exit_status, 1);
+    const std::vector<std::string> faults = lines_starting(text.err, a.train_file);
+    ASSERT_GE(faults.size(), 4u) << text.err;
+    EXPECT_EQ(faults[0].rfind(a.train_file + ":2:1: errore 16: ", 0), 0u) << text.err;
+    EXPECT_TRUE(faults[0].ends_with(" [codice registrato]")) << faults[0];
+    EXPECT_EQ(lines_starting(text.err, a.train_file + ":5:1: errore 16: ").size(), 1u) << text.err;
+    EXPECT_EQ(lines_starting(text.err, a.train_file + ":3:1: avviso: voce non riconosciuta").size(),
+              1u)
+        << text.err;
+    EXPECT_EQ(lines_starting(text.err, a.train_file + ":2:1: nota: righe 2–6 non compilate: 3 "
+                                                      "segnali, 1 stazione")
+                  .size(),
+              1u)
+        << text.err;
+    EXPECT_NE(text.out.find("riepilogo: percorso di 5000 m, 0 stazioni, 0 segnali"),
+              std::string::npos)
+        << text.out;
+
+    const json report = json::parse(a.compile(true).out);
+    EXPECT_EQ(report["codice_errore"], 16);
+    ASSERT_EQ(report["errori"].size(), 2u);
+    EXPECT_EQ(report["errori"][0]["registrato"], true);
+    EXPECT_EQ(report["errori"][1]["registrato"], false);
+    EXPECT_EQ(report["errori"][1]["line"], 5);
+    EXPECT_EQ(report["non_compilati"][0]["first_line"], 2);
+    EXPECT_EQ(report["riepilogo"]["errori"], 2);
+}
+
+// A clean scenario of many kilometres gives no warning and no fault at all.
+TEST(Diagnostics, CleanScenarioIsNotWarnedAbout) {
+    synthetic_size size = scaled_size(20);
+    const synthetic_texts texts = make_synthetic_scenario(size);
+    const authored a(texts.line, texts.train);
+    const tool_result text = a.compile(false);
+    EXPECT_EQ(text.exit_status, 0) << text.err;
+    EXPECT_EQ(text.err, "");
+}
+
+}  // namespace
+}  // namespace scenario
