@@ -6,6 +6,8 @@ FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
 BENCH_BUILD  ?= build-bench
 BENCH_ARGS   ?=
+# The ZIP for Windows users is made here, alone in its folder.
+DIST_DIR     := $(WIN_BUILD)/dist
 JOBS         ?= $(shell nproc)
 MINGW_CXX    := x86_64-w64-mingw32-g++-posix
 WINE         := $(firstword $(wildcard /usr/lib/wine/wine64) $(shell command -v wine64 2>/dev/null) $(shell command -v wine 2>/dev/null))
@@ -20,11 +22,12 @@ export WINEDEBUG := -all
 # named with the command that installs them.
 RUN_PACKAGES  := cmake g++ make libx11-dev nlohmann-json3-dev
 TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev nlohmann-json3-dev strace chromium imagemagick \
-                 g++-mingw-w64-x86-64-posix wine64 xvfb clang libclang-rt-14-dev
+                 g++-mingw-w64-x86-64-posix wine64 xvfb clang libclang-rt-14-dev unzip
+DIST_PACKAGES := cmake make nlohmann-json3-dev g++-mingw-w64-x86-64-posix
 BENCH_PACKAGES := $(TEST_PACKAGES) libbenchmark-dev
 
-.PHONY: all build run test test-linux test-windows windows sanitize fuzz fuzz-ci bench clean \
-        run-packages test-packages
+.PHONY: all build run test test-linux test-windows windows dist windows-package sanitize fuzz \
+        fuzz-ci bench clean run-packages test-packages
 
 all: build
 
@@ -67,6 +70,19 @@ $(WIN_BUILD)/CMakeCache.txt:
 windows: $(WIN_BUILD)/CMakeCache.txt
 	cmake --build $(WIN_BUILD) -j $(JOBS)
 
+# The ZIP for Windows users (cmake/windows_package.cmake): the two statically linked executables
+# and the guide under one folder. The packages come first, then a second make sees the cross
+# compiler they bring.
+dist:
+	@cmake/need-packages.sh $(DIST_PACKAGES)
+	@$(MAKE) --no-print-directory windows-package
+
+windows-package: $(WIN_BUILD)/CMakeCache.txt
+	cmake --build $(WIN_BUILD) -j $(JOBS) --target zelnor-scenario scenario-tool windows-guide
+	rm -rf $(DIST_DIR)
+	cd $(WIN_BUILD) && cpack -B $(CURDIR)/$(DIST_DIR)
+	@echo "Windows package: $$(ls $(CURDIR)/$(DIST_DIR)/*.zip)"
+
 ifeq ($(HAVE_WINDOWS),)
 test-windows:
 	@echo "Windows tests skipped: the mingw-w64 cross compiler ($(MINGW_CXX)) or wine is not installed."
@@ -76,6 +92,11 @@ test-windows: windows build
 	SCENARIO_LINUX_PROGRAM=$(CURDIR)/$(BUILD)/scenario/zelnor-scenario \
 	SCENARIO_WINDOWS_PROGRAM=$(CURDIR)/$(WIN_BUILD)/scenario/zelnor-scenario.exe \
 	WINE=$(WINE) $(XVFB) tests/compare_windows_linux.sh
+	@$(MAKE) --no-print-directory windows-package
+	SCENARIO_WINDOWS_PACKAGE="$$(ls $(CURDIR)/$(DIST_DIR)/*.zip)" \
+	SCENARIO_LINUX_PROGRAM=$(CURDIR)/$(BUILD)/scenario/zelnor-scenario \
+	SCENARIO_LINUX_TOOL=$(CURDIR)/$(BUILD)/tools/scenario-tool \
+	WINE=$(WINE) $(XVFB) tests/dist_package_test.sh
 endif
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
