@@ -136,6 +136,24 @@ void check_without_diagnostics(const compile_input& input, const run_state& with
             "diagnostics change the compiled records", with);
 }
 
+// The author's checking compile goes past every fault on a state of its own: it must end like any
+// compile (no escape but the machine's), keep only known codes, and find a fault whenever the
+// compile recorded one.
+void check_checking_mode(const compile_input& input, const run_state& compiled) {
+    run_state check = fresh_state();
+    memory_descriptions texts(input.line, input.train);
+    compile_diagnostics checked;
+    checked.checking = true;
+    compila_scenario(check, input.j, texts, &checked);
+    require(checked.faults.size() <= compile_diagnostics::k_max_faults,
+            "the checker kept more faults than its bound", compiled);
+    for (const found_fault& f : checked.faults) {
+        require(known_code(value_of(f.code)), "the checker found an unknown code", compiled);
+    }
+    require(compiled.codice_errore == 0 || !checked.faults.empty(),
+            "the checker missed the fault the compile recorded", compiled);
+}
+
 void compile_one(std::string_view data) {
     const compile_input input = split_compile_input(data);
     run_state state = fresh_state();
@@ -160,6 +178,7 @@ void compile_one(std::string_view data) {
     }
     check_images(state, outcome);
     if (input.j == 0) check_without_diagnostics(input, state);
+    check_checking_mode(input, state);
 }
 
 }  // namespace
