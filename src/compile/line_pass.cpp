@@ -206,12 +206,15 @@ outcome line_compiler::generale_record(line_record which) {
     return outcome::go_on;
 }
 
+// Any position fits the longest route; tracing a plan for a length nobody wrote would tell the
+// author nothing, so the checker leaves the plan out.
 void line_compiler::assume_longest_route() {
     state_.testata[k_entry_treno].v_b = k_max_route_length;
     state_.lunghezza_dim = route_last_metre(k_max_route_length);
     state_.n_celle = route_last_cell(k_max_route_length);
     state_.celle.assign(static_cast<std::size_t>(state_.n_celle) + 1, cella{});
-    if (state_.crea_geometria != 0) state_.geometria = geometria(state_.lunghezza_dim);
+    state_.crea_geometria = 0;
+    state_.geometria = geometria{};
     route_length_read_ = true;
 }
 
