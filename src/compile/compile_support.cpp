@@ -83,6 +83,12 @@ void warn(compile_diagnostics* diagnostics, description_text text, source_locati
     diagnostics->warnings.push_back({{text, at}, std::move(message), {}});
 }
 
+bool warning_shown(const compile_diagnostics* diagnostics, description_text text) {
+    return diagnostics != nullptr &&
+           diagnostics->warnings_kept[static_cast<std::size_t>(text)] <
+               compile_diagnostics::k_max_warnings_per_text;
+}
+
 void warn(compile_diagnostics* diagnostics, compile_warning warning) {
     if (diagnostics == nullptr) return;
     const auto which = static_cast<std::size_t>(warning.at.text);

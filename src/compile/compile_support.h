@@ -73,6 +73,10 @@ void note_placed(compile_diagnostics* diagnostics, const placement& placed, text
 void describe_taken(found_fault& fault, const run_state& state,
                     const compile_diagnostics* diagnostics, const placement& failed);
 
+// Whether a warning of this text would still be shown: past the bound, warnings are only counted,
+// and the words of one need not be worked out.
+bool warning_shown(const compile_diagnostics* diagnostics, description_text text);
+
 // Records a warning with its notes when diagnostics are being collected.
 void warn(compile_diagnostics* diagnostics, compile_warning warning);
 

@@ -118,6 +118,10 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 void record_scanner::note_unknown(std::span<const keyword_row> rows) const {
     if (diagnostics_ == nullptr) return;
     if (keyword_.empty() || is_section_header(keyword_) || is_whole_number(keyword_)) return;
+    if (!warning_shown(diagnostics_, text_)) {
+        warn({});  // counted only
+        return;
+    }
     if (looks_like_comment(keyword_)) {
         warn("questa riga sembra un commento, ma il formato non ne ha: la voce " + in_quotes(keyword_) +
              " è ignorata");
