@@ -55,25 +55,37 @@ TEST(CellKinds, WhatEachKindHoldsAndWhereItStands) {
         cell_values values;
         cell_place place;
         bool free;
+        std::string_view record;
+        bool record_position;  // a record names this cell's own position
     };
     constexpr row rows[] = {
-        {cell_kind::plain, cell_values::none, cell_place::point, true},
-        {cell_kind::signal, cell_values::signal_aspects, cell_place::point, false},
-        {cell_kind::slow_order_end, cell_values::slow_order, cell_place::point, false},
-        {cell_kind::slow_order_start, cell_values::slow_order, cell_place::point, false},
-        {cell_kind::slow_order_warning, cell_values::slow_order, cell_place::point, false},
-        {cell_kind::slow_order_approach, cell_values::slow_order, cell_place::point, false},
-        {cell_kind::speed_board, cell_values::board_speeds, cell_place::point, false},
-        {cell_kind::station_stop, cell_values::station_entry, cell_place::platform_end, false},
-        {cell_kind::scenery_mark, cell_values::none, cell_place::fill, true},
-        {cell_kind::value_mark, cell_values::value, cell_place::fill, false},
-        {cell_kind::empty_value_mark, cell_values::none, cell_place::fill, false},
-        {cell_kind::information_sign, cell_values::sign_entry, cell_place::point, false},
+        {cell_kind::plain, cell_values::none, cell_place::point, true, "", false},
+        {cell_kind::signal, cell_values::signal_aspects, cell_place::point, false, "segnale", true},
+        {cell_kind::slow_order_end, cell_values::slow_order, cell_place::point, false,
+         "rallentamento", true},
+        {cell_kind::slow_order_start, cell_values::slow_order, cell_place::point, false,
+         "rallentamento", true},
+        {cell_kind::slow_order_warning, cell_values::slow_order, cell_place::point, false,
+         "rallentamento", true},
+        {cell_kind::slow_order_approach, cell_values::slow_order, cell_place::point, false,
+         "rallentamento", false},
+        {cell_kind::speed_board, cell_values::board_speeds, cell_place::point, false,
+         "indicatori_vmax", true},
+        {cell_kind::station_stop, cell_values::station_entry, cell_place::platform_end, false,
+         "stazione", true},
+        {cell_kind::scenery_mark, cell_values::none, cell_place::fill, true, "montagna", false},
+        {cell_kind::value_mark, cell_values::value, cell_place::fill, false, "abbattimento", true},
+        {cell_kind::empty_value_mark, cell_values::none, cell_place::fill, false, "abbattimento",
+         true},
+        {cell_kind::information_sign, cell_values::sign_entry, cell_place::point, false,
+         "cartello_indicatore", true},
     };
     for (const row& r : rows) {
         const cell_kind_descriptor d = describe(r.kind);
         EXPECT_EQ(d.values, r.values) << d.name;
         EXPECT_EQ(d.place, r.place) << d.name;
+        EXPECT_EQ(d.record, r.record) << d.name;
+        EXPECT_EQ(d.record_position, r.record_position) << d.name;
         cella c;
         c.tipo_cella = byte_of(r.kind);
         EXPECT_EQ(is_free(c), r.free) << d.name;
@@ -114,7 +126,6 @@ TEST(CellKinds, EveryItemOfAKindIsHeldByOneField) {
         const std::multiset<std::string_view> listed(row.items.begin(), row.items.end());
         EXPECT_EQ(held, listed) << row.name;
         EXPECT_EQ(row.fields.empty(), row.values == cell_values::none) << row.name;
-        EXPECT_EQ(row.record.empty(), row.kind == cell_kind::plain) << row.name;
     }
 }
 

@@ -51,11 +51,20 @@ constexpr cell_value_field k_stop_fields[] = {{val1, entry, {"stazione"}}};
 constexpr std::string_view k_stop_items[] = {"stazione"};
 constexpr cell_value_field k_value_fields[] = {{val1, number, {"valore"}}};
 constexpr std::string_view k_value_items[] = {"valore"};
-constexpr cell_value_field k_sign_fields[] = {{val1, entry, {"testo"}}};
-constexpr std::string_view k_sign_items[] = {"testo"};
+constexpr cell_value_field k_sign_fields[] = {{val1, entry, {"voce del testo"}}};
+constexpr std::string_view k_sign_items[] = {"voce del testo"};
 
 constexpr std::array<cell_kind_descriptor, 12> k_kinds = {{
-    {cell_kind::plain, "binario libero", "nulla", none, point, "", {}, {}},
+    {cell_kind::plain,
+     "binario libero",
+     "nulla",
+     none,
+     point,
+     "",
+     {},
+     {},
+     approach_marks::none,
+     false},
     {cell_kind::signal, "segnale", "un segnale", signal_aspects, point, "segnale", k_signal_fields,
      k_signal_items, approach_marks::every_second_cell},
     {cell_kind::slow_order_end, "fine rallentamento", "la fine di un rallentamento", slow_order,
@@ -67,7 +76,7 @@ constexpr std::array<cell_kind_descriptor, 12> k_kinds = {{
      k_warning_fields, k_warning_items},
     {cell_kind::slow_order_approach, "approccio a un rallentamento",
      "una cella di approccio a un rallentamento", slow_order, point, "rallentamento",
-     k_approach_fields, k_approach_items},
+     k_approach_fields, k_approach_items, approach_marks::none, false},
     {cell_kind::speed_board, "cartello indicatore di velocità",
      "un cartello indicatore di velocità", board_speeds, point, "indicatori_vmax", k_board_fields,
      k_board_items},
@@ -80,7 +89,9 @@ constexpr std::array<cell_kind_descriptor, 12> k_kinds = {{
      fill,
      "montagna",
      {},
-     {}},
+     {},
+     approach_marks::none,
+     false},
     {cell_kind::value_mark, "abbattimento", "un segno di valore", value, fill, "abbattimento",
      k_value_fields, k_value_items},
     {cell_kind::empty_value_mark,
@@ -90,7 +101,9 @@ constexpr std::array<cell_kind_descriptor, 12> k_kinds = {{
      fill,
      "abbattimento",
      {},
-     {}},
+     {},
+     approach_marks::none,
+     true},
     {cell_kind::information_sign, "cartello di indicazione", "il cartello di indicazione",
      sign_entry, point, "cartello_indicatore", k_sign_fields, k_sign_items},
 }};
@@ -104,7 +117,8 @@ std::span<const cell_kind_descriptor> cell_kind_descriptors() { return k_kinds; 
 cell_kind_descriptor describe(cell_kind kind) {
     const auto row = std::ranges::find(k_kinds, kind, &cell_kind_descriptor::kind);
     if (row != k_kinds.end()) return *row;
-    return {kind, "tipo sconosciuto", "un elemento", none, point, "", {}, {}};
+    return {kind, "tipo sconosciuto",   "un elemento", none, point, "", {},
+            {},   approach_marks::none, false};
 }
 
 std::int32_t field_value(const cella& c, cell_field field) {

@@ -68,6 +68,10 @@ enum class approach_marks : std::uint8_t {
 
 inline constexpr int k_stop_mark_base = 80;  // the approach marks of a stop are 81 to 84
 
+// The value of the marks the signal spacing pass lays around slow orders (kind 12, the kind of
+// an "abbattimento"); a mark of an "abbattimento" it finds in place is lowered to it.
+inline constexpr std::int16_t k_spacing_mark_value = 180;
+
 struct cell_kind_descriptor {
     cell_kind kind;
     std::string_view name;      // "segnale"
@@ -78,6 +82,9 @@ struct cell_kind_descriptor {
     std::span<const cell_value_field> fields;
     std::span<const std::string_view> items;  // the items the fields hold, in the record's order
     approach_marks marks = approach_marks::none;
+    // Whether a record names this very cell's position; approach cells and scenery marks lie
+    // where the cells of a record's stretch fall.
+    bool record_position = true;
 };
 
 // Every kind, in the order of their bytes.
