@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <optional>
 
@@ -96,6 +97,73 @@ TEST(Positions, WhereACellStarts) {
     }
 }
 
+// The stretch a cell stands for, and the positions its point feature and its fill were
+// written at.
+TEST(Positions, TheStretchOfACell) {
+    struct row {
+        std::int64_t cell;
+        cell_stretch stretch;
+        std::int64_t point;  // a point feature written here lies on the cell
+        std::int64_t fill;   // a fill written from here starts on the cell
+    };
+    constexpr row rows[] = {
+        {0, {-50, 0}, -50, 0},
+        {1, {0, 50}, 0, 50},
+        {35, {1700, 1750}, 1700, 1750},
+        {36, {1750, 1800}, 1750, 1800},
+        {441, {22000, 22050}, 22000, 22050},
+        {580, {28950, 29000}, 28950, 29000},
+        {20140, {1006950, 1007000}, 1006950, 1007000},
+    };
+    for (const row& r : rows) {
+        EXPECT_EQ(stretch_of(r.cell), r.stretch) << r.cell;
+        EXPECT_EQ(point_position(r.cell), r.point) << r.cell;
+        EXPECT_EQ(fill_position(r.cell), r.fill) << r.cell;
+        EXPECT_EQ(point_cell(r.point), r.cell) << r.cell;
+        EXPECT_EQ(fill_cell(r.fill), r.cell) << r.cell;
+    }
+}
+
+// Neighbouring cells never show the same metre: their stretches follow one another, each holds
+// the point feature written at its start, and a point and a fill written at the same metre lie
+// on two neighbouring cells that meet there.
+TEST(Positions, NeighbouringCellsNeverShareAMetre) {
+    for (std::int64_t n = -3; n <= 20141; ++n) {
+        const cell_stretch here = stretch_of(n), next = stretch_of(n + 1);
+        ASSERT_EQ(here.to - here.from, k_cell_metres) << n;
+        ASSERT_EQ(here.to, next.from) << n;
+        ASSERT_LT(point_position(n), point_position(n + 1)) << n;
+        ASSERT_LT(fill_position(n), fill_position(n + 1)) << n;
+        ASSERT_EQ(cell_holding(here.from), n) << n;
+        ASSERT_EQ(cell_holding(here.to - 1), n) << n;
+        ASSERT_EQ(cell_holding(point_position(n)), n) << n;
+        const std::int64_t written = point_position(n);
+        ASSERT_EQ(point_cell(written), fill_cell(written) + 1) << n;
+        ASSERT_EQ(stretch_of(point_cell(written)).from, written) << n;
+        ASSERT_EQ(stretch_of(fill_cell(written)).to, written) << n;
+    }
+}
+
+TEST(Positions, CellHoldingAMetre) {
+    struct row {
+        std::int64_t metres;
+        std::int64_t cell;
+    };
+    // Unlike point_cell, nothing is rounded: 1780 m lies on cell 36, whose stretch holds it.
+    constexpr row rows[] = {{0, 1},
+                            {49, 1},
+                            {50, 2},
+                            {1780, 36},
+                            {22000, 441},
+                            {22025, 441},
+                            {-1, 0},
+                            {-50, 0},
+                            {-51, -1},
+                            {k_int32_max, 42949673},
+                            {k_int32_min, -42949672}};
+    for (const row& r : rows) EXPECT_EQ(cell_holding(r.metres), r.cell) << r.metres;
+}
+
 TEST(Positions, LastCellOfARoute) {
     struct row {
         std::int32_t length;
@@ -105,7 +173,12 @@ TEST(Positions, LastCellOfARoute) {
     constexpr row rows[] = {{0, 140},        {24, 140},       {25, 140},    {26, 141},
                             {75, 142},       {1000, 160},     {22000, 580}, {999975, 20140},
                             {999925, 20138}, {1000000, 20140}};
-    for (const row& r : rows) EXPECT_EQ(route_last_cell(r.length), r.last_cell) << r.length;
+    for (const row& r : rows) {
+        EXPECT_EQ(route_last_cell(r.length), r.last_cell) << r.length;
+        // The cells give the length back to within the 25 m the rounding takes.
+        EXPECT_LE(std::abs(route_length_of_cells(r.last_cell) - r.length), 25) << r.length;
+    }
+    EXPECT_EQ(route_length_of_cells(580), 22000);
 }
 
 TEST(Positions, RecordsBeyondTheCells) {

@@ -243,14 +243,17 @@ TEST(ScenarioTool, MissingTextsAreNamedWithWhatIsThere) {
         std::vector<std::string> expected;
     };
     const names_case cases[] = {
-        {"Linea Nord", "r21",
+        {"Linea Nord",
+         "r21",
          {"scenario-tool: errore: testo del treno non trovato: " + d + "/Linea Nord_r21-.txt",
           "nota: forse --train \"R21\" (Linea Nord_R21-.txt)"}},
-        {"linea nord", "R21",
+        {"linea nord",
+         "R21",
          {"scenario-tool: errore: testo della linea non trovato: " + d + "/linea nord_linea.txt",
           "testo del treno non trovato: " + d + "/linea nord_R21-.txt",
           "nota: forse --line \"Linea Nord\" (Linea Nord_linea.txt)"}},
-        {"Altra", "X",
+        {"Altra",
+         "X",
          {"nota: testi della linea in " + d + ": Linea Nord_linea.txt",
           "nota: testi del treno in " + d + ": Linea Nord_R21-.txt, Linea Nord_R22-.txt"}},
     };
@@ -265,8 +268,8 @@ TEST(ScenarioTool, MissingTextsAreNamedWithWhatIsThere) {
         }
         EXPECT_EQ(file_names(out.path()), std::vector<std::string>{});
     }
-    const auto far = scenario_tool(
-        {"compile", shown(dir.path()), "--line", "Altra", "--train", "X"});
+    const auto far =
+        scenario_tool({"compile", shown(dir.path()), "--line", "Altra", "--train", "X"});
     EXPECT_FALSE(contains(far.standard_error, "forse")) << far.standard_error;
 }
 
@@ -814,19 +817,41 @@ TEST(ScenarioTool, DumpShowsTheCellsAndTheGeometryOfTheRealScenario) {
     const auto cells = scenario_tool({"dump", cell_file});
     ASSERT_EQ(cells.exit_status, 0) << cells.standard_error;
     const char* pieces[] = {
-        "celle: 581 (da 0 a 580)",
+        "celle: 581 (da 0 a 580); la cella N copre il tratto da (N - 1) × 50 a N × 50 m\n",
         "cella 1: marcatore 5121, codice di identità 2389",
-        "cella 2 (150 m): fermata di stazione [tipo 10], stazione 1 \"Cascina Telvo\"",
-        "cella 9 (400 m): cartello indicatore di velocità [tipo 6]",
-        "cella 36 (1750 m): segnale [tipo 1], aspetti 32 11 11, val4 8, tempo 0",
-        "cella 105 (5200 m): segnale [tipo 1], aspetti 42 11 11, val4 8, tempo 230",
-        "cella 44 (2150 m): cartello di indicazione [tipo 14], testo della voce 80",
-        "celle 0-43: 80 km/h",
-        "celle 44-343: 60 km/h",
-        "celle 344-577: 30 km/h",
-        "celle 42-57: -25\n",
-        "celle 0-577: 100",
-        "cella 34: 81",
+        "percorso: 22000 m (\"lunghezza percorso\" della testata, voce 84 v_b); corsa oltre la "
+        "fine: 7000 m, celle da 441 a 580\n",
+        "\n  cella 2 (50–100 m): fermata di stazione: stazione 1 \"Cascina Telvo\" a 0 m, fine del "
+        "marciapiede a 150 m; nessun preavviso [tipo 10]\n",
+        "\n  cella 9 (400–450 m): cartello indicatore di velocità a 400 m: vas 80 km/h, vbs 80 "
+        "km/h, "
+        "vcs 80 km/h, strisces 0, vad 0 km/h, vbd 0 km/h, vcd 0 km/h, strisced 0 [tipo 6]\n",
+        "\n  cella 36 (1750–1800 m): segnale a 1750 m: sx 2, s1 3, s2 1, s3 1, rapp 0, dx 2, d1 2, "
+        "d2 1, d3 1, tempo 0; preavvisi sulle celle 34, 32, 30, 28 [tipo 1]\n",
+        "\n  cella 105 (5200–5250 m): segnale a 5200 m: sx 2, s1 4, s2 1, s3 1, rapp 0, dx 2, d1 "
+        "2, "
+        "d2 1, d3 1, tempo 230; preavvisi sulle celle 103, 101, 99, 97 [tipo 1]\n",
+        "\n  cella 44 (2150–2200 m): cartello di indicazione a 2150 m: voce del testo 80 "
+        "\"(INIZIO TRATTA)(SOTTERRANEA  )\" [tipo 14]\n",
+        "\n  cella 201 (10000–10050 m): fermata di stazione: stazione 11 \"Moravaldi FS\" a 10000 "
+        "m, "
+        "fine del marciapiede a 10100 m; preavvisi sulle celle 200, 199, 198, 197 [tipo 10]\n",
+        "\n  cella 368 (18350–18400 m): fermata di stazione: stazione 20 \"Brunvicco\" a 18300 m, "
+        "fine del marciapiede a 18450 m; preavvisi sulle celle 367, 366, 365, 364 [tipo 10]\n"
+        "  -- fine del percorso a 22000 m, nella cella 441 (22000–22050 m): oltre, 7000 m di corsa "
+        "fino alla cella 580 --\n\n",
+        "\n  80 km/h da 0 a 2200 m (celle 0–43: da -50 a 2150 m)\n",
+        "\n  60 km/h da 2200 a 17200 m (celle 44–343: da 2150 a 17150 m)\n",
+        "\n  30 km/h da 17200 a 28900 m (celle 344–577: da 17150 a 28850 m)\n",
+        "\n  0 km/h da 28900 a 29050 m (celle 578–580: da 28850 a 29000 m), oltre la fine del "
+        "percorso\n",
+        "\n  -25 ‰ da 2100 a 2900 m (celle 42–57: da 2050 a 2850 m)\n",
+        "\n  100 da 0 a 28900 m (celle 0–577: da -50 a 28850 m)\n",
+        "\n  2 da 2200 a 2250 m (cella 44: da 2150 a 2200 m)\n",
+        "\n  cella 34 (1650–1700 m): 81, preavviso 1 del segnale a 1750 m (cella 36)\n",
+        "\n  cella 197 (9800–9850 m): 84, preavviso 4 della fermata di stazione 11 \"Moravaldi "
+        "FS\" "
+        "(cella 201)\n",
     };
     for (const char* piece : pieces) EXPECT_TRUE(contains(cells.standard_output, piece)) << piece;
 
@@ -837,20 +862,46 @@ TEST(ScenarioTool, DumpShowsTheCellsAndTheGeometryOfTheRealScenario) {
     EXPECT_EQ(view["tipo"], "celle");
     EXPECT_EQ(view["numero_celle"], 581);
     EXPECT_EQ(view["identita"], json::parse(R"({"codice":2389,"atteso":2389,"corrisponde":true})"));
-    const json stop = {{"cella", 2},
-                       {"posizione", 150},
-                       {"tipo_cella", 10},
-                       {"nome_tipo", "fermata di stazione"},
-                       {"descrizione", "stazione 1 \"Cascina Telvo\""}};
+    const json stop = json::parse(R"({"cella":2, "posizione":150, "tipo_cella":10,
+        "nome_tipo":"fermata di stazione",
+        "descrizione":"fermata di stazione: stazione 1 \"Cascina Telvo\" a 0 m, fine del marciapiede a 150 m; nessun preavviso [tipo 10]",
+        "record":"stazione", "metri":0, "cella_da":50, "cella_a":100, "valori":{"stazione":1},
+        "nome":"Cascina Telvo", "preavvisi":[], "rallentamento":null})");
     EXPECT_NE(std::find(view["elementi"].begin(), view["elementi"].end(), stop),
               view["elementi"].end())
         << view["elementi"];
-    EXPECT_EQ(view["vel_limite_kmh"], json::parse(R"([{"da_cella":0,"a_cella":43,"valore":80},
-                              {"da_cella":44,"a_cella":343,"valore":60},
-                              {"da_cella":344,"a_cella":577,"valore":30},
-                              {"da_cella":578,"a_cella":580,"valore":0}])"));
-    EXPECT_EQ(view["aderenza"], json::parse(R"([{"da_cella":0,"a_cella":577,"valore":100},
-                                                {"da_cella":578,"a_cella":580,"valore":0}])"));
+    const json signal = json::parse(R"({"cella":36, "posizione":1750, "tipo_cella":1,
+        "nome_tipo":"segnale",
+        "descrizione":"segnale a 1750 m: sx 2, s1 3, s2 1, s3 1, rapp 0, dx 2, d1 2, d2 1, d3 1, tempo 0; preavvisi sulle celle 34, 32, 30, 28 [tipo 1]",
+        "record":"segnale", "metri":1750, "cella_da":1750, "cella_a":1800,
+        "valori":{"sx":2, "s1":3, "s2":1, "s3":1, "rapp":0, "dx":2, "d1":2, "d2":1, "d3":1,
+                  "tempo":0},
+        "nome":null, "preavvisi":[34, 32, 30, 28], "rallentamento":null})");
+    EXPECT_NE(std::find(view["elementi"].begin(), view["elementi"].end(), signal),
+              view["elementi"].end())
+        << view["elementi"];
+    EXPECT_EQ(view["vel_limite_kmh"], json::parse(R"([
+        {"da_cella":0, "a_cella":43, "valore":80, "unita":"km/h", "da_metri":0, "a_metri":2200,
+         "cella_da":-50, "cella_a":2150, "oltre_la_fine":false},
+        {"da_cella":44, "a_cella":343, "valore":60, "unita":"km/h", "da_metri":2200,
+         "a_metri":17200, "cella_da":2150, "cella_a":17150, "oltre_la_fine":false},
+        {"da_cella":344, "a_cella":577, "valore":30, "unita":"km/h", "da_metri":17200,
+         "a_metri":28900, "cella_da":17150, "cella_a":28850, "oltre_la_fine":false},
+        {"da_cella":578, "a_cella":580, "valore":0, "unita":"km/h", "da_metri":28900,
+         "a_metri":29050, "cella_da":28850, "cella_a":29000, "oltre_la_fine":true}])"));
+    const auto cells_and_value = [](const json& runs) {
+        json kept = json::array();
+        for (const json& r : runs) kept.push_back({r["da_cella"], r["a_cella"], r["valore"]});
+        return kept;
+    };
+    EXPECT_EQ(cells_and_value(view["aderenza"]), json::parse("[[0, 577, 100], [578, 580, 0]]"));
+    EXPECT_EQ(view["pendenza"][1]["unita"], "‰");
+    EXPECT_EQ(view["pendenza"][1]["valore"], -25);
+    EXPECT_EQ(view["percorso"], json::parse(R"({"lunghezza":22000, "dalla_testata":true,
+        "prima_cella_oltre":441, "ultima_cella":580, "corsa_oltre":7000})"));
+    ASSERT_EQ(view["preavvisi"].size(), 144u);  // 33 signals and 3 stops, four marks each
+    EXPECT_EQ(view["preavvisi"][3], json::parse(R"({"cella":14, "valore":81, "cella_da":650,
+        "cella_a":700, "numero":1, "di":[16]})"));
     ASSERT_EQ(view["celle"].size(), 581u);
     EXPECT_EQ(view["celle"][36],
               json::parse(R"({"cella":36,"tipo_cella":1,"val1":32,"val2":11,"val3":11,"val4":8,
@@ -909,8 +960,8 @@ TEST(ScenarioTool, JsonViewsKeepTheirMembersInOrder) {
                            "x_max", "y_min",           "y_max",        "lunghezza"};
     keys geometry_all = geometry;
     geometry_all.push_back("punti");
-    const keys cells = {"tipo",           "numero_celle", "identita", "elementi",
-                        "vel_limite_kmh", "pendenza",     "aderenza", "sfondo"};
+    const keys cells = {"tipo",     "numero_celle", "identita", "elementi", "vel_limite_kmh",
+                        "pendenza", "aderenza",     "sfondo",   "percorso", "preavvisi"};
     keys cells_all = cells;
     cells_all.push_back("celle");
     const struct {
@@ -948,9 +999,18 @@ TEST(ScenarioTool, JsonViewsKeepTheirMembersInOrder) {
     const json cell_view = parsed(
         scenario_tool({"dump", shown(real_file(dir.path(), file_kind::cells)), "--json", "--all"})
             .standard_output);
-    EXPECT_EQ(keys_of(cell_view["elementi"][0]),
-              (keys{"cella", "posizione", "tipo_cella", "nome_tipo", "descrizione"}));
-    EXPECT_EQ(keys_of(cell_view["pendenza"][0]), (keys{"da_cella", "a_cella", "valore"}));
+    EXPECT_EQ(
+        keys_of(cell_view["elementi"][0]),
+        (keys{"cella", "posizione", "tipo_cella", "nome_tipo", "descrizione", "record", "metri",
+              "cella_da", "cella_a", "valori", "nome", "preavvisi", "rallentamento"}));
+    EXPECT_EQ(keys_of(cell_view["pendenza"][0]),
+              (keys{"da_cella", "a_cella", "valore", "unita", "da_metri", "a_metri", "cella_da",
+                    "cella_a", "oltre_la_fine"}));
+    EXPECT_EQ(
+        keys_of(cell_view["percorso"]),
+        (keys{"lunghezza", "dalla_testata", "prima_cella_oltre", "ultima_cella", "corsa_oltre"}));
+    EXPECT_EQ(keys_of(cell_view["preavvisi"][0]),
+              (keys{"cella", "valore", "cella_da", "cella_a", "numero", "di"}));
     EXPECT_EQ(keys_of(cell_view["celle"][0]),
               (keys{"cella", "tipo_cella", "val1", "val2", "val3", "val4", "tempo_segnale",
                     "preavviso", "sfondo", "vel_limite", "pendenza", "aderenza"}));
@@ -1164,11 +1224,189 @@ TEST(ScenarioTool, CellsBesideADamagedHeaderAreShownWithoutIt) {
             "byte, ne restano 5; le celle sono mostrate senza la testata\n");
     EXPECT_TRUE(
         contains(result.standard_output, "cella 1: marcatore 5121, codice di identità 2389\n"));
-    EXPECT_TRUE(contains(result.standard_output, "testo della voce 80\n"));
+    // Without the header table the route length comes from the cell count, the signs and stops
+    // are named by their entries only, and a stop has no station position.
+    const char* pieces[] = {
+        "percorso: circa 22000 m (dal numero delle celle, a meno di 25 m: la testata non c'è); "
+        "corsa oltre la fine: 7000 m, celle da 441 a 580\n",
+        "  cella 44 (2150–2200 m): cartello di indicazione a 2150 m: voce del testo 80 [tipo 14]\n",
+        "  cella 2 (50–100 m): fermata di stazione: stazione 1, fine del marciapiede a 150 m; "
+        "nessun preavviso [tipo 10]\n",
+        "  cella 197 (9800–9850 m): 84, preavviso 4 della fermata di stazione 11 (cella 201)\n",
+    };
+    for (const char* piece : pieces) EXPECT_TRUE(contains(result.standard_output, piece)) << piece;
     const json view =
         parsed(scenario_tool({"dump", shown(real_file(dir.path(), file_kind::cells)), "--json"})
                    .standard_output);
     EXPECT_TRUE(view["identita"].is_null());
+    const json& stop = view["elementi"][0];
+    EXPECT_EQ(stop["valori"], json::parse(R"({"stazione":1})"));
+    EXPECT_TRUE(stop["metri"].is_null()) << stop;  // the station's position is in the header
+    EXPECT_TRUE(stop["nome"].is_null()) << stop;
+    EXPECT_EQ(view["percorso"]["dalla_testata"], false);
+    EXPECT_EQ(view["percorso"]["lunghezza"], 22000);
+}
+
+// The cell dump of small scenarios, line by line, in the words of their records: a signal with
+// its approach marks (and marks another signal wrote over), a slow order with its boards, its
+// approach cells and the marks the compiler adds around it, stations, and the route's end.
+TEST(ScenarioTool, DumpShowsTheCellsInTheRecordsTerms) {
+    const std::string signals = train_with(
+        "segnale, 1750, 1, 3, 1, 1, 0, 0, 2, 1, 1, 50\r\n"    // sides 1 and 0: marks 31 to 34
+        "segnale, 1850, 2, 3, 1, 1, 0, 2, 2, 1, 1, 50\r\n" +  // marks over the first one's
+        signal_at(100));                                      // only one mark above cell 0
+    const std::string compiler_mark =
+        "abbattimento: valore 180 (il valore dei segni che il compilatore pone da sé intorno ai "
+        "rallentamenti) [tipo 12]\n";
+    const struct {
+        const char* what;
+        std::string line;
+        std::string train;
+        std::vector<std::string> lines;  // whole lines of the text view, in this order
+    } cases[] = {
+        {"signals and their approach marks",
+         k_line_ok,
+         signals,
+         {"  cella 3 (100–150 m): segnale a 100 m: sx 2, s1 3, s2 1, s3 1, rapp 0, dx 2, d1 2, d2 "
+          "1, "
+          "d3 1, tempo 0; preavviso sulla cella 1 [tipo 1]",
+          "  cella 36 (1750–1800 m): segnale a 1750 m: sx 1, s1 3, s2 1, s3 1, rapp 0, dx 0, d1 2, "
+          "d2 1, d3 1, tempo 0; preavviso sulla cella 28 [tipo 1]",
+          "  cella 38 (1850–1900 m): segnale a 1850 m: sx 2, s1 3, s2 1, s3 1, rapp 0, dx 2, d1 2, "
+          "d2 1, d3 1, tempo 101; preavvisi sulle celle 36, 34, 32, 30 [tipo 1]",
+          "preavvisi (6):", "  cella 1 (0–50 m): 81, preavviso 1 del segnale a 100 m (cella 3)",
+          "  cella 28 (1350–1400 m): 34, preavviso 4 del segnale a 1750 m (cella 36)",
+          "  cella 30 (1450–1500 m): 84, preavviso 4 del segnale a 1850 m (cella 38)",
+          "  cella 32 (1550–1600 m): 83, preavviso 3 del segnale a 1850 m (cella 38)",
+          "  cella 34 (1650–1700 m): 82, preavviso 2 del segnale a 1850 m (cella 38)",
+          "  cella 36 (1750–1800 m): 81, preavviso 1 del segnale a 1850 m (cella 38)"}},
+        {"a slow order",
+         k_line_ok,
+         train_with("rallentamento, 4000, 30, 500, 1, 1, 2\r\n"),
+         {"  cella 53 (2600–2650 m): approccio a un rallentamento: numero 4, d_v diverso da 0; "
+          "inizio a 4000 m (cella 81); fine a 4500 m (cella 91); cartello di avviso a 2800 m "
+          "(cella 57) [tipo 5]",
+          "  cella 56 (2750–2800 m): approccio a un rallentamento: numero 1, d_v diverso da 0; "
+          "inizio a 4000 m (cella 81); fine a 4500 m (cella 91); cartello di avviso a 2800 m "
+          "(cella 57) [tipo 5]",
+          "  cella 57 (2800–2850 m): avviso di rallentamento a 2800 m: v 30 km/h, d_v 2; inizio a "
+          "4000 m (cella 81); fine a 4500 m (cella 91) [tipo 4]",
+          "  cella 63 (3100–3150 m): " + compiler_mark,
+          "  cella 81 (4000–4050 m): inizio rallentamento a 4000 m: v 30 km/h, f_tt 1, d_v 2; fine "
+          "a 4500 m (cella 91); l 500 m; cartello di avviso a 2800 m (cella 57) [tipo 3]",
+          "  cella 89 (4400–4450 m): " + compiler_mark,
+          "  cella 91 (4500–4550 m): fine rallentamento a 4500 m: v 30 km/h, f_tt 1, d_v 2; inizio "
+          "a 4000 m (cella 81); cartello di avviso a 2800 m (cella 57) [tipo 2]"}},
+        {"a slow order without d_v nor approach cells",
+         k_line_ok,
+         train_with("rallentamento, 1500, 60, 50, 0, 1, 0\r\n"),
+         {"  cella 31 (1500–1550 m): inizio rallentamento a 1500 m: v 60 km/h, f_tt 0, d_v 0; fine "
+          "a 1550 m (cella 32); l 50 m [tipo 3]",
+          "  cella 32 (1550–1600 m): fine rallentamento a 1550 m: v 60 km/h, f_tt 0, d_v 0; inizio "
+          "a 1500 m (cella 31) [tipo 2]"}},
+        {"stations, with and without approach marks",
+         k_line_ok,
+         train_with(station_at(1000, 12, 200) + station_at(2000, 5, 200) +
+                    station_at(3000, 27, 200)),
+         {"  cella 21 (1000–1050 m): fermata di stazione: stazione 1 \"Prova\" a 1000 m, fine del "
+          "marciapiede a 1100 m; preavvisi sulle celle 20, 19, 18, 17 [tipo 10]",
+          "  cella 42 (2050–2100 m): fermata di stazione: stazione 2 \"Prova\" a 2000 m, fine del "
+          "marciapiede a 2150 m; nessun preavviso [tipo 10]",
+          "  -- fine del percorso a 5000 m, nella cella 101 (5000–5050 m): oltre, 7000 m di corsa "
+          "fino alla cella 240 --",
+          "preavvisi (4):",
+          "  cella 17 (800–850 m): 84, preavviso 4 della fermata di stazione 1 \"Prova\" (cella "
+          "21)",
+          "  cella 20 (950–1000 m): 81, preavviso 1 della fermata di stazione 1 \"Prova\" (cella "
+          "21)"}},
+        {"the route's end between two cells' starts, and a signal past it",
+         "[generale]\r\nlunghezza percorso, 5025\r\n[fine]\r\n",
+         train_with(signal_at(5500)),
+         {"percorso: 5025 m (\"lunghezza percorso\" della testata, voce 84 v_b); corsa oltre la "
+          "fine: 7000 m, celle da 101 a 240",
+          "elementi sulle celle (1):",
+          "  -- fine del percorso a 5025 m, nella cella 101 (5000–5050 m): oltre, 7000 m di corsa "
+          "fino alla cella 240 --",
+          "  cella 111 (5500–5550 m): segnale a 5500 m: sx 2, s1 3, s2 1, s3 1, rapp 0, dx 2, d1 "
+          "2, "
+          "d2 1, d3 1, tempo 0; preavvisi sulle celle 109, 107, 105, 103 [tipo 1]",
+          "  -100 ‰ da 11900 a 12050 m (celle 238–240: da 11850 a 12000 m), oltre la fine del "
+          "percorso"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        scratch_directory dir;
+        write_bytes(file_in(dir.path(), "L", "T", file_kind::line_description), c.line);
+        write_bytes(file_in(dir.path(), "L", "T", file_kind::train_description), c.train);
+        const auto compiled = scenario_tool(compile_words(dir.path(), "L", "T"));
+        ASSERT_EQ(compiled.exit_status, 0) << compiled.standard_error;
+        const auto dump =
+            scenario_tool({"dump", shown(file_in(dir.path(), "L", "T", file_kind::cells))});
+        ASSERT_EQ(dump.exit_status, 0) << dump.standard_error;
+        std::size_t from = 0;
+        for (std::string line : c.lines) {
+            if (!line.ends_with("\n")) line += "\n";
+            const std::size_t at = dump.standard_output.find("\n" + line, from);
+            EXPECT_NE(at, std::string::npos) << line << "in\n" << dump.standard_output;
+            if (at != std::string::npos) from = at + 1;
+        }
+    }
+}
+
+// Neighbouring cells never show the same stretch, whatever rule laid their features: the metre
+// a point record names starts its cell's stretch, the one a fill record names ends it. Two
+// records that name the same metre under the two rules, an "abbattimento" and a signal at
+// 1750 m, keep their metre on two cells that meet there.
+TEST(ScenarioTool, DumpShowsNeighbouringCellsApart) {
+    scratch_directory dir;
+    write_bytes(file_in(dir.path(), "L", "T", file_kind::line_description),
+                line_with("indicatori_vmax, 1800, 80, 80, 80, 0, , , , 0\r\n"
+                          "cartello_indicatore, 1850, (TESTO)\r\n"));
+    write_bytes(file_in(dir.path(), "L", "T", file_kind::train_description),
+                train_with("abbattimento, 1700, 90\r\nabbattimento, 1750, 120\r\n" +
+                           signal_at(1750) + "abbattimento, 1950, 0\r\n" + signal_at(1950)));
+    ASSERT_EQ(scenario_tool(compile_words(dir.path(), "L", "T")).exit_status, 0);
+    const std::string cells = shown(file_in(dir.path(), "L", "T", file_kind::cells));
+    const json view = parsed(scenario_tool({"dump", cells, "--json"}).standard_output);
+    ASSERT_FALSE(view.is_discarded());
+    struct expected {
+        int cell;
+        const char* kind;
+        std::int64_t metre;
+    };
+    const expected features[] = {
+        {34, "abbattimento", 1700},
+        {35, "abbattimento", 1750},
+        {36, "segnale", 1750},
+        {37, "cartello indicatore di velocità", 1800},
+        {38, "cartello di indicazione", 1850},
+        {39, "abbattimento senza valore", 1950},
+        {40, "segnale", 1950},
+    };
+    const json& elements = view["elementi"];
+    ASSERT_EQ(elements.size(), std::size(features)) << elements;
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+        const json& e = elements[i];
+        const expected& f = features[i];
+        SCOPED_TRACE(f.cell);
+        EXPECT_EQ(e["cella"], f.cell);
+        EXPECT_EQ(e["nome_tipo"], f.kind);
+        EXPECT_EQ(e["metri"], f.metre);
+        EXPECT_EQ(e["cella_da"], (f.cell - 1) * 50);
+        EXPECT_EQ(e["cella_a"], f.cell * 50);
+        // A point record's metre starts the stretch, a fill record's ends it.
+        EXPECT_TRUE(e["metri"] == e["cella_da"] || e["metri"] == e["cella_a"]) << e;
+        if (i > 0) {
+            EXPECT_EQ(e["cella_da"], elements[i - 1]["cella_a"]);
+        }
+    }
+    const std::string text = scenario_tool({"dump", cells}).standard_output;
+    for (const expected& f : features) {
+        const std::string place = "  cella " + std::to_string(f.cell) + " (" +
+                                  std::to_string((f.cell - 1) * 50) + "–" +
+                                  std::to_string(f.cell * 50) + " m): ";
+        EXPECT_EQ(output_line(text, place, "").find(f.kind), place.size()) << text;
+    }
 }
 
 std::vector<std::string> plot_words(const std::filesystem::path& dir,

@@ -55,12 +55,50 @@ constexpr std::int64_t fill_cell(std::int64_t metres) {
 // position with 50 metres of 64-bit room above it).
 constexpr std::int64_t point_cell(std::int64_t metres) { return fill_cell(metres + k_cell_metres); }
 
-// The first metre of a cell, where a fill that starts in it is drawn from: cell × 50.
+// cell × 50: the position a fill that starts on the cell was written at (fill_position), and the
+// metre the compiler's limits measure a cell by.
 constexpr std::int64_t cell_first_metre(std::int64_t cell) { return cell * k_cell_metres; }
 
 // The position whose point feature lands on a cell, (cell - 1) × 50: the inverse of point_cell
 // for positions that are multiples of 50.
 constexpr std::int64_t point_position(std::int64_t cell) { return cell_first_metre(cell - 1); }
+
+// The position whose fill starts on a cell, cell × 50: the inverse of fill_cell for positions
+// that are multiples of 50.
+constexpr std::int64_t fill_position(std::int64_t cell) { return cell_first_metre(cell); }
+
+// The stretch of track a cell stands for, in the words shown to authors: from (cell - 1) × 50 up
+// to cell × 50 metres. The stretches follow one another without a gap or an overlap (cell 0 lies
+// before the start of the line, from -50 to 0), so neighbouring cells never share one. The two
+// rules meet at the written metre: a point feature written at a multiple of 50 lies on the cell
+// whose stretch starts there, a fill written from it starts on the cell whose stretch ends
+// there. A signal and an "abbattimento" both written at 1750 m lie on cells 36 (1750-1800 m)
+// and 35 (1700-1750 m).
+struct cell_stretch {
+    std::int64_t from = 0;  // the stretch's first metre
+    std::int64_t to = 0;    // where the next cell's stretch starts
+
+    friend bool operator==(const cell_stretch&, const cell_stretch&) = default;
+};
+
+constexpr cell_stretch stretch_of(std::int64_t cell) {
+    return {point_position(cell), fill_position(cell)};
+}
+
+// The cell whose stretch holds a metre: metres / 50 rounded down, plus 1. A point feature at a
+// position that is not a multiple of 50 may be rounded onto the next cell (point_cell); a length,
+// such as the end of the route, lies where its metre is.
+constexpr std::int64_t cell_holding(std::int64_t metres) {
+    std::int64_t quotient = metres / k_cell_metres;
+    if (metres % k_cell_metres < 0) --quotient;
+    return quotient + 1;
+}
+
+// The route length a cell array ending at `last_cell` was made for: last_cell × 50 - 7000, the
+// length itself lying within 25 m of it (route_last_cell rounds (length + 7000) / 50).
+constexpr std::int64_t route_length_of_cells(std::int64_t last_cell) {
+    return cell_first_metre(last_cell) - k_run_off;
+}
 
 // The metres a record needs inside the cells past its own position: a station 800, every other
 // feature record 100.

@@ -8,13 +8,14 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "base/cell_kinds.h"
 #include "base/positions.h"
 #include "compile/compile_support.h"
 
 namespace scenario {
 namespace {
 
-constexpr std::int16_t k_mark_value = 180;
+constexpr std::int16_t k_mark_value = k_spacing_mark_value;
 constexpr std::int32_t k_look_back_cells = 20;
 constexpr std::int32_t k_lowest_signal_cell = 3;  // leaves both cells before the signal above 0
 constexpr std::int32_t k_walk_spacing = 8;        // 400 metres between marks inside an order

@@ -4,6 +4,8 @@
 // spacing and the number of entries left above the sign texts.
 #include <string>
 
+#include "base/cell_kinds.h"
+#include "base/header_fields.h"
 #include "compile/compile_support.h"
 #include "compile/train_compiler.h"
 #include "compile/train_features.h"
@@ -14,11 +16,7 @@ namespace {
 constexpr std::int32_t k_platform_step = 100;
 constexpr std::int32_t k_long_platform = 600;  // shorter platforms drop their v_b4
 constexpr std::int32_t k_station_gap = 350;    // metres between two platforms at least
-constexpr std::uint8_t k_first_kind_without_stop = 25;
-constexpr std::int32_t k_platform_mark = 80;   // approach marks 81 to 84
 constexpr std::size_t k_longest_name = 65535;  // the name's count is 16 bits in the file
-
-bool kind_in(std::uint8_t kind, std::uint8_t a, std::uint8_t b) { return kind == a || kind == b; }
 
 }  // namespace
 
@@ -55,7 +53,7 @@ train_compiler::outcome train_compiler::station_record() {
         entry.v_b3 = 0;
         entry.v_b4 = 0;
     }
-    if (entry.v_tipo < k_first_kind_without_stop) {
+    if (station_has_stop(entry.v_tipo)) {
         const outcome stop = mark_stop(entry, p);
         if (stop != outcome::go_on) return stop;
     }
@@ -110,18 +108,22 @@ void train_compiler::read_station_details(voce& entry) {
 
 void train_compiler::set_platform_extent(voce& entry, std::int32_t p, std::int32_t length) const {
     const std::int64_t at = p;
-    if (kind_in(entry.v_tipo, 5, 6)) {
-        entry.v_a = checked_long(at - length);
-        entry.v_b = checked_long(at + 150);
-        entry.v_b3 = 0;
-    } else if (kind_in(entry.v_tipo, 7, 8)) {
-        entry.v_a = checked_long(at - length);
-        entry.v_b = checked_long(at + length);
-        entry.v_b3 = 0;
-    } else {
-        entry.v_a = checked_long(at - length / 2);
-        entry.v_b = checked_long(at + length / 2);
-        if (entry.v_b3 != 0) entry.v_b = checked_long(std::int64_t{entry.v_b} + 50);
+    switch (platform_layout_of(entry.v_tipo)) {
+        case platform_layout::before:
+            entry.v_a = checked_long(at - length);
+            entry.v_b = checked_long(at + 150);
+            entry.v_b3 = 0;
+            break;
+        case platform_layout::both_sides:
+            entry.v_a = checked_long(at - length);
+            entry.v_b = checked_long(at + length);
+            entry.v_b3 = 0;
+            break;
+        case platform_layout::centred:
+            entry.v_a = checked_long(at - length / 2);
+            entry.v_b = checked_long(at + length / 2);
+            if (entry.v_b3 != 0) entry.v_b = checked_long(std::int64_t{entry.v_b} + 50);
+            break;
     }
 }
 
@@ -135,13 +137,13 @@ train_compiler::outcome train_compiler::mark_stop(voce& entry, std::int32_t p) {
     const std::int64_t stop_cell = fill_cell(stop);
     if (!train_cell_inside(state_, stop_cell)) return soft_stop_at_cell(p, stop_cell);
 
-    if (!kind_in(entry.v_tipo, 5, 6)) {
+    if (platform_layout_of(entry.v_tipo) != platform_layout::before) {
         for (state_.indice2 = 1; state_.indice2 <= 4; ++state_.indice2) {
             const std::int64_t q = stop - cell_first_metre(state_.indice2);
             const std::int64_t mark = fill_cell(q);
             if (q > cell_first_metre(1) && train_cell_inside(state_, mark)) {
                 state_.celle[static_cast<std::size_t>(mark)].preavviso =
-                    static_cast<std::uint8_t>(k_platform_mark + state_.indice2);
+                    static_cast<std::uint8_t>(k_stop_mark_base + state_.indice2);
             }
         }
     }

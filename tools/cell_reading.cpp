@@ -1,0 +1,190 @@
+#include "cell_reading.h"
+
+#include <algorithm>
+
+namespace scenario::tool {
+namespace {
+
+constexpr int k_marks = 4;                    // approach marks 1 to 4
+constexpr std::int64_t k_warning_cells = 24;  // 1200 m between the warning board and the start
+
+bool kind_at(const celle& cells, std::int64_t n, cell_kind kind) {
+    return n >= 0 && n < static_cast<std::int64_t>(cells.size()) &&
+           kind_of(cells[static_cast<std::size_t>(n)]) == kind;
+}
+
+// The first of the cells, in the order given, that holds the kind.
+std::optional<std::size_t> first_of(const celle& cells, cell_kind kind,
+                                    std::initializer_list<std::int64_t> candidates) {
+    for (const std::int64_t n : candidates) {
+        if (kind_at(cells, n, kind)) return static_cast<std::size_t>(n);
+    }
+    return std::nullopt;
+}
+
+// The start board a warning board stands 24 cells before; rounding may move either one cell.
+std::optional<std::size_t> start_after_warning(const celle& cells, std::size_t w) {
+    const auto n = static_cast<std::int64_t>(w);
+    return first_of(cells, cell_kind::slow_order_start,
+                    {n + k_warning_cells, n + k_warning_cells - 1, n + k_warning_cells + 1});
+}
+
+// The end board of the start board on cell s: the next end board before another start.
+std::optional<std::size_t> end_after_start(const celle& cells, std::size_t s) {
+    for (std::size_t n = s + 1; n < cells.size(); ++n) {
+        if (kind_of(cells[n]) == cell_kind::slow_order_end) return n;
+        if (kind_of(cells[n]) == cell_kind::slow_order_start) break;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::size_t> start_before_end(const celle& cells, std::size_t e) {
+    for (std::size_t n = e; n-- > 0;) {
+        if (kind_of(cells[n]) == cell_kind::slow_order_start) return n;
+        if (kind_of(cells[n]) == cell_kind::slow_order_end) break;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+route_end route_end_of(const celle& cells, const std::optional<testata>& header) {
+    route_end end;
+    end.last_cell = static_cast<std::int64_t>(cells.size()) - 1;
+    end.from_header = header.has_value();
+    end.length = header ? (*header)[k_entry_treno].v_b : route_length_of_cells(end.last_cell);
+    end.first_run_off_cell = cell_holding(end.length);
+    return end;
+}
+
+bool spacing_mark(const cella& c) {
+    return kind_of(c) == cell_kind::value_mark && c.val1 == k_spacing_mark_value;
+}
+
+std::optional<std::int64_t> named_metre(const cella& c, std::size_t n,
+                                        const std::optional<testata>& header) {
+    const cell_kind_descriptor kind = describe(c);
+    if (!kind.record_position || spacing_mark(c)) return std::nullopt;
+    const auto cell = static_cast<std::int64_t>(n);
+    switch (kind.place) {
+        case cell_place::point:
+            return point_position(cell);
+        case cell_place::fill:
+            return fill_position(cell);
+        case cell_place::platform_end:
+            break;
+    }
+    // A stop lies by its platform's end; the station's own position is in its header entry.
+    if (!header || c.val1 < 1 || c.val1 > k_first_sign_entry) return std::nullopt;
+    const voce& station = (*header)[static_cast<std::size_t>(c.val1)];
+    if (station == voce{}) return std::nullopt;
+    return station.v_c;
+}
+
+std::optional<std::vector<record_item>> record_items(const cella& c) {
+    const cell_kind_descriptor kind = describe(c);
+    std::vector<record_item> read;
+    for (const cell_value_field& f : kind.fields) {
+        const auto values = decode_field(f, field_value(c, f.field));
+        if (!values) return std::nullopt;
+        for (int i = 0; i < items_of(f.code); ++i) {
+            const auto at = static_cast<std::size_t>(i);
+            read.push_back({f.items[at], (*values)[at], f.code});
+        }
+    }
+    // In the record's order, which the table lists.
+    std::vector<record_item> ordered;
+    for (const std::string_view name : kind.items) {
+        const auto found = std::find_if(read.begin(), read.end(),
+                                        [&](const record_item& item) { return item.name == name; });
+        if (found != read.end()) ordered.push_back(*found);
+    }
+    return ordered;
+}
+
+std::string item_text(const record_item& item) {
+    std::string text(item.name);
+    text += ' ';
+    switch (item.code) {
+        case value_code::kmh:
+            return text + std::to_string(item.value) + " km/h";
+        case value_code::board_speed:
+            // The first of the pair is the first side's speed; both are km/h.
+            return text + std::to_string(item.value) + " km/h";
+        case value_code::flag:
+            return text + (item.value != 0 ? "diverso da 0" : "0");
+        default:
+            return text + std::to_string(item.value);
+    }
+}
+
+std::vector<approach_mark_reading> approach_marks_of(const celle& cells) {
+    std::vector<approach_mark_reading> marks;
+    for (std::size_t k = 0; k < cells.size(); ++k) {
+        const std::uint8_t mark = cells[k].preavviso;
+        if (mark == 0) continue;
+        approach_mark_reading reading{k, mark, mark % 10, {}};
+        if (reading.j >= 1 && reading.j <= k_marks) {
+            for (const approach_marks laid :
+                 {approach_marks::every_cell, approach_marks::every_second_cell}) {
+                const std::size_t owner =
+                    k + static_cast<std::size_t>(approach_mark_distance(laid, reading.j));
+                if (owner >= cells.size() || describe(cells[owner]).marks != laid) continue;
+                if (approach_mark(cells[owner], reading.j) == mark) reading.owners.push_back(owner);
+            }
+        }
+        marks.push_back(std::move(reading));
+    }
+    return marks;
+}
+
+std::vector<std::size_t> marks_laid_by(const std::vector<approach_mark_reading>& marks,
+                                       std::size_t owner) {
+    std::vector<std::pair<int, std::size_t>> laid;
+    for (const approach_mark_reading& m : marks) {
+        if (std::find(m.owners.begin(), m.owners.end(), owner) != m.owners.end()) {
+            laid.emplace_back(m.j, m.cell);
+        }
+    }
+    std::sort(laid.begin(), laid.end());
+    std::vector<std::size_t> cells;
+    for (const auto& [j, cell] : laid) cells.push_back(cell);
+    return cells;
+}
+
+slow_order_cells slow_order_of(const celle& cells, std::size_t n) {
+    slow_order_cells order;
+    switch (kind_of(cells[n])) {
+        case cell_kind::slow_order_start:
+            order.start = n;
+            break;
+        case cell_kind::slow_order_end:
+            order.end = n;
+            order.start = start_before_end(cells, n);
+            break;
+        case cell_kind::slow_order_warning:
+            order.warning = n;
+            order.start = start_after_warning(cells, n);
+            break;
+        case cell_kind::slow_order_approach: {
+            // Approach cell number k lies k cells before the warning board, or one more when
+            // the two positions round apart.
+            const auto a = static_cast<std::int64_t>(n) + cells[n].val1;
+            order.warning = first_of(cells, cell_kind::slow_order_warning, {a, a + 1});
+            if (order.warning) order.start = start_after_warning(cells, *order.warning);
+            break;
+        }
+        default:
+            return order;
+    }
+    if (order.start && !order.end) order.end = end_after_start(cells, *order.start);
+    if (order.start && !order.warning) {
+        const auto s = static_cast<std::int64_t>(*order.start);
+        order.warning =
+            first_of(cells, cell_kind::slow_order_warning,
+                     {s - k_warning_cells, s - k_warning_cells + 1, s - k_warning_cells - 1});
+    }
+    return order;
+}
+
+}  // namespace scenario::tool
