@@ -240,7 +240,7 @@ void draw_plan(plot_canvas& canvas, const plot_data& d, const plot_window& w, do
     const bool shows_route_end = route >= from && route <= w.end();
     if (to > route) {
         // The run-off inside the window, to scale.
-        const auto run_off = track_points(t, route, to);
+        const auto run_off = track_points(t, std::max(route, from), to);
         svg.polyline(run_off, std::string("stroke=\"") + plot_style::k_run_off +
                                   "\" stroke-width=\"2\" stroke-dasharray=\"6 4\"");
         track_as_obstacle(canvas.space(), run_off);

@@ -261,7 +261,7 @@ void legend(plot_canvas& canvas, double y) {
         {plot_style::k_elevation, "altimetria (m)"},
         {plot_style::k_adhesion, "aderenza"},
         {plot_style::k_scenery, "sfondo"},
-        {plot_style::k_run_off, "dopo la fine del percorso"},
+        {"#e2e2e2", "dopo la fine del percorso"},
     };
     canvas.text(k_row_title_x, y + 3, "Legenda", 11, text_anchor::start, "", true);
     for (std::size_t i = 0; i < std::size(entries); ++i) {
