@@ -22,13 +22,12 @@ struct chart_scale {
 };
 
 // Grid lines and their values at the left edge, the value 0 darker.
-void value_ticks(plot_canvas& canvas, const profile_axis& a, const chart_scale& s, double step,
-                 std::string_view suffix = "") {
+void value_ticks(plot_canvas& canvas, const profile_axis& a, const chart_scale& s, double step) {
     for (const double v : ticks(s.low, s.high, step)) {
         canvas.svg.line(a.x0, s.y(v), a.strip_right, s.y(v),
                         v == 0 ? "stroke=\"#999\"" : "stroke=\"#e6e6e6\"");
-        canvas.text(a.x0 - 4, s.y(v) + 3, svg_writer::num(v) + std::string(suffix), k_tick_size,
-                    text_anchor::end, "fill=\"#666\"");
+        canvas.text(a.x0 - 4, s.y(v) + 3, svg_writer::num(v), k_tick_size, text_anchor::end,
+                    "fill=\"#666\"");
     }
 }
 
@@ -101,8 +100,9 @@ void curvature_band(plot_canvas& canvas, const plot_data& d, const profile_axis&
     for (const curve& c : curves) {
         const double x1 = a.x(std::max(c.from, a.first())), x2 = a.x(std::min(c.to, a.last()));
         const double y = s.y(c.k * 1000);
-        canvas.svg.begin_group("curva " + radius_text(c) + " m, da " + svg_writer::num(c.from) +
-                               " a " + svg_writer::num(c.to) + " m");
+        canvas.svg.begin_group(std::string(c.k > 0 ? "curva a destra" : "curva a sinistra") +
+                               ", raggio " + std::to_string(std::lround(c.radius())) + " m, da " +
+                               svg_writer::num(c.from) + " a " + svg_writer::num(c.to) + " m");
         // The widest radii would be a hairline: every curve keeps two pixels.
         const double h = std::max(2.0, std::abs(y - mid));
         canvas.svg.rect(x1, c.k > 0 ? mid - h : mid, std::max(1.0, x2 - x1), h,
@@ -127,7 +127,9 @@ void speed_chart(plot_canvas& canvas, const plot_data& d, const profile_axis& a,
     const std::vector<slow_order> orders = slow_orders_of(d.cells);
     const std::vector<speed_stretch> stretches = speed_profile(d.cells, orders);
     double fastest = 20;
-    for (const speed_stretch& s : stretches) fastest = std::max(fastest, s.limit);
+    for (const speed_stretch& st : stretches) {
+        if (st.to > a.first() && st.from < a.w.to) fastest = std::max(fastest, st.limit);
+    }
     const double step = round_step(fastest, 7);
     const chart_scale s{top + 14, bottom, 0, std::ceil(fastest / step) * step};
     row_title(canvas, s.top + 10, "Velocità", "km/h");

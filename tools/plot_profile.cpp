@@ -57,7 +57,7 @@ constexpr double k_value_size = 9;
 constexpr double k_stations_height = 85;
 constexpr double k_features_height = 92;
 
-// Station names in four lanes above the marks at `row`: platforms and stop cells on it. Names
+// Station names in five lanes above the marks at `row`: platforms and stop cells on it. Names
 // are placed from the last station back, so that the names of close stations climb over one
 // another (a name begins at its mark, and its leader passes left of the names placed before).
 void stations_row(plot_canvas& canvas, const plot_data& d, const profile_axis& a, double top) {

@@ -16,11 +16,12 @@ struct profile_axis {
     double x0 = 120, scale_end = 0, strip_left = 0, strip_right = 0;
 
     profile_axis(const plot_window& window, double left, double right);
+    // The page x of a metre; metres outside the window stand at its edges.
     double x(double m) const;
-    // The page x of the route end or any metre, and whether that metre is drawn at all.
+    // Whether a metre is drawn at all, and whether it is drawn to scale (not in the strip).
     bool shows(double m) const { return w.shows(m); }
     bool to_scale(double m) const { return w.to_scale(m); }
-    // The metres of the window drawn from the page's left to its right end.
+    // The first and the last metre drawn.
     double first() const { return w.from; }
     double last() const { return w.end(); }
 };
