@@ -147,7 +147,9 @@ inline double fill_metres(std::size_t n) {
 // The name of a header entry (a station or a sign), UTF-8; a sign's lines "(A)(B)" read "A / B".
 std::string entry_text(const testata& header, std::int16_t entry);
 
-// Kilometres for a label: "12", "12,5" (Italian decimal comma, at most `decimals`).
+// A number for a label, with the Italian decimal comma and at most `decimals` decimals:
+// "12", "12,5"; and metres as kilometres so.
+std::string decimal_text(double value, int decimals);
 std::string km_text(double metres, int decimals = 1);
 
 // The plan in the band from `top` to `bottom`; north up, one scale for both axes.

@@ -26,7 +26,7 @@ void value_ticks(plot_canvas& canvas, const profile_axis& a, const chart_scale& 
     for (const double v : ticks(s.low, s.high, step)) {
         canvas.svg.line(a.x0, s.y(v), a.strip_right, s.y(v),
                         v == 0 ? "stroke=\"#999\"" : "stroke=\"#e6e6e6\"");
-        canvas.text(a.x0 - 4, s.y(v) + 3, svg_writer::num(v), k_tick_size, text_anchor::end,
+        canvas.text(a.x0 - 4, s.y(v) + 3, decimal_text(v, 3), k_tick_size, text_anchor::end,
                     "fill=\"#666\"");
     }
 }
@@ -182,7 +182,7 @@ void speed_chart(plot_canvas& canvas, const plot_data& d, const profile_axis& a,
         const double x = a.x(from), y = s.y(st.limit);
         canvas.label_at_first(
             {{x + 2, y - 3, text_anchor::start}, {x + 2, y + 11, text_anchor::start}},
-            svg_writer::num(st.limit), k_value_size, "fill=\"#444\"");
+            decimal_text(st.limit, 0), k_value_size, "fill=\"#444\"");
     }
 }
 
@@ -227,10 +227,10 @@ void elevation_chart(plot_canvas& canvas, const plot_data& d, const profile_axis
         high = any ? std::max(high, z) : z;
         any = true;
     }
-    const double step = round_step(std::max(high - low, 1.0), 4);
-    const chart_scale s{
-        top, bottom, std::floor(low / step) * step,
-        std::max(std::ceil(high / step) * step, std::floor(low / step) * step + step)};
+    // Half a step of room above and below; a flat line gets a scale of 10 m.
+    const double step = round_step(std::max(high - low, 10.0), 4);
+    const chart_scale s{top, bottom, std::floor((low - step / 2) / step) * step,
+                        std::ceil((high + step / 2) / step) * step};
     row_title(canvas, s.top + 10, "Altimetria", "m, da inizio");
     value_ticks(canvas, a, s, step);
     std::vector<std::pair<double, double>> points;

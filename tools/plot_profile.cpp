@@ -300,7 +300,7 @@ void route_end(plot_canvas& canvas, const plot_data& d, const profile_axis& a, d
 void draw_profile(plot_canvas& canvas, const plot_data& d, const plot_window& w, double top,
                   double bottom) {
     canvas.svg.comment("profilo");
-    const profile_axis a(w, 120, k_plot_width - 16);
+    const profile_axis a(w, 120, k_plot_width - 24);
     // Optional labels stay right of the row titles and the values of the charts' ticks.
     canvas.begin_panel({a.x0 - 14, top, k_plot_width - 4, bottom});
     canvas.text(30, top + 18, "Profilo lungo la linea", 15, text_anchor::start, "", true);

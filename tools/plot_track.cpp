@@ -173,10 +173,12 @@ std::string entry_text(const testata& header, std::int16_t entry) {
     return lines;
 }
 
-std::string km_text(double metres, int decimals) {
+std::string km_text(double metres, int decimals) { return decimal_text(metres / 1000, decimals); }
+
+std::string decimal_text(double value, int decimals) {
     char buffer[32];
-    const auto r = std::to_chars(buffer, buffer + sizeof buffer, metres / 1000,
-                                 std::chars_format::fixed, decimals);
+    const auto r =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
     std::string s(buffer, r.ptr);
     if (s.find('.') != std::string::npos) {
         while (s.back() == '0') s.pop_back();
