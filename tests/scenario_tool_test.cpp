@@ -1426,7 +1426,7 @@ TEST(ScenarioTool, PlotWritesOneSvgOfTheLine) {
     EXPECT_EQ(picture.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg ", 0), 0u);
     EXPECT_TRUE(picture.ends_with("</svg>\n"));
     for (const char* piece : {"Pianta della linea", "Profilo lungo la linea", "Legenda",
-                              ">Cascina Telvo<", ">Brunvicco<", ">km 22<", "segnale a 1750 m"}) {
+                              ">Cascina Telvo<", ">Brunvicco<", ">km 20<", "segnale a 1750 m"}) {
         EXPECT_TRUE(contains(picture, piece)) << piece;
     }
     // Without the geometry file the profile is still drawn.

@@ -1,235 +1,248 @@
-// The profile of the line along the kilometres: stations with their platforms and names, the
-// point features of the cells in lanes (signals; slow-order, speed-indicator and information
-// boards; value marks), then the speed limit, gradient and adhesion as step charts, the scenery
-// band, the kilometre axis and the legend. The run-off after the route is shaded.
+// The profile of the line along the kilometres of the window: stations with their platforms and
+// names, then the point features of the cells in rows (signals as thin marks; slow-order,
+// speed-indicator and information boards with their speeds and texts; value marks), the charts
+// of plot_charts.cpp, the kilometre axis and the legend. Names and values hang in lanes above
+// or below their marks on leader lines, and are left out where no lane has room, stations first.
+// The run-off after the route end, when the window reaches it, is a narrow strip after the
+// route, marked "fine percorso".
+#include "plot_profile.h"
+
 #include <algorithm>
 #include <cmath>
-#include <functional>
 
 #include "base/cell_kinds.h"
-#include "base/windows1252.h"
 #include "cell_words.h"
 #include "dump.h"
-#include "plot.h"
 
 namespace scenario::tool {
-namespace {
 
 std::string fill_of(const char* colour) { return std::string("fill=\"") + colour + "\""; }
-std::string stroke_of(const char* colour, double width = 1.5) {
+std::string stroke_of(const char* colour, double width) {
     return std::string("stroke=\"") + colour + "\" stroke-width=\"" + svg_writer::num(width) + "\"";
 }
 
-// Metres along the track to the page.
-struct profile_frame {
-    double x0 = 110, x1 = k_plot_width - 30, metres = 1;
-    double x(double m) const { return x0 + std::clamp(m, 0.0, metres) / metres * (x1 - x0); }
-};
-
-void row_title(svg_writer& svg, double y, std::string_view title) {
-    svg.text(12, y, title, "font-size=\"11\" font-weight=\"bold\" fill=\"#333\"");
+void row_title(plot_canvas& canvas, double baseline, std::string_view title,
+               std::string_view unit) {
+    canvas.text(k_row_title_x, baseline, title, 11, text_anchor::start, "fill=\"#333\"", true);
+    if (!unit.empty()) {
+        canvas.text(k_row_title_x, baseline + 12, unit, 9, text_anchor::start, "fill=\"#555\"");
+    }
 }
 
-std::string entry_name(const plot_data& d, std::int16_t entry) {
-    if (entry < 1 || entry >= k_testata_entries) return "";
-    return from_windows1252(d.header[static_cast<std::size_t>(entry)].v_nome);
+namespace {
+
+constexpr double k_strip_width = 44;
+constexpr double k_strip_gap = 10;
+
+}  // namespace
+
+profile_axis::profile_axis(const plot_window& window, double left, double right)
+    : w(window), x0(left), scale_end(right), strip_left(right), strip_right(right) {
+    if (w.has_strip()) {
+        scale_end = right - k_strip_width - k_strip_gap;
+        strip_left = right - k_strip_width;
+    }
 }
 
-// Station names stand above `bottom`, their platforms and stop cells on it.
-void stations_row(svg_writer& svg, const plot_data& d, const profile_frame& f, double bottom) {
-    row_title(svg, bottom - 4, "Stazioni");
+double profile_axis::x(double m) const {
+    m = std::clamp(m, w.from, w.end());
+    if (m <= w.to) return x0 + (m - w.from) / std::max(1.0, w.to - w.from) * (scale_end - x0);
+    return strip_left + (m - w.to) / (w.squeezed_to - w.to) * (strip_right - strip_left);
+}
+
+namespace {
+
+constexpr double k_name_size = 10;
+constexpr double k_value_size = 9;
+constexpr double k_stations_height = 85;
+constexpr double k_features_height = 92;
+
+// Station names in five lanes above the marks at `row`: platforms and stop cells on it. Names
+// are placed from the last station back, so that the names of close stations climb over one
+// another (a name begins at its mark, and its leader passes left of the names placed before).
+void stations_row(plot_canvas& canvas, const plot_data& d, const profile_axis& a, double top) {
+    constexpr double k_lane = 13;
+    constexpr int k_lanes = 5;
+    static_assert(k_lanes * k_lane + 6 + 14 == k_stations_height);
+    const double row = top + k_lanes * k_lane + 6;
+    row_title(canvas, row + 4, "Stazioni");
+    struct station {
+        std::string name;
+        double at;
+    };
+    std::vector<station> stations;
     const header_layout layout = layout_of(d.header);
     for (int e = 1; e <= layout.last_station; ++e) {
         const voce& v = d.header[static_cast<std::size_t>(e)];
-        if (v == voce{}) continue;
-        const std::string name = from_windows1252(v.v_nome);
-        const double x = f.x(v.v_c);
-        svg.begin_group(name + ": " + std::to_string(v.v_c) + " m, marciapiede da " +
-                        std::to_string(v.v_a) + " a " + std::to_string(v.v_b) + " m");
-        svg.rect(f.x(v.v_a), bottom - 8, std::max(2.0, f.x(v.v_b) - f.x(v.v_a)), 6,
-                 "fill=\"#a9c4eb\"");
-        svg.line(x, bottom - 12, x, bottom - 2, stroke_of(plot_style::k_station, 1.5));
-        svg.end_group();
-        svg.turned_text(x + 2, bottom - 14, -50, name,
-                        "font-size=\"10\" " + fill_of(plot_style::k_station));
+        if (v == voce{} || !a.shows(v.v_c)) continue;
+        const std::string name = entry_text(d.header, static_cast<std::int16_t>(e));
+        const double x = a.x(v.v_c);
+        canvas.svg.begin_group(name + ": " + std::to_string(v.v_c) + " m, marciapiede da " +
+                               std::to_string(v.v_a) + " a " + std::to_string(v.v_b) + " m");
+        if (a.shows(v.v_a) || a.shows(v.v_b)) {
+            canvas.svg.rect(a.x(v.v_a), row - 2, std::max(2.0, a.x(v.v_b) - a.x(v.v_a)), 6,
+                            "fill=\"#a9c4eb\"");
+        }
+        canvas.svg.line(x, row - 4, x, row + 6, stroke_of(plot_style::k_station, 1.5));
+        canvas.svg.end_group();
+        if (a.to_scale(v.v_c)) stations.push_back({name, double(v.v_c)});
     }
-    // The stop cells the train pass laid for stations of the kinds below 25.
     for (std::size_t n = 0; n < d.cells.size(); ++n) {
         const cella& c = d.cells[n];
-        if (kind_of(c) != cell_kind::station_stop) continue;
-        const double x = f.x(feature_metres(c, n));
-        svg.begin_group("fermata: " + entry_name(d, c.val1) + " (cella " + std::to_string(n) + ")");
-        svg.polygon({{x - 4, bottom + 6}, {x + 4, bottom + 6}, {x, bottom - 2}},
-                    fill_of(plot_style::k_station));
-        svg.end_group();
+        const double m = feature_metres(c, n);
+        if (kind_of(c) != cell_kind::station_stop || !a.shows(m)) continue;
+        const double x = a.x(m);
+        canvas.svg.begin_group("fermata: " + entry_text(d.header, c.val1) + " (cella " +
+                               std::to_string(n) + ")");
+        canvas.svg.polygon({{x - 4, row + 12}, {x + 4, row + 12}, {x, row + 5}},
+                           fill_of(plot_style::k_station));
+        canvas.svg.end_group();
+    }
+    const lanes rows{row - 5, row - 8, -k_lane, k_lanes};
+    for (auto s = stations.rbegin(); s != stations.rend(); ++s) {
+        canvas.lane_label(a.x(s->at), s->name, k_name_size, rows, fill_of(plot_style::k_station),
+                          "#8fb0de");
     }
 }
 
-// The lanes of point features: signals on top, boards in the middle, value marks below.
-struct feature_lanes {
+// The point features of the cells, a row for each sort: signals, boards, value marks.
+struct feature_rows {
+    plot_canvas& canvas;
     const plot_data& d;
-    const profile_frame& f;
-    double top;
-    int signs_drawn = 0;
-    std::size_t slow_start = 0;  // the start board of the slow order being drawn
+    const profile_axis& a;
+    double signals = 0;  // the middle of each row
+    double boards = 0;
+    double values = 0;
 
-    void signal(svg_writer& svg, double x) const {
-        svg.polygon({{x - 4, top + 16}, {x + 4, top + 16}, {x, top + 6}},
-                    fill_of(plot_style::k_signal));
+    void signal(double x) const {
+        canvas.svg.line(x, signals - 6, x, signals + 6, stroke_of(plot_style::k_signal, 1.2));
     }
-    void slow_order(svg_writer& svg, const cella& c, std::size_t n, double x) {
-        if (kind_of(c) == cell_kind::slow_order_start) slow_start = n;
-        if (kind_of(c) == cell_kind::slow_order_end && slow_start != 0) {
-            const double from = f.x(point_metres(slow_start));
-            svg.rect(from, top + 36, std::max(1.0, x - from), 3, fill_of(plot_style::k_slow_order));
+    void slow_order_board(const cella& c, double x) const {
+        switch (kind_of(c)) {
+            case cell_kind::slow_order_warning:
+                canvas.svg.rect(x - 3, boards - 5, 6, 10,
+                                "fill=\"white\" " + stroke_of(plot_style::k_slow_order, 1.5));
+                break;
+            case cell_kind::slow_order_start:
+            case cell_kind::slow_order_end:
+                canvas.svg.rect(x - 3, boards - 5, 6, 10, fill_of(plot_style::k_slow_order));
+                break;
+            default:  // the approach cells before a warning board
+                canvas.svg.line(x, boards + 2, x, boards + 6,
+                                stroke_of(plot_style::k_slow_order, 1));
         }
-        svg.rect(x - 3, top + 31, 6, 12, fill_of(plot_style::k_slow_order));
     }
-    void speed_board(svg_writer& svg, const cella& c, double x) const {
-        svg.rect(x - 4, top + 32, 8, 8, fill_of(plot_style::k_speed_board));
-        svg.text(x, top + 29, std::to_string(c.val1 / 20),
-                 "text-anchor=\"middle\" font-size=\"9\" " + fill_of(plot_style::k_speed_board));
+    void speed_board(double x) const {
+        canvas.svg.rect(x - 3.5, boards - 3.5, 7, 7, fill_of(plot_style::k_speed_board));
     }
-    // Sign texts alternate between two lines, so that neighbouring signs stay readable.
-    void sign(svg_writer& svg, const cella& c, double x) {
-        svg.polygon({{x, top + 30}, {x + 5, top + 36}, {x, top + 42}, {x - 5, top + 36}},
-                    fill_of(plot_style::k_sign));
-        svg.text(x + 7, top + 50 + 10 * (signs_drawn++ % 2), entry_name(d, c.val1),
-                 "font-size=\"9\" " + fill_of(plot_style::k_sign));
+    void sign(double x) const {
+        canvas.svg.polygon({{x, boards - 6}, {x + 5, boards}, {x, boards + 6}, {x - 5, boards}},
+                           fill_of(plot_style::k_sign));
     }
-    void value_mark(svg_writer& svg, const cella& c, double x) const {
-        svg.circle(x, top + 70, 3.5,
-                   kind_of(c) == cell_kind::value_mark
-                       ? fill_of(plot_style::k_value_mark)
-                       : "fill=\"white\" " + stroke_of(plot_style::k_value_mark));
+    void value_mark(const cella& c, double x) const {
+        canvas.svg.circle(x, values, 3,
+                          kind_of(c) == cell_kind::value_mark
+                              ? fill_of(plot_style::k_value_mark)
+                              : "fill=\"white\" " + stroke_of(plot_style::k_value_mark));
     }
 
-    // The lane follows what the kind's values are; an empty value mark has none but is drawn
-    // hollow beside the full ones.
-    void draw(svg_writer& svg, const cella& c, std::size_t n) {
+    void draw(const cella& c, std::size_t n) const {
         const cell_kind_descriptor kind = describe(c);
-        const double metres = feature_metres(c, n), x = f.x(metres);
+        const double metres = feature_metres(c, n), x = a.x(metres);
         std::string title = std::string(kind.name) + ", cella " + std::to_string(n) + " (" +
                             svg_writer::num(metres) + " m)";
-        const bool speed_or_value = kind.values == cell_values::slow_order ||
-                                    kind.values == cell_values::board_speeds ||
-                                    kind.values == cell_values::value;
-        if (speed_or_value) title += ", valore " + std::to_string(c.val1);
-        if (kind.values == cell_values::sign_entry) title += ": " + entry_name(d, c.val1);
-        svg.begin_group(title);
+        if (kind.values == cell_values::slow_order || kind.values == cell_values::board_speeds ||
+            kind.values == cell_values::value) {
+            title += ", valore " + std::to_string(c.val1);
+        }
+        if (kind.values == cell_values::sign_entry) title += ": " + entry_text(d.header, c.val1);
+        canvas.svg.begin_group(title);
         switch (kind.values) {
             case cell_values::signal_aspects:
-                signal(svg, x);
+                signal(x);
                 break;
             case cell_values::slow_order:
-                slow_order(svg, c, n, x);
+                slow_order_board(c, x);
                 break;
             case cell_values::board_speeds:
-                speed_board(svg, c, x);
+                speed_board(x);
                 break;
             case cell_values::value:
-                value_mark(svg, c, x);
+                value_mark(c, x);
                 break;
             case cell_values::sign_entry:
-                sign(svg, c, x);
+                sign(x);
                 break;
             case cell_values::none:
-                if (kind_of(c) == cell_kind::empty_value_mark) value_mark(svg, c, x);
+                if (kind_of(c) == cell_kind::empty_value_mark) value_mark(c, x);
                 break;
             case cell_values::station_entry:
                 break;
         }
-        svg.end_group();
+        canvas.svg.end_group();
     }
 };
 
-void features_row(svg_writer& svg, const plot_data& d, const profile_frame& f, double top,
-                  double bottom) {
-    row_title(svg, top + 14, "Segnali");
-    row_title(svg, top + 40, "Cartelli");
-    row_title(svg, top + 74, "Segni 12/13");
-    feature_lanes lanes{d, f, top};
+// A board's speed word is the first side's speed × 20 plus the other side's / 5. Board speeds
+// are multiples of 5 km/h, so the first side's speed is the word's hundreds × 5, whatever the
+// other side's speed below 500 km/h.
+int first_side_speed(std::int16_t word) { return word / 100 * 5; }
+
+// The boards' speeds (in two lanes above the boards) and the signs' texts (two lanes below),
+// the slow orders' first.
+void board_labels(plot_canvas& canvas, const plot_data& d, const profile_axis& a, double boards) {
+    constexpr double k_lane = 10;
+    const lanes above{boards - 6, boards - 8, -k_lane, 2};
+    const lanes below{boards + 6, boards + 8 + k_value_size * 0.8, k_lane + 1, 2};
+    const auto each = [&](auto wanted, auto label) {
+        for (std::size_t n = d.cells.size(); n-- > 0;) {
+            const cella& c = d.cells[n];
+            const double m = feature_metres(c, n);
+            if (wanted(kind_of(c)) && a.to_scale(m)) label(c, a.x(m));
+        }
+    };
+    each(
+        [](cell_kind k) {
+            return k == cell_kind::slow_order_warning || k == cell_kind::slow_order_start;
+        },
+        [&](const cella& c, double x) {
+            canvas.lane_label(x, std::to_string(c.val1), k_value_size, above, fill_of("#c05a00"),
+                              "#f5b880");
+        });
+    each([](cell_kind k) { return k == cell_kind::speed_board; },
+         [&](const cella& c, double x) {
+             canvas.lane_label(x, std::to_string(first_side_speed(c.val1)), k_value_size, above,
+                               fill_of(plot_style::k_speed_board), "#9fd49f");
+         });
+    each([](cell_kind k) { return k == cell_kind::information_sign; },
+         [&](const cella& c, double x) {
+             canvas.lane_label(x, entry_text(d.header, c.val1), k_value_size, below,
+                               fill_of(plot_style::k_sign), "#c9a99f");
+         });
+}
+
+void features_rows(plot_canvas& canvas, const plot_data& d, const profile_axis& a, double top) {
+    feature_rows rows{canvas, d, a};
+    rows.signals = top + 8;
+    rows.boards = top + 16 + 26;
+    rows.values = rows.boards + 6 + 26 + 10;
+    static_assert(16 + 26 + 6 + 26 + 10 + 8 == k_features_height);
+    row_title(canvas, rows.signals + 4, "Segnali");
+    row_title(canvas, rows.boards + 4, "Cartelli");
+    row_title(canvas, rows.values + 4, "Segni 12/13");
     for (std::size_t n = 0; n < d.cells.size(); ++n) {
         // Stop cells have their own row and scenery marks the scenery band.
         const cell_kind kind = kind_of(d.cells[n]);
-        if (kind != cell_kind::plain && kind != cell_kind::station_stop &&
-            kind != cell_kind::scenery_mark) {
-            lanes.draw(svg, d.cells[n], n);
+        if (kind == cell_kind::plain || kind == cell_kind::station_stop ||
+            kind == cell_kind::scenery_mark || !a.shows(feature_metres(d.cells[n], n))) {
+            continue;
         }
+        rows.draw(d.cells[n], n);
     }
-    svg.line(f.x0, bottom, f.x1, bottom, "stroke=\"#ddd\"");
+    board_labels(canvas, d, a, rows.boards);
 }
 
-// The cells the fills reach: the passes never write the last three cells, whose zero bytes
-// would read as a gradient of -100.
-std::size_t charted_cells(const plot_data& d) {
-    return d.cells.size() > 3 ? d.cells.size() - 3 : d.cells.size();
-}
-
-// A step chart of one cell field, from cell 0 to the last cell, between `top` and `bottom`.
-void step_chart(svg_writer& svg, const plot_data& d, const profile_frame& f, double top,
-                double bottom, double low, double high, double tick,
-                const std::function<double(const cella&)>& value, const char* colour,
-                std::string_view title, std::string_view unit) {
-    row_title(svg, top + 12, title);
-    const auto y = [&](double v) {
-        return bottom - (std::clamp(v, low, high) - low) / (high - low) * (bottom - top);
-    };
-    for (double v = low; v <= high + 1e-9; v += tick) {
-        svg.line(f.x0, y(v), f.x1, y(v), v == 0 ? "stroke=\"#999\"" : "stroke=\"#eee\"");
-        svg.text(f.x0 - 4, y(v) + 3, svg_writer::num(v) + std::string(unit),
-                 "text-anchor=\"end\" font-size=\"9\" fill=\"#666\"");
-    }
-    std::vector<std::pair<double, double>> points;
-    const std::size_t count = charted_cells(d);
-    for (std::size_t n = 0; n < count; ++n) {
-        const double level = y(value(d.cells[n])), x = f.x(fill_metres(n));
-        if (points.empty()) {
-            points.emplace_back(x, level);
-        } else if (points.back().second != level) {
-            points.emplace_back(x, points.back().second);
-            points.emplace_back(x, level);
-        }
-    }
-    if (!points.empty()) points.emplace_back(f.x(fill_metres(count)), points.back().second);
-    svg.polyline(points, stroke_of(colour, 2));
-}
-
-void scenery_band(svg_writer& svg, const plot_data& d, const profile_frame& f, double top) {
-    row_title(svg, top + 11, "Sfondo");
-    for (std::size_t n = 0; n < d.cells.size(); ++n) {
-        const cella& c = d.cells[n];
-        if (c.sfondo != 0) {
-            svg.rect(f.x(fill_metres(n)), top + 2,
-                     std::max(1.0, f.x(fill_metres(n + 1)) - f.x(fill_metres(n))), 12,
-                     fill_of(plot_style::k_scenery));
-        }
-    }
-}
-
-// The smallest of the usual steps (in km) that keeps `pixels` between two marks.
-int km_step(const profile_frame& f, double pixels) {
-    const double per_km = (f.x1 - f.x0) / (f.metres / 1000);
-    for (const int step : {1, 2, 5, 10, 20, 50, 100, 200, 500}) {
-        if (step * per_km >= pixels) return step;
-    }
-    return 1000;
-}
-
-void km_axis(svg_writer& svg, const profile_frame& f, double y) {
-    svg.line(f.x0, y, f.x1, y, "stroke=\"#222\"");
-    const int tick = km_step(f, 5), label = km_step(f, 40);
-    for (int km = 0; km * 1000.0 <= f.metres; km += tick) {
-        svg.line(f.x(km * 1000.0), y, f.x(km * 1000.0), y + 5, "stroke=\"#222\"");
-        if (km % label == 0) {
-            svg.text(f.x(km * 1000.0), y + 17, std::to_string(km),
-                     "text-anchor=\"middle\" font-size=\"10\"");
-        }
-    }
-    svg.text(f.x1, y + 30, "km", "text-anchor=\"end\" font-size=\"10\"");
-}
-
-void legend(svg_writer& svg, double y) {
+void legend(plot_canvas& canvas, double y) {
     struct entry {
         const char* colour;
         const char* text;
@@ -237,73 +250,87 @@ void legend(svg_writer& svg, double y) {
     const entry entries[] = {
         {plot_style::k_station, "stazione (fermata e marciapiede)"},
         {plot_style::k_signal, "segnale"},
-        {plot_style::k_slow_order, "rallentamento (cartelli)"},
-        {plot_style::k_speed_board, "indicatore di velocità"},
+        {plot_style::k_slow_order, "rallentamento (km/h)"},
+        {plot_style::k_speed_board, "indicatore di velocità (km/h)"},
         {plot_style::k_sign, "cartello di indicazione"},
         {plot_style::k_value_mark, "segno 12 (pieno) / 13 (vuoto)"},
-        {plot_style::k_speed, "limite di velocità (km/h)"},
-        {plot_style::k_gradient, "pendenza"},
+        {plot_style::k_curve, "curva (raggio in m, dx / sx)"},
+        {plot_style::k_speed, "velocità da rispettare"},
+        {plot_style::k_limit, "limite di velocità delle celle"},
+        {plot_style::k_gradient, "pendenza (\u2030)"},
+        {plot_style::k_elevation, "altimetria (m)"},
         {plot_style::k_adhesion, "aderenza"},
         {plot_style::k_scenery, "sfondo"},
+        {"#e2e2e2", "dopo la fine del percorso"},
     };
-    svg.text(12, y, "Legenda", "font-size=\"11\" font-weight=\"bold\"");
+    canvas.text(k_row_title_x, y + 3, "Legenda", 11, text_anchor::start, "", true);
     for (std::size_t i = 0; i < std::size(entries); ++i) {
-        const double x = 80 + static_cast<double>(i % 5) * 220,
-                     row = y - 4 + static_cast<double>(i / 5) * 18;
-        svg.rect(x, row - 6, 12, 10, fill_of(entries[i].colour));
-        svg.text(x + 17, row + 3, entries[i].text, "font-size=\"11\"");
+        const double x = 120 + static_cast<double>(i % 4) * 265,
+                     row = y + static_cast<double>(i / 4) * 17;
+        canvas.svg.rect(x, row - 6, 12, 10, fill_of(entries[i].colour));
+        canvas.text(x + 17, row + 3, entries[i].text, 11);
     }
 }
 
-// The three charts, one under the other from `y`; returns where the last one ends.
-double charts(svg_writer& svg, const plot_data& d, const profile_frame& f, double y) {
-    int fastest = 100, best_grip = 100, steepest = 10;
-    for (std::size_t n = 0; n < charted_cells(d); ++n) {
-        const cella& c = d.cells[n];
-        fastest = std::max(fastest, c.vel_limite * 5);
-        best_grip = std::max(best_grip, int(c.aderenza));
-        steepest = std::max(steepest, std::abs(c.pendenza - 100));
+// The route end: a dashed line through the rows and "fine percorso" at the top.
+void route_end(plot_canvas& canvas, const plot_data& d, const profile_axis& a, double top,
+               double bottom) {
+    const double route = route_length(d);
+    if (!a.shows(route) || route >= a.last()) return;
+    const double x = a.x(route);
+    if (a.w.has_strip()) {
+        canvas.svg.rect(a.strip_left, top, a.strip_right - a.strip_left, bottom - top,
+                        "fill=\"#f2f2f2\"");
+    } else {
+        canvas.svg.rect(x, top, a.x(a.last()) - x, bottom - top, "fill=\"#f2f2f2\"");
     }
-    const double top_speed = std::ceil(fastest / 20.0) * 20;
-    step_chart(
-        svg, d, f, y, y + 130, 0, top_speed, top_speed / 5,
-        [](const cella& c) { return c.vel_limite * 5.0; }, plot_style::k_speed, "Velocità", "");
-    y += 145;
-    const double g = std::ceil(steepest / 10.0) * 10;
-    step_chart(
-        svg, d, f, y, y + 110, -g, g, g / 2, [](const cella& c) { return c.pendenza - 100.0; },
-        plot_style::k_gradient, "Pendenza", "");
-    y += 125;
-    const double top_grip = std::ceil(best_grip / 50.0) * 50;
-    step_chart(
-        svg, d, f, y, y + 60, 0, top_grip, top_grip / 2,
-        [](const cella& c) { return double(c.aderenza); }, plot_style::k_adhesion, "Aderenza", "");
-    return y + 60;
+    canvas.svg.begin_group("fine del percorso: " + svg_writer::num(route) + " m");
+    canvas.svg.line(
+        x, top - 4, x, bottom,
+        std::string("stroke=\"") + plot_style::k_run_off + "\" stroke-dasharray=\"4 3\"");
+    canvas.svg.end_group();
+    const std::string style = std::string("fill=\"") + plot_style::k_run_off + "\"";
+    if (!canvas.label(x - 3, top - 6, "fine percorso", 10, text_anchor::end, style)) {
+        canvas.label(x + 3, top - 6, "fine percorso", 10, text_anchor::start, style);
+    }
 }
 
 }  // namespace
 
-double route_length(const plot_data& d) {
-    const double recorded = d.header[k_entry_treno].v_b;
-    const auto cells = static_cast<double>(cell_first_metre(std::ssize(d.cells)));
-    return recorded > 0 ? std::min(recorded, cells) : cells;
-}
-
-void draw_profile(svg_writer& svg, const plot_data& d, double top, double bottom) {
-    svg.comment("profilo");
-    svg.text(40, top + 18, "Profilo lungo la linea", "font-size=\"15\" font-weight=\"bold\"");
-    profile_frame f;
-    f.metres = std::max<double>(k_cell_metres, cell_first_metre(std::ssize(d.cells)));
-    const double axis_y = bottom - 70;
-    const double route_x = f.x(route_length(d));
-    svg.rect(route_x, top + 26, f.x1 - route_x, axis_y - top - 26, "fill=\"#f2f2f2\"");
-    svg.text(route_x + 4, top + 38, "dopo la fine del percorso", "font-size=\"9\" fill=\"#999\"");
-    stations_row(svg, d, f, top + 170);
-    features_row(svg, d, f, top + 185, top + 265);
-    const double charts_end = charts(svg, d, f, top + 280);
-    scenery_band(svg, d, f, charts_end + 12);
-    km_axis(svg, f, axis_y);
-    legend(svg, axis_y + 42);
+void draw_profile(plot_canvas& canvas, const plot_data& d, const plot_window& w, double top,
+                  double bottom) {
+    canvas.svg.comment("profilo");
+    const profile_axis a(w, 120, k_plot_width - 24);
+    // Optional labels stay right of the row titles and the values of the charts' ticks.
+    canvas.begin_panel({a.x0 - 14, top, k_plot_width - 4, bottom});
+    canvas.text(30, top + 18, "Profilo lungo la linea", 15, text_anchor::start, "", true);
+    // The rows of marks from the top, the legend and the axis from the bottom; the speed,
+    // gradient and height charts share what is left between them.
+    const double rows_top = top + 32;
+    const double legend_y = bottom - 56;
+    const double axis_y = legend_y - 46;
+    const double scenery_top = axis_y - 6 - k_scenery_height;
+    const double adhesion_top = scenery_top - 8 - k_adhesion_height;
+    const double curvature_top = rows_top + k_stations_height + k_features_height + 4;
+    const double speed_top = curvature_top + k_curvature_height + 4;
+    const double room = adhesion_top - 14 - speed_top - 2 * 14;
+    const double speed_bottom = speed_top + room * 0.4;
+    const double gradient_top = speed_bottom + 14, gradient_bottom = gradient_top + room * 0.3;
+    const double elevation_top = gradient_bottom + 14,
+                 elevation_bottom = elevation_top + room * 0.3;
+    // The grid and the run-off go under everything else.
+    km_grid(canvas, a, rows_top, axis_y);
+    route_end(canvas, d, a, rows_top, axis_y);
+    stations_row(canvas, d, a, rows_top);
+    features_rows(canvas, d, a, rows_top + k_stations_height);
+    curvature_band(canvas, d, a, curvature_top);
+    speed_chart(canvas, d, a, speed_top, speed_bottom);
+    gradient_chart(canvas, d, a, gradient_top, gradient_bottom);
+    elevation_chart(canvas, d, a, elevation_top, elevation_bottom);
+    adhesion_chart(canvas, d, a, adhesion_top);
+    scenery_band(canvas, d, a, scenery_top);
+    km_axis(canvas, a, axis_y);
+    legend(canvas, legend_y);
 }
 
 }  // namespace scenario::tool

@@ -69,6 +69,12 @@ class svg_writer {
         out_ << "<g><title>" << escape(title) << "</title>\n";
     }
     void end_group() { out_ << "</g>\n"; }
+    // A group whose drawing is cut to the rectangle; ended with end_group.
+    void begin_clip(std::string_view id, double x, double y, double w, double h) {
+        out_ << "<clipPath id=\"" << escape(id) << "\"><rect x=\"" << num(x) << "\" y=\"" << num(y)
+             << "\" width=\"" << num(w) << "\" height=\"" << num(h)
+             << "\"/></clipPath>\n<g clip-path=\"url(#" << escape(id) << ")\">\n";
+    }
     void comment(std::string_view what) { out_ << "<!-- " << what << " -->\n"; }
 
     static std::string num(double v) {
