@@ -10,19 +10,9 @@
 namespace scenario::tool {
 namespace {
 
-void print_text(const std::vector<located_message>& warnings,
-                const std::vector<fault_report>& faults, const std::vector<std::string>& files,
+void print_text(const compiled_scenario& compiled, const std::vector<std::string>& files,
                 streams io) {
-    for (const located_message& w : warnings) {
-        io.err << location_prefix(w) << "avviso: " << w.text << '\n';
-    }
-    for (const fault_report& f : faults) {
-        io.err << location_prefix(f.message) << "errore " << f.code << ": " << f.message.text
-               << '\n';
-        for (const located_message& n : f.notes) {
-            io.err << location_prefix(n) << "nota: " << n.text << '\n';
-        }
-    }
+    print_diagnostics(compiled, io.err);
     for (const std::string& file : files) io.out << "scritto: " << file << '\n';
 }
 
@@ -73,6 +63,18 @@ void print_json(const std::vector<located_message>& warnings,
 
 }  // namespace
 
+void print_diagnostics(const compiled_scenario& compiled, std::ostream& err) {
+    for (const located_message& w : compiled.warnings) {
+        err << location_prefix(w) << "avviso: " << w.text << '\n';
+    }
+    for (const fault_report& f : compiled.faults) {
+        err << location_prefix(f.message) << "errore " << f.code << ": " << f.message.text << '\n';
+        for (const located_message& n : f.notes) {
+            err << location_prefix(n) << "nota: " << n.text << '\n';
+        }
+    }
+}
+
 int compile_command(arguments args, streams io) {
     parsed_arguments parsed;
     scenario_request request =
@@ -83,7 +85,7 @@ int compile_command(arguments args, streams io) {
     if (parsed.has("--json"))
         print_json(compiled->warnings, compiled->faults, files, io);
     else
-        print_text(compiled->warnings, compiled->faults, files, io);
+        print_text(*compiled, files, io);
     return compiled->status();
 }
 

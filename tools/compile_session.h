@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,10 @@ struct compiled_scenario {
 
 // Reads and compiles the texts the request names; throws tool_failure when DIR is not a folder.
 std::unique_ptr<compiled_scenario> compile_scenario_texts(const scenario_request& request);
+
+// The compile's warnings, then its faults with their notes, one line each in the form compilers
+// use ("FILE:LINE:COLUMN: avviso: ...").
+void print_diagnostics(const compiled_scenario& compiled, std::ostream& err);
 
 // Writes the binary set of a compile into its OUTDIR, one writer at a time, and returns the
 // names of the files written; throws tool_failure when they cannot be written.
