@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
         scenario::synthetic_size size;
         size.route_length = std::atoi(argv[3]);
         // About one station every two kilometres, with slow orders, boards and signs between.
-        size.stations = std::max(1, size.route_length / 2000);
+        size.stations = std::clamp(size.route_length / 2000, 1, 60);
         size.slow_orders = std::max(1, size.route_length / 12000);
         size.signals = size.stations + 6 * size.slow_orders + size.route_length / 3000;
         size.boards = size.stations + 6 * size.slow_orders + size.route_length / 6000;
