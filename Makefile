@@ -22,6 +22,7 @@ export WINEDEBUG := -all
 # named with the command that installs them.
 RUN_PACKAGES  := cmake g++ make libx11-dev nlohmann-json3-dev
 TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev nlohmann-json3-dev strace chromium imagemagick \
+                 chromium-driver python3-selenium \
                  g++-mingw-w64-x86-64-posix wine64 xvfb clang libclang-rt-14-dev unzip
 DIST_PACKAGES := cmake make nlohmann-json3-dev g++-mingw-w64-x86-64-posix
 BENCH_PACKAGES := $(TEST_PACKAGES) libbenchmark-dev

@@ -60,21 +60,25 @@ json notes_json(const std::vector<located_message>& notes) {
 
 }  // namespace
 
-void print_compile_report(const compiled_scenario& c, const std::vector<std::string>& files,
-                          streams io) {
+void print_diagnostics(const compiled_scenario& c, std::ostream& err) {
     for (const fault_report& f : c.faults) {
-        io.err << location_prefix(f.message) << "errore " << f.code << ": " << f.message.text
-               << (f.recorded ? " [codice registrato]" : "") << '\n';
-        print_notes(f.notes, io.err);
+        err << location_prefix(f.message) << "errore " << f.code << ": " << f.message.text
+            << (f.recorded ? " [codice registrato]" : "") << '\n';
+        print_notes(f.notes, err);
     }
     for (const located_message& w : c.warnings) {
-        io.err << location_prefix(w) << "avviso: " << w.text << '\n';
-        print_notes(w.notes, io.err);
+        err << location_prefix(w) << "avviso: " << w.text << '\n';
+        print_notes(w.notes, err);
     }
     for (const records_not_compiled& skipped : c.not_compiled) {
-        io.err << skipped.file << ":" << skipped.first_line << ":1: nota: " << lines_of(skipped)
-               << " non compilate: " << counts_of(skipped) << '\n';
+        err << skipped.file << ":" << skipped.first_line << ":1: nota: " << lines_of(skipped)
+            << " non compilate: " << counts_of(skipped) << '\n';
     }
+}
+
+void print_compile_report(const compiled_scenario& c, const std::vector<std::string>& files,
+                          streams io) {
+    print_diagnostics(c, io.err);
     io.out << summary_line(c.summary, files.size()) << '\n';
     for (const std::string& file : files) io.out << "scritto: " << file << '\n';
 }

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,9 @@ void print_compile_report(const compiled_scenario& compiled, const std::vector<s
 // The same as one JSON document: "codice_errore" and its place (the code the program records),
 // "errori" and "warnings" (each with "notes"), "non_compilati", "riepilogo", "files".
 json compile_report_json(const compiled_scenario& compiled, const std::vector<std::string>& files);
+// The faults, the warnings and the records that did not reach the files, as print_compile_report
+// puts them on io.err.
+void print_diagnostics(const compiled_scenario& compiled, std::ostream& err);
 
 // Writes the binary set of a compile into its OUTDIR, one writer at a time, and returns the
 // names of the files written; throws tool_failure when they cannot be written.
