@@ -930,6 +930,9 @@ TEST(ScenarioTool, DumpShowsTheCellsAndTheGeometryOfTheRealScenario) {
     const auto plan = scenario_tool({"dump", plan_file});
     ASSERT_EQ(plan.exit_status, 0) << plan.standard_error;
     EXPECT_TRUE(contains(plan.standard_output, "metri da 0 a 29000 (58002 elementi: 4 interi"));
+    EXPECT_TRUE(contains(plan.standard_output,
+                         "\npercorso: metri da 0 a 22000, poi 7000 m di corsa oltre la fine fino "
+                         "al metro 29000\n"));
     EXPECT_TRUE(contains(plan.standard_output, "punti tracciati: 28997 (metri da 2 a 28998)"));
     EXPECT_TRUE(contains(plan.standard_output, "metro 28998 (-4094.1"));
     EXPECT_TRUE(contains(plan.standard_output, "metro 2000: (0.00, 2000.00)"));
@@ -947,6 +950,7 @@ TEST(ScenarioTool, DumpShowsTheCellsAndTheGeometryOfTheRealScenario) {
     EXPECT_EQ(points_view["vuoti"], 4);
     EXPECT_EQ(points_view["punti_tracciati"], 28997);
     EXPECT_EQ(points_view["ultimo_punto"], 28998);
+    EXPECT_EQ(points_view["fine_percorso"], 22000);
     geometria geometry;
     ASSERT_TRUE(
         leggi_geometria(read_bytes(real_file(dir.path(), file_kind::line_geometry)), geometry).ok);
@@ -973,9 +977,9 @@ TEST(ScenarioTool, JsonViewsKeepTheirMembersInOrder) {
     const auto damaged = dir.path() / "cut.sim";
     write_bytes(damaged, read_bytes(real_file(dir.path(), file_kind::header_table)).substr(0, 55));
     using keys = std::vector<std::string>;
-    const keys geometry = {"tipo",  "ultimo_metro",    "interi",       "reali",
-                           "vuoti", "punti_tracciati", "ultimo_punto", "x_min",
-                           "x_max", "y_min",           "y_max",        "lunghezza"};
+    const keys geometry = {
+        "tipo",  "ultimo_metro", "interi", "reali", "vuoti",     "punti_tracciati", "ultimo_punto",
+        "x_min", "x_max",        "y_min",  "y_max", "lunghezza", "fine_percorso"};
     keys geometry_all = geometry;
     geometry_all.push_back("punti");
     const keys cells = {"tipo",     "numero_celle", "identita", "elementi", "vel_limite_kmh",
@@ -1151,7 +1155,8 @@ TEST(ScenarioTool, DumpOfAnEmptyGeometrySaysNothingWasTraced) {
     EXPECT_EQ(text.exit_status, 0) << text.standard_error;
     EXPECT_TRUE(contains(text.standard_output,
                          "metri da 0 a 12000 (24002 elementi: 0 interi, 0 reali, 24002 vuoti)\n"
-                         "nessun punto tracciato"))
+                         "percorso: metri da 0 a 5000, poi 7000 m di corsa oltre la fine fino al "
+                         "metro 12000\nnessun punto tracciato"))
         << text.standard_output;
     const auto json_result = scenario_tool({"dump", plan, "--json"});
     EXPECT_EQ(json_result.exit_status, 0) << json_result.standard_error;
@@ -1162,6 +1167,7 @@ TEST(ScenarioTool, DumpOfAnEmptyGeometrySaysNothingWasTraced) {
     EXPECT_EQ(view["punti_tracciati"], 0);
     EXPECT_TRUE(view["ultimo_punto"].is_null());
     EXPECT_EQ(view["lunghezza"], 0);
+    EXPECT_EQ(view["fine_percorso"], 5000);
 }
 
 // The identity codes held against the names of the header table: entry 85's weighted code in
