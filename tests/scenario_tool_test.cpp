@@ -1451,6 +1451,50 @@ TEST(ScenarioTool, DumpShowsTheCellsInTheRecordsTerms) {
     }
 }
 
+// Cells no record can have written are shown as the file holds them: values outside what the
+// record's items give, a kind no record lays, a mark no signal or stop lays.
+TEST(ScenarioTool, DumpShowsCellsNoRecordWrites) {
+    scratch_directory dir;
+    write_bytes(file_in(dir.path(), "L", "T", file_kind::line_description), k_line_ok);
+    write_bytes(file_in(dir.path(), "L", "T", file_kind::train_description),
+                train_with(signal_at(1750)));
+    ASSERT_EQ(scenario_tool(compile_words(dir.path(), "L", "T")).exit_status, 0);
+    const auto cell_file = file_in(dir.path(), "L", "T", file_kind::cells);
+    celle cells;
+    ASSERT_TRUE(leggi_celle(read_bytes(cell_file), cells).ok);
+    cells[36].val1 = 100;  // s1 × 10 + d1 with both below 10 stays below 100
+    cells[50].tipo_cella = 7;
+    cells[50].val1 = 3;
+    cells[60].preavviso = 55;
+    write_bytes(cell_file, serialise_celle(cells));
+
+    const auto dump = scenario_tool({"dump", shown(cell_file)});
+    ASSERT_EQ(dump.exit_status, 0) << dump.standard_error;
+    const char* lines[] = {
+        "  cella 36 (1750–1800 m): segnale a 1750 m: valori che nessun record \"segnale\" scrive "
+        "(val1 100, val2 11, val3 11, val4 8, tempo_segnale 0); preavvisi sulle celle 34, 32, 30, "
+        "28 [tipo 1]\n",
+        "  cella 50 (2450–2500 m): tipo sconosciuto: val1 3, val2 0, val3 0, val4 0, tempo_segnale "
+        "0 [tipo 7]\n",
+        "  cella 60 (2950–3000 m): 55, di nessun segnale né fermata\n",
+    };
+    for (const char* line : lines) {
+        EXPECT_TRUE(contains(dump.standard_output, std::string("\n") + line))
+            << line << "in\n"
+            << dump.standard_output;
+    }
+    const json view = parsed(scenario_tool({"dump", shown(cell_file), "--json"}).standard_output);
+    ASSERT_FALSE(view.is_discarded());
+    const json& elements = view["elementi"];
+    ASSERT_EQ(elements.size(), 2u) << elements;
+    EXPECT_TRUE(elements[0]["valori"].is_null()) << elements[0];
+    EXPECT_EQ(elements[0]["metri"], 1750);
+    EXPECT_EQ(elements[1]["record"], "");
+    EXPECT_TRUE(elements[1]["valori"].is_null()) << elements[1];
+    EXPECT_TRUE(elements[1]["metri"].is_null()) << elements[1];
+    EXPECT_EQ(view["preavvisi"].back()["di"], json::array());
+}
+
 // Neighbouring cells never show the same stretch, whatever rule laid their features: the metre
 // a point record names starts its cell's stretch, the one a fill record names ends it. Two
 // records that name the same metre under the two rules, an "abbattimento" and a signal at
