@@ -46,9 +46,9 @@ TEST(HeaderFields, FieldNames) {
         const char* name;
     };
     const row rows[] = {
-        {81, v_a, "progressiva chilometrica tre, valore a"},
-        {82, v_c, "progressiva chilometrica due, valore c"},
-        {83, v_b, "progressiva chilometrica uno, valore b"},
+        {81, v_a, "prima progressiva chilometrica, valore a"},
+        {82, v_c, "seconda progressiva chilometrica, valore c"},
+        {83, v_b, "terza progressiva chilometrica, valore b"},
         {84, v_a, "percentuale massa frenata"},
         {84, v_b, "lunghezza percorso"},
         {84, v_c, "numero vetture"},
@@ -59,9 +59,10 @@ TEST(HeaderFields, FieldNames) {
         {86, v_a, "ripetizione segnali, primo valore"},
         {86, v_i1, "sabbia"},
         {86, v_i4, "orologio, minuti"},
-        {1, v_b, "fine del marciapiede"},
-        {80, v_l, "orario"},
-        {20, v_b3, "valore 6 del record (prolungamento)"},
+        {1, v_b, "stazione 1, fine del marciapiede"},
+        {80, v_l, "stazione 80, orario"},
+        {20, v_b3, "stazione 20, valore 6 (prolungamento)"},
+        {20, v_i1, "stazione 20, valore 7"},
         {86, v_i2, "v_i2"},  // no record fills it
         {0, v_a, "v_a"},     // never written
     };
@@ -78,9 +79,11 @@ TEST(HeaderFields, FieldNames) {
 // Each named field of a scalar entry holds what its record wrote, once the whole compile is
 // done: the values below are all different, so a field named after the wrong record fails.
 TEST(HeaderFields, ScalarFieldsHoldTheirRecords) {
-    const std::string line =
-        testing::small_line({}, {"lunghezza percorso, 5000", "sfondo uno, 11", "sfondo due, 22",
-                                 "sfondo tre, 33", "ripetizione segnali 4 codici, 50, 100"});
+    // The progressives are put in order, largest a first, and "uno" gets 100 added to its b.
+    const std::string line = testing::small_line(
+        {}, {"lunghezza percorso, 5000", "sfondo uno, 11", "sfondo due, 22", "sfondo tre, 33",
+             "ripetizione segnali 4 codici, 50, 100", "progressiva chilometrica uno, 100, 200, 1",
+             "progressiva chilometrica tre, 50, 150, 0"});
     const std::string train =
         "[generale]\r\nnumero vetture, 6\r\npercentuale massa frenata, 125\r\nsabbia, 77\r\n"
         "orologio, 7, 29, 30\r\n[fine]\r\n";
@@ -107,9 +110,15 @@ TEST(HeaderFields, ScalarFieldsHoldTheirRecords) {
         {"ripetizione segnali, secondo valore", 100},
         {"codici di ripetizione", 4},
         {"marcatore", 610},
+        {"prima progressiva chilometrica, valore a", 100},
+        {"prima progressiva chilometrica, valore b", 300},
+        {"prima progressiva chilometrica, valore c", 1},
+        {"seconda progressiva chilometrica, valore a", 50},
+        {"seconda progressiva chilometrica, valore b", 150},
+        {"terza progressiva chilometrica, valore a", 0},
     };
     std::set<std::string> found;
-    for (int entry = k_entry_treno; entry <= k_entry_codici; ++entry) {
+    for (int entry = k_entry_progressiva_tre; entry <= k_entry_codici; ++entry) {
         for (const header_field_meaning& m : scalar_entry_fields(entry)) {
             for (const row& r : rows) {
                 if (m.name != r.name) continue;

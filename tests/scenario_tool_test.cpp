@@ -767,19 +767,41 @@ TEST(ScenarioTool, DumpShowsTheHeaderTableOfTheRealScenario) {
     EXPECT_TRUE(contains(out, "stazioni (20):"));
     const auto& stations = testing::k_program_station_names;
     for (int i = 0; i < 20; ++i) {
-        EXPECT_TRUE(contains(out, "voce " + std::to_string(i + 1) + ": \"" + stations[i] + "\""))
-            << stations[i];
+        const std::string n = std::to_string(i + 1);
+        const std::string line =
+            output_line(out, "  stazione " + n + " \"" + stations[i] + "\" a ", "");
+        EXPECT_TRUE(line.ends_with(" [voce " + n + "]")) << stations[i] << ": " << line;
     }
-    // Part of the worked example of the first station: platform -150 to 150, 6:30:00.
-    EXPECT_TRUE(contains(out, "marciapiede da -150 a 150 m, orario 6:30:00 (23400 s)"));
-    EXPECT_TRUE(contains(out, "voce 80: \"(INIZIO TRATTA)(SOTTERRANEA  )\""));
-    EXPECT_TRUE(
-        contains(out, "voce 79: \"(DA ORA FINO ALLA)(FINE TRATTA     )(IN SOTTERANEA   )\""));
-    EXPECT_TRUE(contains(out, "massa frenata 125 %, lunghezza del percorso 22000 m, vetture 6"));
-    EXPECT_TRUE(contains(out, "voce 85: linea \"Metrò 2 - Zelnor\", sfondo uno 1"));
-    EXPECT_TRUE(contains(out, "marcatore 610, codice di identità 30721"));
-    EXPECT_TRUE(contains(out, "voce 86: treno \"26BRUNVICCO\""));
-    EXPECT_TRUE(contains(out, "sabbia 125, orologio 6:29:30"));
+    const char* pieces[] = {
+        // The worked example of the first station: platform -150 to 150, 6:30:00.
+        "\n  stazione 1 \"Cascina Telvo\" a 0 m: tipo 12 (con fermata), marciapiede da -150 a 150 "
+        "m "
+        "(lungo 300 m), orario 6:30:00 (23400 s) [voce 1]\n"
+        "      valori 4-13 del record: 0, 0, 0, 1, 1, 0, 4, 1, 1, 1 (v_flag, v_b4, v_b3, v_i1, "
+        "v_i2, v_b1, v_i3, v_i4, v_i5, v_b2)\n",
+        "\n  stazione 5 \"Lostrave FS\" a 4000 m: tipo 25 (senza fermata), marciapiede da 3900 a "
+        "4100 m (lungo 200 m), orario 6:34:00 (23640 s) [voce 5]\n",
+        "\n  cartello_indicatore 1: \"(INIZIO TRATTA)(SOTTERRANEA  )\" [voce 80]\n",
+        "\n  cartello_indicatore 2: \"(DA ORA FINO ALLA)(FINE TRATTA     )(IN SOTTERANEA   )\" "
+        "[voce 79]\n",
+        "\n  lunghezza percorso [voce 84, v_b]: 22000 m; celle da 0 a 580, corsa oltre la fine da "
+        "22000 a 29000 m\n"
+        "  percentuale massa frenata [voce 84, v_a]: 125 %\n"
+        "  numero vetture [voce 84, v_c]: 6\n"
+        "  nome della linea [voce 85, v_nome]: \"Metrò 2 - Zelnor\"\n"
+        "  sfondo uno [voce 85, v_a]: 1\n"
+        "  sfondo due [voce 85, v_c]: 0\n"
+        "  sfondo tre [voce 85, v_b]: 0\n"
+        "  marcatore [voce 85, v_i1]: 610\n"
+        "  codice di identità [voce 85, v_l]: 30721",
+        "\n  codice del treno [voce 86, v_nome]: \"26BRUNVICCO\"\n"
+        "  ripetizione segnali [voce 86, v_a, v_b]: 0 e 0\n"
+        "  codici di ripetizione [voce 86, v_c]: 0\n"
+        "  sabbia [voce 86, v_i1]: 125\n"
+        "  orologio [voce 86, v_i3, v_i4, v_i5]: 6:29:30\n",
+        "\n  prima progressiva chilometrica [voce 81]: a 0, b 0, c 0\n",
+    };
+    for (const char* piece : pieces) EXPECT_TRUE(contains(out, piece)) << piece << "\nin\n" << out;
 
     const auto json_result = scenario_tool({"dump", header, "--json"});
     ASSERT_EQ(json_result.exit_status, 0) << json_result.standard_error;
@@ -808,6 +830,38 @@ TEST(ScenarioTool, DumpShowsTheHeaderTableOfTheRealScenario) {
     EXPECT_EQ(entries[86]["ruolo"], "codici");
     EXPECT_EQ(entries[86]["v_nome"], "26BRUNVICCO");
     EXPECT_EQ(entries[86]["v_i1"], 125);
+    // Beside the record's fields, the entry's name and its fields by what they hold.
+    EXPECT_EQ(entries[1]["nome"], "stazione 1");
+    EXPECT_EQ(entries[80]["nome"], "cartello_indicatore 1");
+    EXPECT_EQ(entries[79]["nome"], "cartello_indicatore 2");
+    EXPECT_EQ(entries[81]["nome"], "prima progressiva chilometrica");
+    EXPECT_EQ(entries[84]["nome"], "treno");
+    EXPECT_TRUE(entries[0]["nome"].is_null());
+    EXPECT_EQ(entries[0]["campi"], json::array());
+    EXPECT_EQ(entries[84]["campi"], json::parse(R"([
+        {"campo":"v_a", "nome":"percentuale massa frenata", "valore":125, "unita":"%"},
+        {"campo":"v_b", "nome":"lunghezza percorso", "valore":22000, "unita":"m"},
+        {"campo":"v_c", "nome":"numero vetture", "valore":6, "unita":""}])"));
+    const auto named = [](const json& fields) {
+        json kept = json::object();
+        for (const json& f : fields) kept[f["nome"].get<std::string>()] = f["valore"];
+        return kept;
+    };
+    EXPECT_EQ(named(entries[85]["campi"]), json::parse(R"({"nome della linea":"Metrò 2 - Zelnor",
+        "sfondo uno":1, "sfondo due":0, "sfondo tre":0, "marcatore":610,
+        "codice di identità":30721})"));
+    EXPECT_EQ(named(entries[86]["campi"]), json::parse(R"({"codice del treno":"26BRUNVICCO",
+        "ripetizione segnali, primo valore":0, "ripetizione segnali, secondo valore":0,
+        "codici di ripetizione":0, "sabbia":125, "orologio, ore":6, "orologio, minuti":29,
+        "orologio, secondi":30})"));
+    EXPECT_EQ(named(entries[1]["campi"]), json::parse(R"j({"posizione":0, "tipo":12,
+        "inizio del marciapiede":-150, "fine del marciapiede":150,
+        "lunghezza del marciapiede":300, "valore 4":0, "valore 5":0,
+        "valore 6 (prolungamento)":0, "valore 7":1, "valore 8":1, "valore 9":0, "valore 10":4,
+        "valore 11":1, "valore 12":1, "valore 13":1, "orario":23400,
+        "nome":"Cascina Telvo"})j"));
+    EXPECT_EQ(entries[80]["campi"], json::parse(R"j([{"campo":"v_nome", "nome":"testo",
+        "valore":"(INIZIO TRATTA)(SOTTERRANEA  )", "unita":""}])j"));
 }
 
 TEST(ScenarioTool, DumpShowsTheCellsAndTheGeometryOfTheRealScenario) {
@@ -912,6 +966,9 @@ TEST(ScenarioTool, DumpShowsTheCellsAndTheGeometryOfTheRealScenario) {
     const auto plan = scenario_tool({"dump", plan_file});
     ASSERT_EQ(plan.exit_status, 0) << plan.standard_error;
     EXPECT_TRUE(contains(plan.standard_output, "metri da 0 a 29000 (58002 elementi: 4 interi"));
+    EXPECT_TRUE(contains(plan.standard_output,
+                         "\npercorso: metri da 0 a 22000, poi 7000 m di corsa oltre la fine fino "
+                         "al metro 29000\n"));
     EXPECT_TRUE(contains(plan.standard_output, "punti tracciati: 28997 (metri da 2 a 28998)"));
     EXPECT_TRUE(contains(plan.standard_output, "metro 28998 (-4094.1"));
     EXPECT_TRUE(contains(plan.standard_output, "metro 2000: (0.00, 2000.00)"));
@@ -929,6 +986,7 @@ TEST(ScenarioTool, DumpShowsTheCellsAndTheGeometryOfTheRealScenario) {
     EXPECT_EQ(points_view["vuoti"], 4);
     EXPECT_EQ(points_view["punti_tracciati"], 28997);
     EXPECT_EQ(points_view["ultimo_punto"], 28998);
+    EXPECT_EQ(points_view["fine_percorso"], 22000);
     geometria geometry;
     ASSERT_TRUE(
         leggi_geometria(read_bytes(real_file(dir.path(), file_kind::line_geometry)), geometry).ok);
@@ -955,9 +1013,9 @@ TEST(ScenarioTool, JsonViewsKeepTheirMembersInOrder) {
     const auto damaged = dir.path() / "cut.sim";
     write_bytes(damaged, read_bytes(real_file(dir.path(), file_kind::header_table)).substr(0, 55));
     using keys = std::vector<std::string>;
-    const keys geometry = {"tipo",  "ultimo_metro",    "interi",       "reali",
-                           "vuoti", "punti_tracciati", "ultimo_punto", "x_min",
-                           "x_max", "y_min",           "y_max",        "lunghezza"};
+    const keys geometry = {
+        "tipo",  "ultimo_metro", "interi", "reali", "vuoti",     "punti_tracciati", "ultimo_punto",
+        "x_min", "x_max",        "y_min",  "y_max", "lunghezza", "fine_percorso"};
     keys geometry_all = geometry;
     geometry_all.push_back("punti");
     const keys cells = {"tipo",     "numero_celle", "identita", "elementi", "vel_limite_kmh",
@@ -994,8 +1052,10 @@ TEST(ScenarioTool, JsonViewsKeepTheirMembersInOrder) {
             .standard_output);
     EXPECT_EQ(keys_of(header["identita"]), (keys{"codice", "atteso", "corrisponde"}));
     EXPECT_EQ(keys_of(header["voci"][1]),
-              (keys{"voce", "ruolo", "v_tipo", "v_a", "v_b", "v_c", "v_flag", "v_nome", "v_i1",
-                    "v_i2", "v_i3", "v_i4", "v_i5", "v_b1", "v_b2", "v_b3", "v_b4", "v_l"}));
+              (keys{"voce",   "ruolo", "v_tipo", "v_a",  "v_b",  "v_c",  "v_flag",
+                    "v_nome", "v_i1",  "v_i2",   "v_i3", "v_i4", "v_i5", "v_b1",
+                    "v_b2",   "v_b3",  "v_b4",   "v_l",  "nome", "campi"}));
+    EXPECT_EQ(keys_of(header["voci"][1]["campi"][0]), (keys{"campo", "nome", "valore", "unita"}));
     const json cell_view = parsed(
         scenario_tool({"dump", shown(real_file(dir.path(), file_kind::cells)), "--json", "--all"})
             .standard_output);
@@ -1131,7 +1191,8 @@ TEST(ScenarioTool, DumpOfAnEmptyGeometrySaysNothingWasTraced) {
     EXPECT_EQ(text.exit_status, 0) << text.standard_error;
     EXPECT_TRUE(contains(text.standard_output,
                          "metri da 0 a 12000 (24002 elementi: 0 interi, 0 reali, 24002 vuoti)\n"
-                         "nessun punto tracciato"))
+                         "percorso: metri da 0 a 5000, poi 7000 m di corsa oltre la fine fino al "
+                         "metro 12000\nnessun punto tracciato"))
         << text.standard_output;
     const auto json_result = scenario_tool({"dump", plan, "--json"});
     EXPECT_EQ(json_result.exit_status, 0) << json_result.standard_error;
@@ -1142,6 +1203,7 @@ TEST(ScenarioTool, DumpOfAnEmptyGeometrySaysNothingWasTraced) {
     EXPECT_EQ(view["punti_tracciati"], 0);
     EXPECT_TRUE(view["ultimo_punto"].is_null());
     EXPECT_EQ(view["lunghezza"], 0);
+    EXPECT_EQ(view["fine_percorso"], 5000);
 }
 
 // The identity codes held against the names of the header table: entry 85's weighted code in
@@ -1191,9 +1253,12 @@ TEST(ScenarioTool, DumpSaysWhetherTheIdentityCodesMatchTheNames) {
         const std::string code = std::to_string(header[k_entry_linea].v_l);
         const auto text = scenario_tool({"dump", header_file});
         ASSERT_EQ(text.exit_status, 0) << text.standard_error;
-        const std::string header_line = output_line(text.standard_output, "voce 85:", "marcatore");
-        EXPECT_TRUE(contains(header_line + "\n", "codice di identità " + code + c.header_note))
-            << header_line;
+        const std::string header_line =
+            output_line(text.standard_output, "  codice di identità [voce 85, v_l]: ", "");
+        // The whole line: the note, or nothing after the code ("\n").
+        EXPECT_EQ(header_line + "\n", "  codice di identità [voce 85, v_l]: " + code +
+                                          c.header_note + (c.header_note == "\n" ? "" : "\n"))
+            << text.standard_output;
         const json header_view =
             parsed(scenario_tool({"dump", header_file, "--json"}).standard_output);
         EXPECT_EQ(header_view["identita"], json::parse(c.header_json));
@@ -1245,6 +1310,75 @@ TEST(ScenarioTool, CellsBesideADamagedHeaderAreShownWithoutIt) {
     EXPECT_TRUE(stop["nome"].is_null()) << stop;
     EXPECT_EQ(view["percorso"]["dalla_testata"], false);
     EXPECT_EQ(view["percorso"]["lunghezza"], 22000);
+}
+
+// The header dump of a small scenario, line by line: the stations of each platform layout with
+// the items of their record, the signs in the order of their records, the scalar values by the
+// records that fill them, the progressives in the compiler's order, and a field no record fills.
+TEST(ScenarioTool, DumpShowsTheHeaderInTheRecordsTerms) {
+    scratch_directory dir;
+    write_bytes(file_in(dir.path(), "L", "T", file_kind::line_description),
+                "[generale]\r\nlunghezza percorso, 5000\r\nsfondo due, 22\r\n"
+                "progressiva chilometrica uno, 100, 200, 1\r\n[indicazioni]\r\n"
+                "cartello_indicatore, 400, (UNO)\r\ncartello_indicatore, 500, (DUE)\r\n[fine]\r\n");
+    // The second station's items 4 to 13 are all different; its item 5 is dropped (a platform
+    // shorter than 600 m) and its item 6 lengthens the platform by 50 m.
+    write_bytes(
+        file_in(dir.path(), "L", "T", file_kind::train_description),
+        train_with("stazione, 0, 27, 100, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 0, 0, Inizio\r\n"
+                   "stazione, 1000, 12, 200, 4, 5, 1, 7, 8, 9, 10, 11, 12, 13, 6, 30, 15, "
+                   "Centrale\r\n"
+                   "stazione, 2000, 5, 300, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 40, 0, Prima\r\n"
+                   "stazione, 3000, 7, 200, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 50, 0, Ambo\r\n"));
+    ASSERT_EQ(scenario_tool(compile_words(dir.path(), "L", "T")).exit_status, 0);
+    const auto header_file = file_in(dir.path(), "L", "T", file_kind::header_table);
+    // A field no record fills, set by hand, is shown under its entry.
+    testata header;
+    ASSERT_TRUE(leggi_testata(read_bytes(header_file), header).ok);
+    header[k_entry_treno].v_i2 = 7;
+    write_bytes(header_file, serialise_testata(header));
+
+    const auto dump = scenario_tool({"dump", shown(header_file)});
+    ASSERT_EQ(dump.exit_status, 0) << dump.standard_error;
+    const std::string fields = " (v_flag, v_b4, v_b3, v_i1, v_i2, v_b1, v_i3, v_i4, v_i5, v_b2)\n";
+    const std::string lines[] = {
+        "stazioni (4):\n",
+        "  stazione 1 \"Inizio\" a 0 m: tipo 27 (senza fermata), marciapiede da -50 a 50 m (lungo "
+        "100 m), orario 6:00:00 (21600 s) [voce 1]\n",
+        "  stazione 2 \"Centrale\" a 1000 m: tipo 12 (con fermata), marciapiede da 900 a 1150 m "
+        "(lungo 200 m), orario 6:30:15 (23415 s) [voce 2]\n"
+        "      valori 4-13 del record: 4, 0, 1, 7, 8, 9, 10, 11, 12, 13" +
+            fields,
+        "  stazione 3 \"Prima\" a 2000 m: tipo 5 (con fermata), marciapiede da 1700 a 2150 m "
+        "(lungo 300 m), orario 6:40:00 (24000 s) [voce 3]\n",
+        "  stazione 4 \"Ambo\" a 3000 m: tipo 7 (con fermata), marciapiede da 2800 a 3200 m (lungo "
+        "200 m), orario 6:50:00 (24600 s) [voce 4]\n",
+        "cartelli di indicazione (2):\n  cartello_indicatore 1: \"(UNO)\" [voce 80]\n"
+        "  cartello_indicatore 2: \"(DUE)\" [voce 79]\n",
+        "  lunghezza percorso [voce 84, v_b]: 5000 m; celle da 0 a 240, corsa oltre la fine da "
+        "5000 a 12000 m\n",
+        "  voce 84, altri campi:  v_i2 7\n",
+        "  sfondo uno [voce 85, v_a]: 0\n  sfondo due [voce 85, v_c]: 22\n"
+        "  sfondo tre [voce 85, v_b]: 0\n",
+        "  prima progressiva chilometrica [voce 81]: a 100, b 300, c 1\n"
+        "  seconda progressiva chilometrica [voce 82]: a 0, b 0, c 0\n",
+    };
+    std::size_t from = 0;
+    for (const std::string& line : lines) {
+        const std::size_t at = dump.standard_output.find("\n" + line, from);
+        EXPECT_NE(at, std::string::npos) << line << "in\n" << dump.standard_output;
+        if (at != std::string::npos) from = at + 1;
+    }
+    const json view = parsed(scenario_tool({"dump", shown(header_file), "--json"}).standard_output);
+    ASSERT_FALSE(view.is_discarded());
+    const json& centrale = view["voci"][2]["campi"];
+    ASSERT_EQ(centrale.size(), 17u);
+    EXPECT_EQ(centrale[3], json::parse(R"({"campo":"v_b", "nome":"fine del marciapiede",
+                                           "valore":1150, "unita":"m"})"));
+    EXPECT_EQ(centrale[4], json::parse(R"({"campo":null, "nome":"lunghezza del marciapiede",
+                                           "valore":200, "unita":"m"})"));
+    EXPECT_EQ(view["voci"][3]["campi"][4]["valore"], 300);  // before the position: p - L
+    EXPECT_EQ(view["voci"][79]["nome"], "cartello_indicatore 2");
 }
 
 // The cell dump of small scenarios, line by line, in the words of their records: a signal with
@@ -1351,6 +1485,50 @@ TEST(ScenarioTool, DumpShowsTheCellsInTheRecordsTerms) {
             if (at != std::string::npos) from = at + 1;
         }
     }
+}
+
+// Cells no record can have written are shown as the file holds them: values outside what the
+// record's items give, a kind no record lays, a mark no signal or stop lays.
+TEST(ScenarioTool, DumpShowsCellsNoRecordWrites) {
+    scratch_directory dir;
+    write_bytes(file_in(dir.path(), "L", "T", file_kind::line_description), k_line_ok);
+    write_bytes(file_in(dir.path(), "L", "T", file_kind::train_description),
+                train_with(signal_at(1750)));
+    ASSERT_EQ(scenario_tool(compile_words(dir.path(), "L", "T")).exit_status, 0);
+    const auto cell_file = file_in(dir.path(), "L", "T", file_kind::cells);
+    celle cells;
+    ASSERT_TRUE(leggi_celle(read_bytes(cell_file), cells).ok);
+    cells[36].val1 = 100;  // s1 × 10 + d1 with both below 10 stays below 100
+    cells[50].tipo_cella = 7;
+    cells[50].val1 = 3;
+    cells[60].preavviso = 55;
+    write_bytes(cell_file, serialise_celle(cells));
+
+    const auto dump = scenario_tool({"dump", shown(cell_file)});
+    ASSERT_EQ(dump.exit_status, 0) << dump.standard_error;
+    const char* lines[] = {
+        "  cella 36 (1750–1800 m): segnale a 1750 m: valori che nessun record \"segnale\" scrive "
+        "(val1 100, val2 11, val3 11, val4 8, tempo_segnale 0); preavvisi sulle celle 34, 32, 30, "
+        "28 [tipo 1]\n",
+        "  cella 50 (2450–2500 m): tipo sconosciuto: val1 3, val2 0, val3 0, val4 0, tempo_segnale "
+        "0 [tipo 7]\n",
+        "  cella 60 (2950–3000 m): 55, di nessun segnale né fermata\n",
+    };
+    for (const char* line : lines) {
+        EXPECT_TRUE(contains(dump.standard_output, std::string("\n") + line))
+            << line << "in\n"
+            << dump.standard_output;
+    }
+    const json view = parsed(scenario_tool({"dump", shown(cell_file), "--json"}).standard_output);
+    ASSERT_FALSE(view.is_discarded());
+    const json& elements = view["elementi"];
+    ASSERT_EQ(elements.size(), 2u) << elements;
+    EXPECT_TRUE(elements[0]["valori"].is_null()) << elements[0];
+    EXPECT_EQ(elements[0]["metri"], 1750);
+    EXPECT_EQ(elements[1]["record"], "");
+    EXPECT_TRUE(elements[1]["valori"].is_null()) << elements[1];
+    EXPECT_TRUE(elements[1]["metri"].is_null()) << elements[1];
+    EXPECT_EQ(view["preavvisi"].back()["di"], json::array());
 }
 
 // Neighbouring cells never show the same stretch, whatever rule laid their features: the metre

@@ -338,7 +338,11 @@ std::size_t count(const std::string& text, const std::string& piece) {
 TEST(ViewPage, ScenarioTextsReachThePageOnlyAsEscapedJson) {
     const std::string station = "<img src=x onerror=alert(1)>";
     const std::string sign = "</script><script>alert(2)</script>";
+#ifdef _WIN32
+    const std::string name = "L&amp;'x";  // Windows forbids < and > in file names
+#else
     const std::string name = "L<b>&amp;";
+#endif
     const compiled_texts c(
         crlf({"[generale]", "lunghezza percorso, 5000", "[cartelli]",
               "cartello_indicatore, 2000, " + sign, "[fine]"}),

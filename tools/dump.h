@@ -11,13 +11,18 @@
 
 namespace scenario::tool {
 
-// The header table: stations, sign texts and the scalar entries 81 to 86 by their names, and
-// with `all` every entry with every field.
+// The header table: the stations by number and name with their platform and the other items of
+// their record, the sign texts in the order of their records, and the scalar entries 81 to 86
+// under the names of the records that fill them, each with its raw entry and field; with `all`
+// every entry with every field.
 void dump_header_text(const testata& header, bool all, std::ostream& out);
 json dump_header_json(const testata& header);
 
-// The cells grouped by what they hold. The header table, when it is at hand, names the stations
-// and signs the cells point to.
+// The cells: where the route ends, every feature with the metre its record named, the stretch
+// of its cell and its values as the items of its record, the fills as runs of cells, and the
+// approach marks with the signal or stop that laid each. The header table, when it is at hand,
+// names the stations and signs the cells point to, gives a stop its station's position and gives
+// the route's length (without it the cell count gives the length to within 25 m).
 void dump_cells_text(const celle& cells, const std::optional<testata>& header, bool all,
                      std::ostream& out);
 json dump_cells_json(const celle& cells, const std::optional<testata>& header, bool all);

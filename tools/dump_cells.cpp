@@ -317,7 +317,8 @@ json feature_json(const celle& cells, std::size_t n, const std::optional<testata
     feature["cella_a"] = stretch.to;
     json values = nullptr;
     json name = nullptr;
-    if (const auto items = record_items(c)) {
+    const auto items = kind.record.empty() ? std::nullopt : record_items(c);
+    if (items) {
         values = json::object();
         for (const record_item& item : *items) {
             values[std::string(item.name)] = item.value;

@@ -2,12 +2,13 @@
 // decodes it with the output module's readers and prints it. A damaged file is reported with
 // the byte offset the reader names, as a compiler-style error line or, with --json, as one JSON
 // object; a cell file is also held against the header table beside it. This file also holds
-// the geometry's summary.
+// the geometry's summary, with where the route ends and the run-off past it begins.
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
 
+#include "base/positions.h"
 #include "dump.h"
 #include "output/binary_readers.h"
 #include "tool.h"
@@ -129,6 +130,9 @@ void dump_geometry_text(const geometria& plan, bool all, std::ostream& out) {
     out << "geometria: metri da 0 a " << plan.last_metre() << " (" << plan.size()
         << " elementi: " << s.integers << " interi, " << s.reals << " reali, " << s.empties
         << " vuoti)\n";
+    const std::int32_t route = plan.last_metre() - k_run_off;
+    out << "percorso: metri da 0 a " << route << ", poi " << k_run_off
+        << " m di corsa oltre la fine fino al metro " << plan.last_metre() << '\n';
     if (!s.last_present) {
         out << "nessun punto tracciato: la geometria è tutta vuota (la compilazione si è "
                "fermata prima di seminarla)\n";
@@ -166,6 +170,7 @@ json dump_geometry_json(const geometria& plan, bool all) {
     document["y_min"] = s.min_y;
     document["y_max"] = s.max_y;
     document["lunghezza"] = s.length;
+    document["fine_percorso"] = plan.last_metre() - k_run_off;
     if (all) {
         json points = json::array();
         for (std::int32_t m = 0; m <= plan.last_metre(); ++m) {

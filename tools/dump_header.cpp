@@ -1,11 +1,15 @@
-// The header table as an author reads it: the stations with their platform and timetable, the
-// texts of the information signs, and the scalar entries 81 to 86 under the names of what they
-// hold. Fields an entry should not hold are shown as well, so that nothing in the file is hidden.
+// The header table as an author reads it: the stations with their platform and timetable and
+// the other items of their record, the texts of the information signs, and the scalar entries 81
+// to 86 under the names of the records that fill them (base/header_fields.h), each with its raw
+// entry and field beside it. Fields an entry should not hold are shown as well, so that nothing
+// in the file is hidden.
 #include <set>
 #include <utility>
 #include <vector>
 
+#include "base/header_fields.h"
 #include "base/identity_codes.h"
+#include "base/positions.h"
 #include "base/windows1252.h"
 #include "dump.h"
 
@@ -48,8 +52,10 @@ std::vector<field> all_fields(const voce& v) {
             {"v_l", n(v.v_l)}};
 }
 
-// The fields of an entry that are set but not among the ones its role names.
-std::string other_fields(const voce& v, const std::set<std::string>& named) {
+// The fields of an entry that are set but not among the ones its role names, on a line of their
+// own after `title`; nothing when there are none.
+std::string other_fields(const voce& v, const std::set<std::string>& named,
+                         const std::string& title) {
     const voce empty;
     std::string out;
     const std::vector<field> mine = all_fields(v), none = all_fields(empty);
@@ -57,38 +63,98 @@ std::string other_fields(const voce& v, const std::set<std::string>& named) {
         if (named.count(mine[i].first) != 0 || mine[i].second == none[i].second) continue;
         out += "  " + mine[i].first + " " + mine[i].second;
     }
-    return out.empty() ? "" : "\n      altri campi:" + out;
+    return out.empty() ? "" : title + out + "\n";
+}
+
+// "lunghezza percorso [voce 84, v_b]": a field by the record that fills it, and where it lies
+// in the table.
+std::string label(int entry, voce_field field) {
+    return header_field_name(entry, field) + " [voce " + std::to_string(entry) + ", " +
+           std::string(field_key(field)) + "]";
+}
+
+std::string with_unit(std::int64_t value, const header_field_meaning& m) {
+    return std::to_string(value) + (m.unit.empty() ? "" : " " + std::string(m.unit));
+}
+
+std::string time_of_day(std::int64_t seconds) {
+    return clock(seconds / 3600, seconds / 60 % 60, seconds % 60);
+}
+
+// The fields of a station entry shown on its first line; the others are the items of the record
+// that say nothing the tool can name.
+bool on_first_line(voce_field f) {
+    using enum voce_field;
+    return f == v_c || f == v_tipo || f == v_a || f == v_b || f == v_l || f == v_nome;
 }
 
 void station_line(int entry, const voce& v, std::ostream& out) {
-    out << "  voce " << entry << ": " << quoted(v.v_nome) << ", posizione " << v.v_c << " m, tipo "
-        << int(v.v_tipo) << ", marciapiede da " << v.v_a << " a " << v.v_b << " m, orario "
-        << clock(v.v_l / 3600, v.v_l / 60 % 60, v.v_l % 60) << " (" << v.v_l << " s)\n      v_flag "
-        << int(v.v_flag) << "  v_i1 " << v.v_i1 << "  v_i2 " << v.v_i2 << "  v_i3 " << v.v_i3
-        << "  v_i4 " << v.v_i4 << "  v_i5 " << v.v_i5 << "  v_b1 " << int(v.v_b1) << "  v_b2 "
-        << int(v.v_b2) << "  v_b3 " << int(v.v_b3) << "  v_b4 " << int(v.v_b4) << '\n';
+    out << "  stazione " << entry << ' ' << quoted(v.v_nome) << " a " << v.v_c << " m: tipo "
+        << int(v.v_tipo) << (station_has_stop(v.v_tipo) ? " (con fermata)" : " (senza fermata)")
+        << ", marciapiede da " << v.v_a << " a " << v.v_b << " m (lungo " << platform_length(v)
+        << " m), orario " << time_of_day(v.v_l) << " (" << v.v_l << " s) [voce " << entry
+        << "]\n      valori 4-13 del record:";
+    std::string separator = " ";
+    for (const header_field_meaning& m : station_fields()) {
+        if (on_first_line(m.field)) continue;
+        out << separator << field_number(v, m.field);
+        separator = ", ";
+    }
+    out << " (";
+    separator = "";
+    for (const header_field_meaning& m : station_fields()) {
+        if (on_first_line(m.field)) continue;
+        out << separator << field_key(m.field);
+        separator = ", ";
+    }
+    out << ")\n";
+}
+
+// One scalar field: "  numero vetture [voce 84, v_c]: 6".
+void scalar_line(const testata& h, int entry, voce_field field, std::ostream& out) {
+    const voce& v = h[static_cast<std::size_t>(entry)];
+    for (const header_field_meaning& m : scalar_entry_fields(entry)) {
+        if (m.field != field) continue;
+        out << "  " << label(entry, field) << ": "
+            << (field == voce_field::v_nome ? quoted(v.v_nome)
+                                            : with_unit(field_number(v, field), m))
+            << '\n';
+    }
 }
 
 void scalar_entries(const testata& h, std::ostream& out) {
-    out << "progressive chilometriche (nell'ordine finale):\n";
+    using enum voce_field;
+    out << "valori del treno e della linea:\n";
+    const voce& t = h[k_entry_treno];
+    out << "  " << label(k_entry_treno, v_b) << ": " << t.v_b << " m; celle da 0 a "
+        << route_last_cell(t.v_b) << ", corsa oltre la fine da " << t.v_b << " a "
+        << route_last_metre(t.v_b) << " m\n";
+    scalar_line(h, k_entry_treno, v_a, out);
+    scalar_line(h, k_entry_treno, v_c, out);
+    out << other_fields(t, {"v_a", "v_b", "v_c"}, "  voce 84, altri campi:");
+    const voce& l = h[k_entry_linea];
+    for (const voce_field f : {v_nome, v_a, v_c, v_b, v_i1}) scalar_line(h, k_entry_linea, f, out);
+    out << "  " << label(k_entry_linea, v_l) << ": " << l.v_l
+        << identity_note(check_identity(h, identity_code::header_weighted, l.v_l)) << '\n';
+    out << other_fields(l, {"v_a", "v_b", "v_c", "v_nome", "v_i1", "v_l"},
+                        "  voce 85, altri campi:");
+    const voce& c = h[k_entry_codici];
+    scalar_line(h, k_entry_codici, v_nome, out);
+    out << "  ripetizione segnali [voce 86, v_a, v_b]: " << c.v_a << " e " << c.v_b << '\n';
+    scalar_line(h, k_entry_codici, v_c, out);
+    scalar_line(h, k_entry_codici, v_i1, out);
+    out << "  orologio [voce 86, v_i3, v_i4, v_i5]: " << clock(c.v_i3, c.v_i4, c.v_i5) << '\n';
+    out << other_fields(c, {"v_a", "v_b", "v_c", "v_nome", "v_i1", "v_i3", "v_i4", "v_i5"},
+                        "  voce 86, altri campi:");
+    out << "\nprogressive chilometriche, nell'ordine che il compilatore dà ai record \"progressiva "
+           "chilometrica tre\", \"due\" e \"uno\":\n";
     for (int e = k_entry_progressiva_tre; e <= k_entry_progressiva_uno; ++e) {
         const voce& v = h[static_cast<std::size_t>(e)];
-        out << "  voce " << e << ": a " << v.v_a << ", b " << v.v_b << ", c " << v.v_c
-            << other_fields(v, {"v_a", "v_b", "v_c"}) << '\n';
+        out << "  " << scalar_entry_name(e) << " [voce " << e << "]: a " << v.v_a << ", b " << v.v_b
+            << ", c " << v.v_c << '\n'
+            << other_fields(v, {"v_a", "v_b", "v_c"},
+                            "  voce " + std::to_string(e) + ", altri campi:");
     }
-    const voce& t = h[k_entry_treno];
-    out << "voce 84: massa frenata " << t.v_a << " %, lunghezza del percorso " << t.v_b
-        << " m, vetture " << t.v_c << other_fields(t, {"v_a", "v_b", "v_c"}) << '\n';
-    const voce& l = h[k_entry_linea];
-    out << "voce 85: linea " << quoted(l.v_nome) << ", sfondo uno " << l.v_a << ", sfondo due "
-        << l.v_c << ", sfondo tre " << l.v_b << ", marcatore " << l.v_i1 << ", codice di identità "
-        << l.v_l << identity_note(check_identity(h, identity_code::header_weighted, l.v_l))
-        << other_fields(l, {"v_a", "v_b", "v_c", "v_nome", "v_i1", "v_l"}) << '\n';
-    const voce& c = h[k_entry_codici];
-    out << "voce 86: treno " << quoted(c.v_nome) << ", ripetizione segnali " << c.v_a << " e "
-        << c.v_b << " (codici " << c.v_c << "), sabbia " << c.v_i1 << ", orologio "
-        << clock(c.v_i3, c.v_i4, c.v_i5)
-        << other_fields(c, {"v_a", "v_b", "v_c", "v_nome", "v_i1", "v_i3", "v_i4", "v_i5"}) << '\n';
 }
 
 void every_entry(const testata& h, std::ostream& out) {
@@ -111,6 +177,53 @@ std::string_view role_of(int entry, const voce& v, const header_layout& layout) 
     if (entry >= layout.first_sign) return "cartello";
     if (entry >= 1) return "stazione";
     return "altro";
+}
+
+// The entry's name in the author's terms: the scalar entry's, "stazione N", "cartello_indicatore
+// N"; null for an empty entry or entry 0.
+json entry_name_json(int entry, const voce& v, const header_layout& layout) {
+    const std::string_view role = role_of(entry, v, layout);
+    if (role == "stazione") return "stazione " + std::to_string(entry);
+    if (role == "cartello") {
+        return "cartello_indicatore " + std::to_string(k_first_sign_entry + 1 - entry);
+    }
+    if (const std::string_view name = scalar_entry_name(entry); !name.empty()) return name;
+    return nullptr;
+}
+
+json field_json(voce_field field, std::string_view name, json value, std::string_view unit) {
+    json f;
+    f["campo"] = field_key(field);
+    f["nome"] = name;
+    f["valore"] = std::move(value);
+    f["unita"] = unit;
+    return f;
+}
+
+// The named fields of a station or scalar entry, in the order an author reads them, each with
+// its record name, value and unit; a station adds its platform's length, which the record gave.
+json fields_json(int entry, const voce& v, const header_layout& layout) {
+    json fields = json::array();
+    const std::string_view role = role_of(entry, v, layout);
+    const std::span<const header_field_meaning> named =
+        role == "stazione" ? station_fields() : scalar_entry_fields(entry);
+    for (const header_field_meaning& m : named) {
+        json value = m.field == voce_field::v_nome ? windows1252_json(v.v_nome)
+                                                   : json(field_number(v, m.field));
+        fields.push_back(field_json(m.field, m.name, std::move(value), m.unit));
+        if (role == "stazione" && m.field == voce_field::v_b) {
+            json length;
+            length["campo"] = nullptr;
+            length["nome"] = "lunghezza del marciapiede";
+            length["valore"] = platform_length(v);
+            length["unita"] = "m";
+            fields.push_back(std::move(length));
+        }
+    }
+    if (role == "cartello") {
+        fields.push_back(field_json(voce_field::v_nome, "testo", windows1252_json(v.v_nome), ""));
+    }
+    return fields;
 }
 
 }  // namespace
@@ -163,13 +276,13 @@ void dump_header_text(const testata& header, bool all, std::ostream& out) {
     for (int e = 1; e <= layout.last_station; ++e) {
         if (!(header[e] == voce{})) station_line(e, header[e], out);
     }
+    // Signs fill 80, 79, ... in the order of the "cartello_indicatore" records of the line text.
     out << "\ncartelli di indicazione (" << (k_first_sign_entry + 1 - layout.first_sign) << "):\n";
     for (int e = k_first_sign_entry; e >= layout.first_sign; --e) {
-        out << "  voce " << e << ": " << quoted(header[e].v_nome) << '\n';
+        out << "  cartello_indicatore " << (k_first_sign_entry + 1 - e) << ": "
+            << quoted(header[e].v_nome) << " [voce " << e << "]\n";
     }
-    if (!(header[0] == voce{})) {
-        out << "\nvoce 0 (mai scritta dal compilatore):" << other_fields(header[0], {}) << '\n';
-    }
+    out << other_fields(header[0], {}, "\nvoce 0 (mai scritta dal compilatore):");
     out << '\n';
     scalar_entries(header, out);
     if (all) every_entry(header, out);
@@ -204,6 +317,8 @@ json dump_header_json(const testata& header) {
         entry["v_b3"] = v.v_b3;
         entry["v_b4"] = v.v_b4;
         entry["v_l"] = v.v_l;
+        entry["nome"] = entry_name_json(e, v, layout);
+        entry["campi"] = fields_json(e, v, layout);
         entries.push_back(std::move(entry));
     }
     document["voci"] = std::move(entries);

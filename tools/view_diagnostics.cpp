@@ -78,6 +78,7 @@ json diagnostics_data(const compiled_scenario& compiled) {
     for (const fault_report& f : compiled.faults) {
         json fault;
         fault["codice"] = f.code;
+        fault["registrato"] = f.recorded;
         fault["posizione"] = value_or_null(f.position);
         fault.update(located(
             f.message, f.position ? json(*f.position) : place_of(compiled, records, f.message)));
@@ -90,7 +91,13 @@ json diagnostics_data(const compiled_scenario& compiled) {
     }
     json warnings = json::array();
     for (const located_message& w : compiled.warnings) {
-        warnings.push_back(located(w, place_of(compiled, records, w)));
+        json warning = located(w, place_of(compiled, records, w));
+        json notes = json::array();
+        for (const located_message& n : w.notes) {
+            notes.push_back(located(n, place_of(compiled, records, n)));
+        }
+        warning["notes"] = std::move(notes);
+        warnings.push_back(std::move(warning));
     }
     json out;
     out["errori"] = std::move(faults);

@@ -15,20 +15,20 @@ constexpr std::array<std::string_view, 16> k_keys = {
     "v_tipo", "v_a",  "v_b",  "v_c",  "v_flag", "v_nome", "v_i1", "v_i2",
     "v_i3",   "v_i4", "v_i5", "v_b1", "v_b2",   "v_b3",   "v_b4", "v_l"};
 
-constexpr header_field_meaning k_progressiva_tre[] = {
-    {v_a, "progressiva chilometrica tre, valore a", ""},
-    {v_b, "progressiva chilometrica tre, valore b", ""},
-    {v_c, "progressiva chilometrica tre, valore c", ""},
+constexpr header_field_meaning k_progressiva_prima[] = {
+    {v_a, "prima progressiva chilometrica, valore a", ""},
+    {v_b, "prima progressiva chilometrica, valore b", ""},
+    {v_c, "prima progressiva chilometrica, valore c", ""},
 };
-constexpr header_field_meaning k_progressiva_due[] = {
-    {v_a, "progressiva chilometrica due, valore a", ""},
-    {v_b, "progressiva chilometrica due, valore b", ""},
-    {v_c, "progressiva chilometrica due, valore c", ""},
+constexpr header_field_meaning k_progressiva_seconda[] = {
+    {v_a, "seconda progressiva chilometrica, valore a", ""},
+    {v_b, "seconda progressiva chilometrica, valore b", ""},
+    {v_c, "seconda progressiva chilometrica, valore c", ""},
 };
-constexpr header_field_meaning k_progressiva_uno[] = {
-    {v_a, "progressiva chilometrica uno, valore a", ""},
-    {v_b, "progressiva chilometrica uno, valore b", ""},
-    {v_c, "progressiva chilometrica uno, valore c", ""},
+constexpr header_field_meaning k_progressiva_terza[] = {
+    {v_a, "terza progressiva chilometrica, valore a", ""},
+    {v_b, "terza progressiva chilometrica, valore b", ""},
+    {v_c, "terza progressiva chilometrica, valore c", ""},
 };
 constexpr header_field_meaning k_treno[] = {
     {v_a, "percentuale massa frenata", "%"},
@@ -56,16 +56,16 @@ constexpr header_field_meaning k_station[] = {
     {v_tipo, "tipo", ""},
     {v_a, "inizio del marciapiede", "m"},
     {v_b, "fine del marciapiede", "m"},
-    {v_flag, "valore 4 del record", ""},
-    {v_b4, "valore 5 del record", ""},
-    {v_b3, "valore 6 del record (prolungamento)", ""},
-    {v_i1, "valore 7 del record", ""},
-    {v_i2, "valore 8 del record", ""},
-    {v_b1, "valore 9 del record", ""},
-    {v_i3, "valore 10 del record", ""},
-    {v_i4, "valore 11 del record", ""},
-    {v_i5, "valore 12 del record", ""},
-    {v_b2, "valore 13 del record", ""},
+    {v_flag, "valore 4", ""},
+    {v_b4, "valore 5", ""},
+    {v_b3, "valore 6 (prolungamento)", ""},
+    {v_i1, "valore 7", ""},
+    {v_i2, "valore 8", ""},
+    {v_b1, "valore 9", ""},
+    {v_i3, "valore 10", ""},
+    {v_i4, "valore 11", ""},
+    {v_i5, "valore 12", ""},
+    {v_b2, "valore 13", ""},
     {v_l, "orario", "s"},
     {v_nome, "nome", ""},
 };
@@ -117,11 +117,11 @@ std::int64_t field_number(const voce& v, voce_field field) {
 std::span<const header_field_meaning> scalar_entry_fields(int entry) {
     switch (entry) {
         case k_entry_progressiva_tre:
-            return k_progressiva_tre;
+            return k_progressiva_prima;
         case k_entry_progressiva_due:
-            return k_progressiva_due;
+            return k_progressiva_seconda;
         case k_entry_progressiva_uno:
-            return k_progressiva_uno;
+            return k_progressiva_terza;
         case k_entry_treno:
             return k_treno;
         case k_entry_linea:
@@ -138,11 +138,11 @@ std::span<const header_field_meaning> station_fields() { return k_station; }
 std::string_view scalar_entry_name(int entry) {
     switch (entry) {
         case k_entry_progressiva_tre:
-            return "progressiva chilometrica tre";
+            return "prima progressiva chilometrica";
         case k_entry_progressiva_due:
-            return "progressiva chilometrica due";
+            return "seconda progressiva chilometrica";
         case k_entry_progressiva_uno:
-            return "progressiva chilometrica uno";
+            return "terza progressiva chilometrica";
         case k_entry_treno:
             return "treno";
         case k_entry_linea:
@@ -155,10 +155,11 @@ std::string_view scalar_entry_name(int entry) {
 }
 
 std::string header_field_name(int entry, voce_field field) {
-    const std::span<const header_field_meaning> named =
-        entry >= 1 && entry <= k_first_sign_entry ? station_fields() : scalar_entry_fields(entry);
-    for (const header_field_meaning& m : named) {
-        if (m.field == field) return std::string(m.name);
+    const bool station = entry >= 1 && entry <= k_first_sign_entry;
+    for (const header_field_meaning& m : station ? station_fields() : scalar_entry_fields(entry)) {
+        if (m.field != field) continue;
+        if (!station) return std::string(m.name);
+        return "stazione " + std::to_string(entry) + ", " + std::string(m.name);
     }
     return std::string(field_key(field));
 }

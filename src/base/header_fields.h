@@ -51,23 +51,25 @@ struct header_field_meaning {
 };
 
 // The fields that the records of the line and train texts fill in a scalar entry (81 to 86), in
-// the order an author reads them; empty for any other entry. Entry 81 is filled by "progressiva
-// chilometrica tre", 82 by "due", 83 by "uno" (the compiler then orders the three, so each entry
-// holds the progressive the ordering puts in its place); 85 holds "sfondo uno" in v_a, "sfondo
-// due" in v_c and "sfondo tre" in v_b.
+// the order an author reads them; empty for any other entry. The records "progressiva
+// chilometrica tre", "due" and "uno" fill entries 81, 82 and 83, and the compiler then puts the
+// three in order, so that the entries hold the first, second and third progressive of that order
+// whichever record gave them: they are named by their place in it. Entry 85 holds "sfondo uno"
+// in v_a, "sfondo due" in v_c and "sfondo tre" in v_b.
 std::span<const header_field_meaning> scalar_entry_fields(int entry);
 
 // The fields of a station entry in the order of the items of the "stazione" record (v_a and v_b,
-// the platform's ends, stand for item 3, the platform's length).
+// the platform's ends, stand for item 3, the platform's length; "valore 7" is item 7).
 std::span<const header_field_meaning> station_fields();
 
-// The name of a scalar entry: "progressiva chilometrica tre" for 81, "treno" for 84, "linea"
+// The name of a scalar entry: "prima progressiva chilometrica" for 81, "treno" for 84, "linea"
 // for 85, "codici" for 86; empty for any other entry.
 std::string_view scalar_entry_name(int entry);
 
-// A field of an entry by what it holds, for a message or a dump: "progressiva chilometrica tre,
-// valore a" (81, v_a), "lunghezza percorso" (84, v_b), "fine del marciapiede" for v_b of a
-// station entry (1 to 80). A field the entry's records do not fill is named by its key ("v_i2").
+// A field of an entry by what it holds, for a message or a dump: "prima progressiva
+// chilometrica, valore a" (81, v_a), "lunghezza percorso" (84, v_b), "stazione 5, fine del marciapiede" (5,
+// v_b; entries 1 to 80 are named as the stations they hold, counted like the entries). A field
+// the entry's records do not fill is named by its key ("v_i2").
 std::string header_field_name(int entry, voce_field field);
 
 // Station kinds from 25 up have no stop cell and no approach marks.

@@ -52,6 +52,14 @@ function draw_diagnostics(diagnostics, go_to) {
   const list = document.getElementById('elenco');
   clear(list);
   const count = document.getElementById('conteggio');
+  // The other records a fault or a warning concerns, under it.
+  function list_notes(item, notes, go_to) {
+    if (!notes.length) return;
+    const sub = html_el('ol', 'note', null, item);
+    for (const n of notes) {
+      diagnostic_item(sub, 'nota', place_prefix(n) + 'nota: ' + n.message, n.metri, go_to);
+    }
+  }
   const faults = diagnostics.errori.length;
   const warnings = diagnostics.warnings.length;
   count.textContent = faults + warnings === 0 ? 'Nessun errore né avviso.'
@@ -59,14 +67,13 @@ function draw_diagnostics(diagnostics, go_to) {
       (warnings === 1 ? ' avviso' : ' avvisi');
   for (const f of diagnostics.errori) {
     const item = diagnostic_item(list, 'errore',
-      place_prefix(f) + 'errore ' + f.codice + ': ' + f.message, f.metri, go_to);
-    if (!f.notes.length) continue;
-    const notes = html_el('ol', 'note', null, item);
-    for (const n of f.notes) {
-      diagnostic_item(notes, 'nota', place_prefix(n) + 'nota: ' + n.message, n.metri, go_to);
-    }
+      place_prefix(f) + 'errore ' + f.codice + ': ' + f.message +
+        (f.registrato ? ' [codice registrato]' : ''), f.metri, go_to);
+    list_notes(item, f.notes, go_to);
   }
   for (const w of diagnostics.warnings) {
-    diagnostic_item(list, 'avviso', place_prefix(w) + 'avviso: ' + w.message, w.metri, go_to);
+    const item = diagnostic_item(list, 'avviso', place_prefix(w) + 'avviso: ' + w.message,
+      w.metri, go_to);
+    list_notes(item, w.notes || [], go_to);
   }
 }
