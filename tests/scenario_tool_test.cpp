@@ -684,7 +684,7 @@ TEST(ScenarioTool, UsageErrorsAndFailuresExitWithThree) {
         {{"dump", shown(dir.path() / "x.sim"), "--verbose"},
          "opzione sconosciuta: --verbose",
          true},
-        {{"plot", here, "--line", "L", "--train", "T"},
+        {{"plot", here, "--line", "L", "--train", "T", "-o", "x.svg"},
          "file non trovato: " + shown(dir.path() / "L_T.sim"),
          false},
         {{"plot", "--line", "L", "--train", "T", "-o", "x.svg"},

@@ -80,7 +80,10 @@ TEST(ViewCommand, WritesOnePageBesideTheTextsAndNoBinaryFile) {
     EXPECT_EQ(result.exit_status, 0) << result.standard_error;
     EXPECT_EQ(result.standard_error, "");
     const auto page = default_page(dir.path(), k_line, k_train);
-    EXPECT_EQ(result.standard_output, "scritto: " + shown(page) + "\n");
+    EXPECT_EQ(result.standard_output,
+              "riepilogo: percorso di 22000 m, 20 stazioni, 33 segnali, 0 rallentamenti, "
+              "5 cartelli; 0 errori, 0 avvisi; 0 file scritti\nscritto: " +
+                  shown(page) + "\n");
     std::vector<std::string> expected = texts_before;
     expected.push_back(shown(page.filename()));
     std::sort(expected.begin(), expected.end());

@@ -396,8 +396,11 @@ TEST(ViewPage, ACompileWithoutCellsStillGivesItsDiagnostics) {
     for (const char* member : {"pianta", "pendenza", "limite", "elementi", "stazioni", "curve"}) {
         EXPECT_TRUE(c.data[member].empty()) << member;
     }
-    ASSERT_EQ(c.data["diagnostica"]["errori"].size(), 1u);
+    // The recorded 102 first; the checking compile adds the route length the text lacks.
+    ASSERT_EQ(c.data["diagnostica"]["errori"].size(), 2u);
     EXPECT_EQ(c.data["diagnostica"]["errori"][0]["codice"], 102);
+    EXPECT_EQ(c.data["diagnostica"]["errori"][0]["registrato"], true);
+    EXPECT_EQ(c.data["diagnostica"]["errori"][1]["codice"], 25);
     EXPECT_FALSE(
         embedded_data(tool::view_page_html(tool::view_data_json(*c.compiled), false)).empty());
 }
