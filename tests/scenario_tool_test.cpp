@@ -245,12 +245,14 @@ TEST(ScenarioTool, MissingTextsAreNamedWithWhatIsThere) {
     const names_case cases[] = {
         {"Linea Nord",
          "r21",
-         {"scenario-tool: errore: testo del treno non trovato: " + d + "/Linea Nord_r21-.txt",
+         {"scenario-tool: errore: testo del treno non trovato: " +
+              shown(dir.path() / "Linea Nord_r21-.txt"),
           "nota: forse --train \"R21\" (Linea Nord_R21-.txt)"}},
         {"linea nord",
          "R21",
-         {"scenario-tool: errore: testo della linea non trovato: " + d + "/linea nord_linea.txt",
-          "testo del treno non trovato: " + d + "/linea nord_R21-.txt",
+         {"scenario-tool: errore: testo della linea non trovato: " +
+              shown(dir.path() / "linea nord_linea.txt"),
+          "testo del treno non trovato: " + shown(dir.path() / "linea nord_R21-.txt"),
           "nota: forse --line \"Linea Nord\" (Linea Nord_linea.txt)"}},
         {"Altra",
          "X",
