@@ -20,6 +20,7 @@ export WINEDEBUG := -all
 # named with the command that installs them.
 RUN_PACKAGES  := cmake g++ make libx11-dev nlohmann-json3-dev
 TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev nlohmann-json3-dev strace chromium imagemagick \
+                 chromium-driver python3-selenium \
                  g++-mingw-w64-x86-64-posix wine64 xvfb clang libclang-rt-14-dev
 BENCH_PACKAGES := $(TEST_PACKAGES) libbenchmark-dev
 

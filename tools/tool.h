@@ -1,5 +1,5 @@
 // Shared pieces of scenario-tool, the companion program for scenario authors: the whole tool as
-// one call, its three subcommands, the way they fail, and the small argument parser they share.
+// one call, its subcommands, the way they fail, and the small argument parser they share.
 // Everything returns the exit status and writes only to the streams it is given; only main ends
 // the process.
 #pragma once
@@ -35,6 +35,10 @@ inline constexpr std::string_view k_usage =
     "      NOME_CODICE.sim (testata) o NOME_CODICE.dat (celle)\n"
     "  plot DIR --line NOME --train CODICE -o FILE.svg\n"
     "      disegna la pianta e il profilo della linea dai file binari di DIR\n"
+    "  view DIR --line NOME --train CODICE [-o FILE.html] [--out CARTELLA]\n"
+    "      compila come compile e scrive una pagina da aprire nel browser (di solito\n"
+    "      DIR/NOME_CODICE.html): pianta e profilo collegati, il record di ogni elemento,\n"
+    "      errori e avvisi; i file binari solo con --out\n"
     "  help\n"
     "      mostra questo testo\n"
     "\n"
@@ -78,6 +82,7 @@ int output_failure(streams io);
 int compile_command(arguments args, streams io);
 int dump_command(arguments args, streams io);
 int plot_command(arguments args, streams io);
+int view_command(arguments args, streams io);
 
 // A command line split into positional words, options with a value and bare flags.
 struct parsed_arguments {

@@ -1,0 +1,354 @@
+#!/usr/bin/env python3
+"""The page of `scenario-tool view` in headless Chromium, opened from the disk.
+
+The pages come from the tool itself: the program's own line, a synthetic 60 km line, and a
+small line whose names and texts hold HTML and script. The cases check that the page loads with
+no console error and no request outside its own file, that scenario texts stay text, that a
+station's tooltip quotes its record, that the wheel changes the kilometre window, that labels
+never overlap while every station's name can be seen, and that the address opens a window.
+
+Run by CTest with the tool and the fixture writer; in CI (CI=true) a missing selenium,
+chromedriver or chromium is a failure, elsewhere the test is skipped (exit status 77). With
+SCENARIO_VIEW_SCREENSHOTS=DIR the test also saves PNG pictures of the pages into DIR.
+"""
+
+import argparse
+import json
+import os
+import pathlib
+import shutil
+import subprocess
+import sys
+import time
+import unittest
+import urllib.parse
+
+SKIPPED = 77
+
+
+def missing(what):
+    if os.environ.get('CI') == 'true':
+        print(f'browser tests: {what} (required in CI)', file=sys.stderr)
+        sys.exit(1)
+    print(f'browser tests skipped: {what}')
+    sys.exit(SKIPPED)
+
+
+try:
+    from selenium import webdriver
+    from selenium.webdriver.chrome.service import Service
+    from selenium.webdriver.common.action_chains import ActionChains
+    from selenium.webdriver.common.actions.wheel_input import ScrollOrigin
+    from selenium.webdriver.common.by import By
+    from selenium.webdriver.support.ui import WebDriverWait
+except ImportError:
+    missing('python3-selenium is not installed (apt-get install python3-selenium)')
+
+ARGS = None
+PAGES = {}  # what -> {'file': path, 'dir': path, 'line': name, 'train': code}
+
+# Names with markup and script: each must show as these characters and run nothing.
+HOSTILE_STATION = '<img src=x onerror="window.__pwned=1">'
+HOSTILE_SIGN = '(<script>window.__pwned=2</script>)'
+HOSTILE_LINE = 'L<b onmouseover=window.__pwned=3>'
+HOSTILE_TRAIN = 'T&amp;<i>'
+HOSTILE_FOLDER = '<svg onload=window.__pwned=4>'
+
+
+def executable(name):
+    found = shutil.which(name)
+    if found:
+        return found
+    candidate = pathlib.Path('/usr/bin') / name
+    return str(candidate) if candidate.exists() else None
+
+
+def run_view(directory, line, train, expected_status=0):
+    page = pathlib.Path(directory) / f'{line}_{train}.html'
+    result = subprocess.run([ARGS.tool, 'view', str(directory), '--line', line, '--train', train],
+                            capture_output=True, text=True, check=False)
+    if result.returncode != expected_status or not page.exists():
+        raise RuntimeError(f'scenario-tool view failed ({result.returncode}):\n'
+                           f'{result.stdout}{result.stderr}')
+    return page
+
+
+def write_text(path, text):
+    """A description text as authors write them: Windows-1252 with CR LF line ends."""
+    path.write_bytes(text.replace('\n', '\r\n').encode('cp1252'))
+
+
+def make_pages():
+    work = pathlib.Path(ARGS.work)
+    if work.exists():
+        shutil.rmtree(work)
+    work.mkdir(parents=True)
+    for what, extra in (('program', []), ('synthetic', ['60000'])):
+        directory = work / what
+        names = subprocess.run([ARGS.fixtures, what, str(directory)] + extra, check=True,
+                               capture_output=True, text=True).stdout.splitlines()
+        PAGES[what] = {'dir': directory, 'line': names[0], 'train': names[1],
+                       'file': run_view(directory, names[0], names[1])}
+
+    # Markup in the folder's name, the line's name, the train's code, a station and a sign; a
+    # misspelt keyword adds a warning that names the file.
+    directory = work / HOSTILE_FOLDER
+    directory.mkdir()
+    write_text(directory / f'{HOSTILE_LINE}_linea.txt',
+               '[generale]\nlunghezza percorso, 5000\n[cartelli]\n'
+               f'cartello_indicatore, 2000, {HOSTILE_SIGN}\n[fine]\n')
+    write_text(directory / f'{HOSTILE_LINE}_{HOSTILE_TRAIN}-.txt',
+               '[generale]\nvelocita, 0, 60\n'
+               'stazione, 1000, 27, 200, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 30, 0, '
+               f'{HOSTILE_STATION}\n'
+               'segnlae, 3000, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0\n[fine]\n')
+    PAGES['hostile'] = {'dir': directory, 'line': HOSTILE_LINE, 'train': HOSTILE_TRAIN,
+                        'file': run_view(directory, HOSTILE_LINE, HOSTILE_TRAIN)}
+
+
+def browser_programs():
+    chromium = executable('chromium') or executable('chromium-browser')
+    driver_path = executable('chromedriver')
+    if not chromium:
+        missing('chromium is not installed (apt-get install chromium)')
+    if not driver_path:
+        missing('chromedriver is not installed (apt-get install chromium-driver)')
+    return chromium, driver_path
+
+
+def start_browser():
+    chromium, driver_path = browser_programs()
+    options = webdriver.ChromeOptions()
+    options.binary_location = chromium
+    for argument in ('--headless=new', '--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage',
+                     '--window-size=1500,1400', '--no-first-run', '--disable-sync',
+                     '--disable-background-networking', '--disable-component-update',
+                     '--disable-default-apps', '--hide-scrollbars',
+                     f'--user-data-dir={pathlib.Path(ARGS.work) / "profilo"}'):
+        options.add_argument(argument)
+    options.set_capability('goog:loggingPrefs', {'browser': 'ALL', 'performance': 'ALL'})
+    return webdriver.Chrome(service=Service(driver_path), options=options)
+
+
+def page_url(what, fragment=''):
+    return pathlib.Path(PAGES[what]['file']).resolve().as_uri() + fragment
+
+
+# Every label of both drawings: its text, its box on the screen and the drawing it is in.
+LABEL_BOXES = """
+return Array.from(document.querySelectorAll('svg .etichetta')).map((e) => {
+  const r = e.getBoundingClientRect();
+  const s = e.ownerSVGElement.getBoundingClientRect();
+  return {text: e.textContent, svg: e.ownerSVGElement.id, x: r.left, y: r.top, w: r.width,
+          h: r.height, inside: r.left >= s.left - 0.5 && r.right <= s.right + 0.5 &&
+          r.top >= s.top - 0.5 && r.bottom <= s.bottom + 0.5};
+});
+"""
+
+
+class ViewPage(unittest.TestCase):
+    driver = None
+
+    @classmethod
+    def setUpClass(cls):
+        cls.driver = start_browser()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.driver.quit()
+
+    def open(self, what, fragment=''):
+        self.driver.get('about:blank')
+        self.driver.get_log('browser')
+        self.driver.get_log('performance')
+        self.driver.get(page_url(what, fragment))
+        WebDriverWait(self.driver, 10).until(
+            lambda d: d.find_element(By.ID, 'finestra').get_attribute('data-da-km'))
+
+    def window_km(self):
+        caption = self.driver.find_element(By.ID, 'finestra')
+        return (float(caption.get_attribute('data-da-km')),
+                float(caption.get_attribute('data-a-km')))
+
+    def wait_for_window_change(self, before):
+        WebDriverWait(self.driver, 5).until(lambda d: self.window_km() != before)
+        return self.window_km()
+
+    def data(self):
+        return self.driver.execute_script(
+            "return JSON.parse(document.getElementById('dati').textContent);")
+
+    def console_errors(self):
+        return [entry for entry in self.driver.get_log('browser') if entry['level'] == 'SEVERE']
+
+    def requested_urls(self):
+        urls = []
+        for entry in self.driver.get_log('performance'):
+            message = json.loads(entry['message'])['message']
+            if message['method'] == 'Network.requestWillBeSent':
+                urls.append(message['params']['request']['url'])
+        return urls
+
+    def assert_labels_apart(self, where):
+        labels = self.driver.execute_script(LABEL_BOXES)
+        self.assertTrue(labels, f'{where}: no label drawn')
+        for label in labels:
+            self.assertTrue(label['inside'], f'{where}: label outside its drawing: {label}')
+        for i, a in enumerate(labels):
+            for b in labels[i + 1:]:
+                if a['svg'] != b['svg']:
+                    continue
+                apart = (a['x'] + a['w'] <= b['x'] + 0.5 or b['x'] + b['w'] <= a['x'] + 0.5 or
+                         a['y'] + a['h'] <= b['y'] + 0.5 or b['y'] + b['h'] <= a['y'] + 0.5)
+                self.assertTrue(apart, f'{where}: labels overlap: {a} and {b}')
+        return labels
+
+    def wheel(self, element, delta, x_offset=0):
+        ActionChains(self.driver).scroll_from_origin(
+            ScrollOrigin.from_element(element, x_offset, 0), 0, delta).perform()
+
+    def test_loads_from_disk_with_no_error_and_no_request_outside_the_file(self):
+        for what in ('program', 'synthetic', 'hostile'):
+            with self.subTest(page=what):
+                self.open(what)
+                time.sleep(0.3)
+                self.assertEqual(self.console_errors(), [])
+                own = page_url(what)
+                urls = self.requested_urls()
+                self.assertIn(own, [url.split('#')[0] for url in urls])
+                for url in urls:
+                    self.assertTrue(url.split('#')[0] == own or url.startswith('data:'),
+                                    f'request outside the page: {url}')
+                self.assertEqual(self.driver.execute_script(
+                    "return document.body.getAttribute('data-live')"), '0')
+
+    def test_names_with_markup_show_as_text_and_run_nothing(self):
+        self.open('hostile')
+        body = self.driver.find_element(By.TAG_NAME, 'body')
+        # Hovering every mark gives any planted handler its chance to run.
+        for mark in self.driver.find_elements(By.CSS_SELECTOR, '.con-suggerimento'):
+            try:
+                ActionChains(self.driver).move_to_element(mark).perform()
+            except Exception:  # a mark outside the visible part of the page
+                pass
+        self.assertEqual(self.driver.execute_script('return typeof window.__pwned'), 'undefined')
+        self.assertEqual(self.driver.find_elements(By.CSS_SELECTOR, 'img, b, i, script[src]'), [])
+        self.assertEqual(len(self.driver.find_elements(By.TAG_NAME, 'script')), 2)
+        text = self.driver.execute_script('return document.body.textContent')
+        for shown in (HOSTILE_STATION, HOSTILE_SIGN, HOSTILE_LINE, HOSTILE_TRAIN, HOSTILE_FOLDER):
+            self.assertIn(shown, text)
+        self.assertIn(HOSTILE_LINE, self.driver.title)
+        self.assertIn(HOSTILE_FOLDER, body.find_element(By.ID, 'elenco').text)
+        self.assertEqual(self.console_errors(), [])
+
+    def test_a_station_tooltip_quotes_its_record(self):
+        self.open('program')
+        page = PAGES['program']
+        train_file = f"{page['dir']}/{page['line']}_{page['train']}-.txt"
+        lines = pathlib.Path(train_file).read_bytes().decode('cp1252').split('\r\n')
+        for name in ('Cascina Telvo', 'Centrale FS', 'Brunvicco'):
+            with self.subTest(station=name):
+                number = next(n for n, line in enumerate(lines, 1)
+                              if line.startswith('stazione,') and line.endswith(', ' + name))
+                mark = self.driver.execute_script(
+                    "return Array.from(document.querySelectorAll('#profilo rect.marciapiede'))"
+                    ".find((e) => e.getAttribute('data-nome') === arguments[0]);", name)
+                self.assertIsNotNone(mark, name)
+                ActionChains(self.driver).move_to_element(mark).perform()
+                tooltip = self.driver.find_element(By.ID, 'suggerimento')
+                WebDriverWait(self.driver, 5).until(lambda d: tooltip.is_displayed())
+                self.assertIn(f'stazione "{name}"', tooltip.text)
+                self.assertIn(f'{train_file}:{number}:1', tooltip.text)
+                self.assertIn(lines[number - 1].strip(), tooltip.text)
+
+    def test_the_wheel_changes_the_kilometre_window(self):
+        self.open('program')
+        profile = self.driver.find_element(By.ID, 'profilo')
+        start = self.window_km()
+        self.assertEqual(start[0], 0)
+        self.wheel(profile, -400, x_offset=-200)
+        narrower = self.wait_for_window_change(start)
+        self.assertLess(narrower[1] - narrower[0], (start[1] - start[0]) * 0.9)
+        self.assertIn(f'km {narrower[0]:.3f}'.replace('.', ','),
+                      self.driver.find_element(By.ID, 'finestra').text)
+        self.wheel(profile, 400, x_offset=-200)
+        wider = self.wait_for_window_change(narrower)
+        self.assertGreater(wider[1] - wider[0], narrower[1] - narrower[0])
+        # The plan zooms on its own, leaving the window as it is.
+        plan = self.driver.find_element(By.ID, 'pianta')
+        before = plan.get_attribute('innerHTML')
+        self.wheel(plan, -400)
+        WebDriverWait(self.driver, 5).until(
+            lambda d: plan.get_attribute('innerHTML') != before)
+        self.assertEqual(self.window_km(), wider)
+
+    def test_labels_never_overlap_and_every_station_can_be_named(self):
+        self.open('synthetic')
+        labels = self.assert_labels_apart('whole line')
+        self.assertTrue(any(label['text'].startswith('Fermata') for label in labels))
+        profile = self.driver.find_element(By.ID, 'profilo')
+        before = self.window_km()
+        for turn in range(6):
+            self.wheel(profile, -300, x_offset=100)
+            before = self.wait_for_window_change(before)
+            self.assert_labels_apart(f'after {turn + 1} turns of the wheel')
+        stations = self.data()['stazioni']
+        self.assertGreater(len(stations), 20)
+        for station in stations:
+            centre = station['c'] / 1000
+            self.driver.execute_script('location.hash = arguments[0]',
+                                       f'#km={centre - 0.8:.3f}-{centre + 0.8:.3f}')
+            WebDriverWait(self.driver, 5).until(
+                lambda d: abs(sum(self.window_km()) / 2 - centre) < 0.01)
+            named = self.driver.execute_script(
+                "return Array.from(document.querySelectorAll('#profilo .nome-stazione'))"
+                ".some((e) => e.textContent === arguments[0]);", station['nome'])
+            self.assertTrue(named, f"{station['nome']} is never named")
+        self.assert_labels_apart('zoomed on the last station')
+
+    def test_the_address_opens_a_window(self):
+        cases = (('#km=12.5-18', (12.5, 18)), ('#km=3,25-4', (3.25, 4)),
+                 ('?da=2&a=5', (2, 5)), ('#da=7&a=9.5', (7, 9.5)))
+        for fragment, expected in cases:
+            with self.subTest(address=fragment):
+                self.open('program', fragment)
+                self.assertEqual(self.window_km(), expected)
+                caption = self.driver.find_element(By.ID, 'finestra').text
+                self.assertIn(f'da km {expected[0]:.3f}'.replace('.', ','), caption)
+                self.assertIn(f'a km {expected[1]:.3f}'.replace('.', ','), caption)
+                kilometres = self.driver.execute_script(
+                    "return Array.from(document.querySelectorAll('#profilo .km'))"
+                    ".map((e) => e.textContent);")
+                self.assertTrue(kilometres)
+                for label in kilometres:
+                    value = float(label.replace(',', '.'))
+                    self.assertTrue(expected[0] <= value <= expected[1], label)
+
+    def test_screenshots(self):
+        target = os.environ.get('SCENARIO_VIEW_SCREENSHOTS')
+        if not target:
+            self.skipTest('SCENARIO_VIEW_SCREENSHOTS not set')
+        pathlib.Path(target).mkdir(parents=True, exist_ok=True)
+        for what, fragment, name in (('program', '', 'linea-intera'),
+                                     ('program', '#km=1.6-4.4', 'linea-zoom'),
+                                     ('synthetic', '', 'sintetico-intero'),
+                                     ('synthetic', '#km=17-24', 'sintetico-zoom')):
+            self.open(what, fragment)
+            time.sleep(0.3)
+            self.driver.save_screenshot(str(pathlib.Path(target) / f'{name}.png'))
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument('--tool', required=True)
+    parser.add_argument('--fixtures', required=True)
+    parser.add_argument('--work', required=True)
+    ARGS, rest = parser.parse_known_args()
+    browser_programs()
+    make_pages()
+    unittest.main(argv=[sys.argv[0], '-v'] + rest)
+
+
+if __name__ == '__main__':
+    main()
