@@ -19,11 +19,12 @@ struct subcommand {
     int (*run)(arguments, streams);
 };
 
-constexpr std::array<subcommand, 4> k_subcommands = {{
+constexpr std::array<subcommand, 5> k_subcommands = {{
     {"compile", compile_command},
     {"dump", dump_command},
     {"plot", plot_command},
     {"view", view_command},
+    {"watch", watch_command},
 }};
 
 int dispatch(arguments words, streams io) {

@@ -40,6 +40,14 @@ inline constexpr std::string_view k_usage =
     "      compila come compile e scrive una pagina da aprire nel browser (di solito\n"
     "      DIR/NOME_CODICE.html): pianta e profilo collegati, il record di ogni elemento,\n"
     "      errori e avvisi; i file binari solo con --out\n"
+    "  watch DIR --line NOME --train CODICE [-o FILE.html] [--out CARTELLA] [--porta N]\n"
+    "        [--compilazioni N]\n"
+    "      ricompila a ogni salvataggio di uno dei due testi e stampa ogni volta il riepilogo,\n"
+    "      gli errori e gli avvisi; serve la pagina di view su http://127.0.0.1:PORTA/, che\n"
+    "      mostra ogni nuova compilazione da sola mantenendo finestra e zoom; riscrive FILE.html\n"
+    "      (pagina fissa) e, con --out, i file binari a ogni compilazione. --porta sceglie la\n"
+    "      porta (di solito una libera), --compilazioni finisce dopo N compilazioni; altrimenti\n"
+    "      resta in ascolto fino a Ctrl+C\n"
     "  help\n"
     "      mostra questo testo\n"
     "\n"
@@ -84,6 +92,8 @@ int compile_command(arguments args, streams io);
 int dump_command(arguments args, streams io);
 int plot_command(arguments args, streams io);
 int view_command(arguments args, streams io);
+// Runs until interrupted (or for --compilazioni rounds) and returns the last compile's status.
+int watch_command(arguments args, streams io);
 
 // A command line split into positional words, options with a value and bare flags.
 struct parsed_arguments {
