@@ -137,7 +137,7 @@ TEST(HeaderFields, StationEntriesReadBackToTheirRecord) {
         int kind;
         int position;
         int length;
-        int extension;  // item 6
+        int extension;  // the sixth value
         platform_layout layout;
         bool stop;
     };
@@ -155,7 +155,7 @@ TEST(HeaderFields, StationEntriesReadBackToTheirRecord) {
         SCOPED_TRACE(r.kind);
         EXPECT_EQ(platform_layout_of(std::uint8_t(r.kind)), r.layout);
         EXPECT_EQ(station_has_stop(std::uint8_t(r.kind)), r.stop);
-        // Two stations: the second keeps its item 6, which the first always drops.
+        // Two stations: the second keeps its sixth value, which the first always drops.
         const std::string record = "stazione, " + std::to_string(r.position) + ", " +
                                    std::to_string(r.kind) + ", " + std::to_string(r.length) +
                                    ", 0, 0, " + std::to_string(r.extension) +

@@ -1323,8 +1323,8 @@ TEST(ScenarioTool, DumpShowsTheHeaderInTheRecordsTerms) {
                 "[generale]\r\nlunghezza percorso, 5000\r\nsfondo due, 22\r\n"
                 "progressiva chilometrica uno, 100, 200, 1\r\n[indicazioni]\r\n"
                 "cartello_indicatore, 400, (UNO)\r\ncartello_indicatore, 500, (DUE)\r\n[fine]\r\n");
-    // The second station's items 4 to 13 are all different; its item 5 is dropped (a platform
-    // shorter than 600 m) and its item 6 lengthens the platform by 50 m.
+    // The second station's values 4 to 13 are all different; its fifth is dropped (a platform
+    // shorter than 600 m) and its sixth lengthens the platform by 50 m.
     write_bytes(
         file_in(dir.path(), "L", "T", file_kind::train_description),
         train_with("stazione, 0, 27, 100, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 0, 0, Inizio\r\n"

@@ -59,7 +59,7 @@ struct header_field_meaning {
 std::span<const header_field_meaning> scalar_entry_fields(int entry);
 
 // The fields of a station entry in the order of the items of the "stazione" record (v_a and v_b,
-// the platform's ends, stand for item 3, the platform's length; "valore 7" is item 7).
+// the platform's ends, stand for the third value, the platform's length; "valore 7" is the seventh).
 std::span<const header_field_meaning> station_fields();
 
 // The name of a scalar entry: "prima progressiva chilometrica" for 81, "treno" for 84, "linea"
@@ -92,7 +92,7 @@ constexpr platform_layout platform_layout_of(std::uint8_t kind) {
     return platform_layout::centred;
 }
 
-// The platform length the station record gave (its item 3), read back from the entry's position
+// The platform length the station record gave (its third value), read back from the entry's position
 // and the platform's start by the layout of its kind.
 std::int64_t platform_length(const voce& station);
 
