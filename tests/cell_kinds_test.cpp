@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "base/positions.h"
 #include "compile/line_features.h"
 #include "compile/train_features.h"
 
@@ -158,18 +159,50 @@ TEST(CellKinds, ASignalReadsBackToItsRecord) {
     }
 }
 
+// The boards of two slow orders read back to their records, and each board and approach cell
+// finds the other boards of its own slow order.
 TEST(CellKinds, SlowOrderBoardsReadBackToTheirRecord) {
     run_state state = track();
-    const slow_order_record record{3000, 30, 500, 1, 1, 2};
-    ASSERT_TRUE(memo_rallentamento(state, record).ok());
-    const std::map<std::string, std::int32_t> board = {{"v", 30}, {"f_tt", 1}, {"d_v", 2}};
-    EXPECT_EQ(items_read(state.celle[61]), board);  // the start
-    EXPECT_EQ(items_read(state.celle[71]), board);  // the end
-    EXPECT_EQ(items_read(state.celle[37]),
-              (std::map<std::string, std::int32_t>{{"v", 30}, {"d_v", 2}}));
+    ASSERT_TRUE(memo_rallentamento(state, {3000, 30, 500, 1, 1, 2}).ok());
+    ASSERT_TRUE(memo_rallentamento(state, {5000, 60, 300, 0, 1, 0}).ok());
+    const celle& cells = state.celle;
+    using items = std::map<std::string, std::int32_t>;
+    EXPECT_EQ(items_read(cells[61]), (items{{"v", 30}, {"f_tt", 1}, {"d_v", 2}}));  // the start
+    EXPECT_EQ(items_read(cells[71]), (items{{"v", 30}, {"f_tt", 1}, {"d_v", 2}}));  // the end
+    EXPECT_EQ(items_read(cells[37]), (items{{"v", 30}, {"d_v", 2}}));  // the warning board
+    EXPECT_EQ(items_read(cells[107]), (items{{"v", 60}, {"f_tt", 0}, {"d_v", 0}}));
     for (int n = 1; n <= 4; ++n) {  // the approach cells count away from the warning board
-        EXPECT_EQ(items_read(state.celle[std::size_t(37 - n)]),
-                  (std::map<std::string, std::int32_t>{{"numero", n}, {"d_v", 1}}));
+        EXPECT_EQ(items_read(cells[std::size_t(37 - n)]), (items{{"numero", n}, {"d_v", 1}}));
+        EXPECT_EQ(items_read(cells[std::size_t(77 - n)]), (items{{"numero", n}, {"d_v", 0}}));
+    }
+    struct row {
+        std::size_t cell;
+        slow_order_cells order;
+    };
+    const slow_order_cells first{37, 61, 71}, second{77, 101, 107};
+    const row rows[] = {{33, first},  {36, first},  {37, first},   {61, first},   {71, first},
+                        {73, second}, {77, second}, {101, second}, {107, second}, {50, {}}};
+    for (const row& r : rows) {
+        const slow_order_cells found = slow_order_of(cells, r.cell);
+        EXPECT_EQ(found.warning, r.order.warning) << r.cell;
+        EXPECT_EQ(found.start, r.order.start) << r.cell;
+        EXPECT_EQ(found.end, r.order.end) << r.cell;
+    }
+}
+
+// A slow order whose warning board stands at an odd multiple of 25 m: 1525 m puts the first
+// approach cell on cell 30 (1525 / 50 rounds to even) and the warning board on 32, two cells on;
+// each approach cell still finds its boards.
+TEST(CellKinds, ApproachCellsFindTheirBoardsAcrossRounding) {
+    run_state state = track();
+    ASSERT_TRUE(memo_rallentamento(state, {2725, 30, 500, 1, 1, 0}).ok());
+    ASSERT_EQ(kind_of(state.celle[32]), cell_kind::slow_order_warning);
+    for (std::size_t cell = 27; cell <= 30; ++cell) {
+        ASSERT_EQ(kind_of(state.celle[cell]), cell_kind::slow_order_approach) << cell;
+        const slow_order_cells found = slow_order_of(state.celle, cell);
+        EXPECT_EQ(found.warning, 32u) << cell;
+        EXPECT_EQ(found.start, 56u) << cell;
+        EXPECT_EQ(found.end, 66u) << cell;
     }
 }
 
@@ -225,14 +258,17 @@ TEST(CellKinds, OnlySignalsAndStopsLayApproachMarks) {
             case cell_kind::signal:
                 EXPECT_EQ(first, 81);
                 EXPECT_EQ(approach_mark_distance(row.marks, 3), 6);
+                EXPECT_EQ(row.mark_owner, "del segnale");
                 break;
             case cell_kind::station_stop:
                 EXPECT_EQ(approach_mark(c, 4), 84);
                 EXPECT_EQ(approach_mark_distance(row.marks, 3), 3);
+                EXPECT_EQ(row.mark_owner, "della fermata di stazione");
                 break;
             default:
                 EXPECT_EQ(first, std::nullopt) << row.name;
                 EXPECT_EQ(approach_mark_distance(row.marks, 3), 0) << row.name;
+                EXPECT_EQ(row.mark_owner, "") << row.name;
         }
     }
 }

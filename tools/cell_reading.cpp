@@ -5,46 +5,7 @@
 namespace scenario::tool {
 namespace {
 
-constexpr int k_marks = 4;                    // approach marks 1 to 4
-constexpr std::int64_t k_warning_cells = 24;  // 1200 m between the warning board and the start
-
-bool kind_at(const celle& cells, std::int64_t n, cell_kind kind) {
-    return n >= 0 && n < static_cast<std::int64_t>(cells.size()) &&
-           kind_of(cells[static_cast<std::size_t>(n)]) == kind;
-}
-
-// The first of the cells, in the order given, that holds the kind.
-std::optional<std::size_t> first_of(const celle& cells, cell_kind kind,
-                                    std::initializer_list<std::int64_t> candidates) {
-    for (const std::int64_t n : candidates) {
-        if (kind_at(cells, n, kind)) return static_cast<std::size_t>(n);
-    }
-    return std::nullopt;
-}
-
-// The start board a warning board stands 24 cells before; rounding may move either one cell.
-std::optional<std::size_t> start_after_warning(const celle& cells, std::size_t w) {
-    const auto n = static_cast<std::int64_t>(w);
-    return first_of(cells, cell_kind::slow_order_start,
-                    {n + k_warning_cells, n + k_warning_cells - 1, n + k_warning_cells + 1});
-}
-
-// The end board of the start board on cell s: the next end board before another start.
-std::optional<std::size_t> end_after_start(const celle& cells, std::size_t s) {
-    for (std::size_t n = s + 1; n < cells.size(); ++n) {
-        if (kind_of(cells[n]) == cell_kind::slow_order_end) return n;
-        if (kind_of(cells[n]) == cell_kind::slow_order_start) break;
-    }
-    return std::nullopt;
-}
-
-std::optional<std::size_t> start_before_end(const celle& cells, std::size_t e) {
-    for (std::size_t n = e; n-- > 0;) {
-        if (kind_of(cells[n]) == cell_kind::slow_order_start) return n;
-        if (kind_of(cells[n]) == cell_kind::slow_order_end) break;
-    }
-    return std::nullopt;
-}
+constexpr int k_marks = 4;  // approach marks 1 to 4
 
 }  // namespace
 
@@ -150,41 +111,6 @@ std::vector<std::size_t> marks_laid_by(const std::vector<approach_mark_reading>&
     std::vector<std::size_t> cells;
     for (const auto& [j, cell] : laid) cells.push_back(cell);
     return cells;
-}
-
-slow_order_cells slow_order_of(const celle& cells, std::size_t n) {
-    slow_order_cells order;
-    switch (kind_of(cells[n])) {
-        case cell_kind::slow_order_start:
-            order.start = n;
-            break;
-        case cell_kind::slow_order_end:
-            order.end = n;
-            order.start = start_before_end(cells, n);
-            break;
-        case cell_kind::slow_order_warning:
-            order.warning = n;
-            order.start = start_after_warning(cells, n);
-            break;
-        case cell_kind::slow_order_approach: {
-            // Approach cell number k lies k cells before the warning board, or one more when
-            // the two positions round apart.
-            const auto a = static_cast<std::int64_t>(n) + cells[n].val1;
-            order.warning = first_of(cells, cell_kind::slow_order_warning, {a, a + 1});
-            if (order.warning) order.start = start_after_warning(cells, *order.warning);
-            break;
-        }
-        default:
-            return order;
-    }
-    if (order.start && !order.end) order.end = end_after_start(cells, *order.start);
-    if (order.start && !order.warning) {
-        const auto s = static_cast<std::int64_t>(*order.start);
-        order.warning =
-            first_of(cells, cell_kind::slow_order_warning,
-                     {s - k_warning_cells, s - k_warning_cells + 1, s - k_warning_cells - 1});
-    }
-    return order;
 }
 
 }  // namespace scenario::tool

@@ -1,7 +1,7 @@
 // The cells read back in the author's terms: where the route ends, the metre a record named for
 // each cell with the stretch the cell stands for, the record items the value fields hold, which
-// signal or stop laid each approach mark, and the pieces of one slow order. The meanings come
-// from the tables of base/cell_kinds.h and the rule of base/positions.h; the dump prints them.
+// signal or stop laid each approach mark. The meanings come from the tables of base/cell_kinds.h
+// and the rule of base/positions.h; the dump prints them.
 #pragma once
 
 #include <cstddef>
@@ -66,15 +66,5 @@ std::vector<approach_mark_reading> approach_marks_of(const celle& cells);
 // The cells of the marks a feature laid, nearest first.
 std::vector<std::size_t> marks_laid_by(const std::vector<approach_mark_reading>& marks,
                                        std::size_t owner);
-
-// The slow order a board or approach cell belongs to: its start board's and end board's cells.
-struct slow_order_cells {
-    std::optional<std::size_t> warning, start, end;
-};
-// For the cell of a slow order's board or approach cell: the boards of the same slow order,
-// found by the distances the compiler lays them at (the warning board 24 cells before the start,
-// the approach cells the four before the warning board, the end the next end board after the
-// start).
-slow_order_cells slow_order_of(const celle& cells, std::size_t n);
 
 }  // namespace scenario::tool

@@ -88,18 +88,16 @@ std::string feature_at(std::size_t n) {
 std::string slow_order_text(const celle& cells, std::size_t n) {
     const slow_order_cells order = slow_order_of(cells, n);
     std::string text;
-    const auto add = [&](const std::string& piece) { text += "; " + piece; };
-    const cell_kind kind = kind_of(cells[n]);
-    if (kind != cell_kind::slow_order_start && order.start)
-        add("inizio a " + feature_at(*order.start));
-    if (kind != cell_kind::slow_order_end && order.end) add("fine a " + feature_at(*order.end));
-    if (kind == cell_kind::slow_order_start && order.end) {
-        add("l " + metres_text(point_position(static_cast<std::int64_t>(*order.end)) -
-                               point_position(static_cast<std::int64_t>(n))));
+    const auto other = [&](const std::optional<std::size_t>& board, const char* what) {
+        if (board && *board != n) text += std::string("; ") + what + " a " + feature_at(*board);
+    };
+    other(order.start, "inizio");
+    other(order.end, "fine");
+    if (order.start == n && order.end) {
+        text += "; l " + metres_text(point_position(static_cast<std::int64_t>(*order.end)) -
+                                     point_position(static_cast<std::int64_t>(n)));
     }
-    if (kind != cell_kind::slow_order_warning && order.warning) {
-        add("cartello di avviso a " + feature_at(*order.warning));
-    }
+    other(order.warning, "cartello di avviso");
     return text;
 }
 
@@ -234,8 +232,7 @@ void runs_text(const celle& cells, const route_end& end, std::ostream& out) {
 std::string owner_text(const celle& cells, std::size_t owner,
                        const std::optional<testata>& header) {
     const cella& c = cells[owner];
-    std::string text =
-        kind_of(c) == cell_kind::signal ? "del segnale" : "della fermata di stazione";
+    std::string text(describe(c).mark_owner);
     if (describe(c).place == cell_place::platform_end) {
         text += " " + std::to_string(c.val1);
         if (const auto name = entry_name(header, c.val1)) text += " " + quoted(*name);

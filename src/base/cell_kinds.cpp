@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 
 namespace scenario {
 namespace {
@@ -64,9 +65,10 @@ constexpr std::array<cell_kind_descriptor, 12> k_kinds = {{
      {},
      {},
      approach_marks::none,
+     "",
      false},
     {cell_kind::signal, "segnale", "un segnale", signal_aspects, point, "segnale", k_signal_fields,
-     k_signal_items, approach_marks::every_second_cell},
+     k_signal_items, approach_marks::every_second_cell, "del segnale"},
     {cell_kind::slow_order_end, "fine rallentamento", "la fine di un rallentamento", slow_order,
      point, "rallentamento", k_slow_order_fields, k_slow_order_items},
     {cell_kind::slow_order_start, "inizio rallentamento", "l'inizio di un rallentamento",
@@ -76,12 +78,13 @@ constexpr std::array<cell_kind_descriptor, 12> k_kinds = {{
      k_warning_fields, k_warning_items},
     {cell_kind::slow_order_approach, "approccio a un rallentamento",
      "una cella di approccio a un rallentamento", slow_order, point, "rallentamento",
-     k_approach_fields, k_approach_items, approach_marks::none, false},
+     k_approach_fields, k_approach_items, approach_marks::none, "", false},
     {cell_kind::speed_board, "cartello indicatore di velocità",
      "un cartello indicatore di velocità", board_speeds, point, "indicatori_vmax", k_board_fields,
      k_board_items},
     {cell_kind::station_stop, "fermata di stazione", "la fermata della stazione", station_entry,
-     platform_end, "stazione", k_stop_fields, k_stop_items, approach_marks::every_cell},
+     platform_end, "stazione", k_stop_fields, k_stop_items, approach_marks::every_cell,
+     "della fermata di stazione"},
     {cell_kind::scenery_mark,
      "segno di montagna",
      "un segno di scenario",
@@ -91,6 +94,7 @@ constexpr std::array<cell_kind_descriptor, 12> k_kinds = {{
      {},
      {},
      approach_marks::none,
+     "",
      false},
     {cell_kind::value_mark, "abbattimento", "un segno di valore", value, fill, "abbattimento",
      k_value_fields, k_value_items},
@@ -103,6 +107,7 @@ constexpr std::array<cell_kind_descriptor, 12> k_kinds = {{
      {},
      {},
      approach_marks::none,
+     "",
      true},
     {cell_kind::information_sign, "cartello di indicazione", "il cartello di indicazione",
      sign_entry, point, "cartello_indicatore", k_sign_fields, k_sign_items},
@@ -117,8 +122,9 @@ std::span<const cell_kind_descriptor> cell_kind_descriptors() { return k_kinds; 
 cell_kind_descriptor describe(cell_kind kind) {
     const auto row = std::ranges::find(k_kinds, kind, &cell_kind_descriptor::kind);
     if (row != k_kinds.end()) return *row;
-    return {kind, "tipo sconosciuto",   "un elemento", none, point, "", {},
-            {},   approach_marks::none, false};
+    return {
+        kind, "tipo sconosciuto", "un elemento", none, point, "", {}, {}, approach_marks::none, "",
+        false};
 }
 
 std::int32_t field_value(const cella& c, cell_field field) {
@@ -206,6 +212,84 @@ std::optional<std::uint8_t> approach_mark(const cella& c, int j) {
             break;
     }
     return std::nullopt;
+}
+
+namespace {
+
+constexpr std::int64_t k_warning_cells = 24;  // 1200 m between the warning board and the start
+
+bool kind_at(const celle& cells, std::int64_t n, cell_kind kind) {
+    return n >= 0 && n < static_cast<std::int64_t>(cells.size()) &&
+           kind_of(cells[static_cast<std::size_t>(n)]) == kind;
+}
+
+// The first of the cells, in the order given, that holds the kind.
+std::optional<std::size_t> first_of(const celle& cells, cell_kind kind,
+                                    std::initializer_list<std::int64_t> candidates) {
+    for (const std::int64_t n : candidates) {
+        if (kind_at(cells, n, kind)) return static_cast<std::size_t>(n);
+    }
+    return std::nullopt;
+}
+
+// x / 50 + 1 and (x - 1200) / 50 + 1 differ by 24 and round alike, whatever x is.
+std::optional<std::size_t> start_after_warning(const celle& cells, std::size_t w) {
+    return first_of(cells, cell_kind::slow_order_start,
+                    {static_cast<std::int64_t>(w) + k_warning_cells});
+}
+
+std::optional<std::size_t> warning_before_start(const celle& cells, std::size_t s) {
+    return first_of(cells, cell_kind::slow_order_warning,
+                    {static_cast<std::int64_t>(s) - k_warning_cells});
+}
+
+// The end board of the start board on cell s: the next end board before another start.
+std::optional<std::size_t> end_after_start(const celle& cells, std::size_t s) {
+    for (std::size_t n = s + 1; n < cells.size(); ++n) {
+        if (kind_of(cells[n]) == cell_kind::slow_order_end) return n;
+        if (kind_of(cells[n]) == cell_kind::slow_order_start) break;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::size_t> start_before_end(const celle& cells, std::size_t e) {
+    for (std::size_t n = e; n-- > 0;) {
+        if (kind_of(cells[n]) == cell_kind::slow_order_start) return n;
+        if (kind_of(cells[n]) == cell_kind::slow_order_end) break;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+slow_order_cells slow_order_of(const celle& cells, std::size_t n) {
+    slow_order_cells order;
+    switch (kind_of(cells[n])) {
+        case cell_kind::slow_order_start:
+            order.start = n;
+            break;
+        case cell_kind::slow_order_end:
+            order.end = n;
+            order.start = start_before_end(cells, n);
+            break;
+        case cell_kind::slow_order_warning:
+            order.warning = n;
+            order.start = start_after_warning(cells, n);
+            break;
+        case cell_kind::slow_order_approach: {
+            // The first approach cell lies on (x - 1200) / 50, rounded on its own: one cell
+            // before the warning board, or two when the two quotients round apart.
+            const auto a = static_cast<std::int64_t>(n) + cells[n].val1;
+            order.warning = first_of(cells, cell_kind::slow_order_warning, {a, a + 1});
+            if (order.warning) order.start = start_after_warning(cells, *order.warning);
+            break;
+        }
+        default:
+            return order;
+    }
+    if (order.start && !order.end) order.end = end_after_start(cells, *order.start);
+    if (order.start && !order.warning) order.warning = warning_before_start(cells, *order.start);
+    return order;
 }
 
 }  // namespace scenario

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -82,6 +83,7 @@ struct cell_kind_descriptor {
     std::span<const cell_value_field> fields;
     std::span<const std::string_view> items;  // the items the fields hold, in the record's order
     approach_marks marks = approach_marks::none;
+    std::string_view mark_owner = "";  // "del segnale": whose approach marks they are
     // Whether a record names this very cell's position; approach cells and scenery marks lie
     // where the cells of a record's stretch fall.
     bool record_position = true;
@@ -114,5 +116,17 @@ std::optional<std::uint8_t> approach_mark(const cella& c, int j);
 // The distance in cells from a feature back to its j-th approach mark: 2j or j; 0 for a kind
 // that lays none.
 int approach_mark_distance(approach_marks marks, int j);
+
+// The cells of one slow order's boards.
+struct slow_order_cells {
+    std::optional<std::size_t> warning, start, end;
+};
+
+// For the cell of a slow order's board or approach cell: the boards of the same slow order,
+// found where the compiler lays them (the warning board 24 cells before the start; the approach
+// cell numbered k the k-th cell before the warning board, or the one before that when the
+// positions round apart; the end at the next end board after the start). Nothing for a board
+// that is not found, and nothing at all for a cell of any other kind.
+slow_order_cells slow_order_of(const celle& cells, std::size_t n);
 
 }  // namespace scenario
