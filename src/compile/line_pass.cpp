@@ -11,7 +11,6 @@
 #include <string>
 #include <string_view>
 
-#include "base/names.h"
 #include "base/positions.h"
 #include "base/windows1252.h"
 #include "compile/compile_support.h"
@@ -133,28 +132,16 @@ line_pass_result line_compiler::run() {
 // points at the section header nearest "[generale]" (a misspelt one, most likely); the checker
 // then takes that header for it, or the top of the text when there is none.
 bool line_compiler::find_generale() {
-    std::optional<std::size_t> nearest_offset;
-    std::string nearest;
-    std::size_t nearest_distance = 0;
     do {
-        scanner_.read_keyword();
-        if (diagnostics_ != nullptr && is_section_header(state_.voce_letta)) {
-            const std::size_t d = edit_distance(state_.voce_letta, "[generale]");
-            if (d <= k_header_slips && (!nearest_offset || d < nearest_distance)) {
-                nearest_offset = reader_.last_item_offset();
-                nearest = state_.voce_letta;
-                nearest_distance = d;
-            }
-        }
+        scanner_.read_keyword_seeking_generale();
         if (reader_.at_end()) {
             found_fault fault = bare_fault(fault_code::no_generale, description_text::line);
-            fault.where = nearest_offset ? reader_.location_of(*nearest_offset) : source_location{};
-            if (nearest_offset) fault.nearest_header = from_windows1252(nearest);
+            fault.where = scanner_.nearest_generale_at();
+            fault.nearest_header = scanner_.nearest_generale();
             hard_stop(std::move(fault));
             if (!checking(diagnostics_)) return false;
-            reader_.restart_at(nearest_offset ? reader_.next_line(*nearest_offset) : 0);
-            generale_at_ = nearest_offset ? reader_.location_of(*nearest_offset)
-                                          : source_location{};
+            scanner_.restart_after_nearest_generale();
+            generale_at_ = scanner_.nearest_generale_at();
             return true;
         }
     } while (!contains_any_case(state_.voce_letta, "[generale]"));
@@ -447,11 +434,7 @@ outcome line_compiler::hard_stop(fault_code code) { return hard_stop(scanner_.fa
 
 // The checker keeps the fault and passes over the rest of the record's line.
 outcome line_compiler::hard_stop(found_fault fault) {
-    if (checking(diagnostics_)) {
-        report_fault(diagnostics_, std::move(fault));
-        reader_.skip_rest_of_line();
-        return outcome::go_on;
-    }
+    if (scanner_.passed_over(fault)) return outcome::go_on;
     texts_.remove(description_text::line);
     state_.codice_errore = value_of(fault.code);
     if (fault.position) state_.posizione_errore = *fault.position;
@@ -496,11 +479,7 @@ outcome line_compiler::soft_stop_at_cell(std::int32_t position, std::int64_t cel
 }
 
 outcome line_compiler::soft_stop(found_fault fault) {
-    if (checking(diagnostics_)) {
-        report_fault(diagnostics_, std::move(fault));
-        reader_.skip_rest_of_line();
-        return outcome::go_on;
-    }
+    if (scanner_.passed_over(fault)) return outcome::go_on;
     state_.codice_errore = value_of(fault.code);
     state_.posizione_errore = *fault.position;
     note_stop(diagnostics_, scanner_.record_at());

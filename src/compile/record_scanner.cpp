@@ -30,6 +30,39 @@ void record_scanner::read_keyword() {
     keyword_at_ = reader_.last_item();
 }
 
+void record_scanner::read_keyword_seeking_generale() {
+    read_keyword();
+    if (diagnostics_ == nullptr || !is_section_header(voce_letta_)) return;
+    const std::size_t edits = edit_distance(voce_letta_, "[generale]");
+    if (edits <= k_header_slips &&
+        (!nearest_generale_offset_ || edits < nearest_generale_edits_)) {
+        nearest_generale_offset_ = reader_.last_item_offset();
+        nearest_generale_ = voce_letta_;
+        nearest_generale_edits_ = edits;
+    }
+}
+
+source_location record_scanner::nearest_generale_at() const {
+    return nearest_generale_offset_ ? reader_.location_of(*nearest_generale_offset_)
+                                    : source_location{};
+}
+
+std::optional<std::string> record_scanner::nearest_generale() const {
+    if (!nearest_generale_offset_) return std::nullopt;
+    return from_windows1252(nearest_generale_);
+}
+
+void record_scanner::restart_after_nearest_generale() {
+    reader_.restart_at(nearest_generale_offset_ ? reader_.next_line(*nearest_generale_offset_) : 0);
+}
+
+bool record_scanner::passed_over(found_fault& fault) {
+    if (!checking(diagnostics_)) return false;
+    report_fault(diagnostics_, std::move(fault));
+    reader_.skip_rest_of_line();
+    return true;
+}
+
 bool record_scanner::next_record(std::span<const keyword_row> rows, dash_rule dashes) {
     if (reader_.at_end()) return false;
     read_keyword();

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -57,6 +58,20 @@ class record_scanner {
 
     // Reads one item into voce_letta as a keyword, noting where it stands.
     void read_keyword();
+
+    // Reads one item as a keyword in the search for "[generale]", remembering the section header
+    // nearest it (a misspelt one, within a few edits) for when the search fails.
+    void read_keyword_seeking_generale();
+    // Where the header nearest "[generale]" stands (the top of the text when none was near),
+    // and the header itself, in UTF-8.
+    source_location nearest_generale_at() const;
+    std::optional<std::string> nearest_generale() const;
+    // The checker takes that header for "[generale]": reading goes on at the line after it.
+    void restart_after_nearest_generale();
+
+    // In the checking mode a fault is kept and the rest of its record's line passed over: true
+    // when it was, and the pass goes on.
+    bool passed_over(found_fault& fault);
 
     // Reads the next record's keyword item; false when the text has ended without one.
     bool next_record(std::span<const keyword_row> rows, dash_rule dashes);
@@ -133,6 +148,9 @@ class record_scanner {
 
     std::string keyword_;
     source_location keyword_at_;
+    std::optional<std::size_t> nearest_generale_offset_;
+    std::string nearest_generale_;
+    std::size_t nearest_generale_edits_ = 0;
     std::vector<std::int32_t> values_;
     std::vector<std::size_t> value_offsets_;
 };

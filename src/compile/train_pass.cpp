@@ -8,7 +8,6 @@
 #include <exception>
 #include <string>
 
-#include "base/names.h"
 #include "base/windows1252.h"
 #include "compile/compile_support.h"
 #include "compile/train_compiler.h"
@@ -88,32 +87,17 @@ void train_compiler::run() {
 // compiles nothing at all: the author hears of it at the section header nearest it, and the
 // checker takes that header (or the top of the text) for it.
 void train_compiler::skip_preamble() {
-    std::optional<std::size_t> nearest_offset;
-    std::string nearest;
-    std::size_t nearest_distance = 0;
     do {
-        scanner_.read_keyword();
-        if (diagnostics_ != nullptr && is_section_header(state_.voce_letta)) {
-            const std::size_t d = edit_distance(state_.voce_letta, "[generale]");
-            if (d <= k_header_slips && (!nearest_offset || d < nearest_distance)) {
-                nearest_offset = reader_.last_item_offset();
-                nearest = state_.voce_letta;
-                nearest_distance = d;
-            }
-        }
+        scanner_.read_keyword_seeking_generale();
     } while (!contains_any_case(state_.voce_letta, "[generale]") && !reader_.at_end());
     if (diagnostics_ == nullptr || contains_any_case(state_.voce_letta, "[generale]")) return;
-    const source_location at =
-        nearest_offset ? reader_.location_of(*nearest_offset) : source_location{};
-    scenario::warn(diagnostics_, description_text::train, at,
+    const std::optional<std::string> nearest = scanner_.nearest_generale();
+    scenario::warn(diagnostics_, description_text::train, scanner_.nearest_generale_at(),
                    "sezione \"[generale]\" non trovata: nessun record del testo del treno è "
                    "compilato (niente stazioni, segnali né limiti di velocità)" +
-                       (nearest_offset ? "; forse \"" + from_windows1252(nearest) +
-                                             "\" voleva essere \"[generale]\""
-                                       : std::string()));
-    if (checking(diagnostics_)) {
-        reader_.restart_at(nearest_offset ? reader_.next_line(*nearest_offset) : 0);
-    }
+                       (nearest ? "; forse \"" + *nearest + "\" voleva essere \"[generale]\""
+                                : std::string()));
+    if (checking(diagnostics_)) scanner_.restart_after_nearest_generale();
 }
 
 train_compiler::outcome train_compiler::run_record(record_kind which) {
@@ -349,11 +333,7 @@ train_compiler::outcome train_compiler::soft_stop_at_cell(std::int32_t position,
 
 // The checker keeps the fault and passes over the rest of the record's line.
 train_compiler::outcome train_compiler::soft_stop(found_fault fault) {
-    if (checking(diagnostics_)) {
-        report_fault(diagnostics_, std::move(fault));
-        reader_.skip_rest_of_line();
-        return outcome::go_on;
-    }
+    if (scanner_.passed_over(fault)) return outcome::go_on;
     state_.codice_errore = value_of(fault.code);
     state_.posizione_errore = *fault.position;
     note_stop(diagnostics_, scanner_.record_at());
@@ -369,11 +349,7 @@ train_compiler::outcome train_compiler::hard_stop(fault_code code,
 }
 
 train_compiler::outcome train_compiler::hard_stop(found_fault fault) {
-    if (checking(diagnostics_)) {
-        report_fault(diagnostics_, std::move(fault));
-        reader_.skip_rest_of_line();
-        return outcome::go_on;
-    }
+    if (scanner_.passed_over(fault)) return outcome::go_on;
     note_stop(diagnostics_, scanner_.record_at());
     texts_.remove(description_text::train);
     state_.codice_errore = value_of(fault.code);
