@@ -112,8 +112,8 @@ std::string round_header(std::uint64_t round) {
     return "compilazione " + std::to_string(round) + " (" + clock_text + ")";
 }
 
-// One compile: the texts as they are on the disk now, the snapshot published to the live page,
-// the files the options ask for, and the report. A text that is missing or cannot be read, or a
+// One compile: the texts as they are on the disk now, the files the options ask for, the
+// snapshot published to the live page, and the report. A text that is missing or cannot be read, or a
 // file that cannot be written, is reported and the watch goes on. Returns the compile's exit
 // status (k_status_failure when there was nothing to compile).
 int compile_round(const scenario_request& request, const watch_settings& settings,
@@ -134,7 +134,6 @@ int compile_round(const scenario_request& request, const watch_settings& setting
     made->data = view_data_json(*compiled);
     made->page = view_page_html(made->data, true);
     const std::shared_ptr<const live_snapshot> snapshot = std::move(made);
-    live.publish(snapshot);
 
     int status = compiled->status();
     std::vector<std::string> files;
@@ -156,6 +155,9 @@ int compile_round(const scenario_request& request, const watch_settings& setting
                                ")");
         }
     }
+    // The new number once the compile's files are all written: an author who sees the page
+    // change may load the binary set at once.
+    live.publish(snapshot);
     print_compile_report(*compiled, files, io);
     if (page_written) io.out << "scritto: " << display_path(*settings.page_file) << '\n';
     for (const std::string& failure : failures) print_error(io.err, failure);
