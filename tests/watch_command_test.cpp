@@ -225,9 +225,8 @@ TEST(WatchCommand, EachSaveReachesTheServerAndThePageFile) {
               (std::vector<std::string>{"L_T-.txt", "L_linea.txt", "pagina.html"}));
 
     const std::string out = run.out();
-    for (const char* expected :
-         {"compilazione 1 (", "compilazione 2 (", "compilazione 3 (", "percorso di 5000 m",
-          "percorso di 6000 m", "scritto: "}) {
+    for (const char* expected : {"compilazione 1 (", "compilazione 2 (", "compilazione 3 (",
+                                 "percorso di 5000 m", "percorso di 6000 m", "scritto: "}) {
         EXPECT_NE(out.find(expected), std::string::npos) << expected << "\n" << out;
     }
     EXPECT_EQ(run.err(), "");
@@ -241,8 +240,7 @@ TEST(WatchCommand, OutWritesTheBinarySetAtEachCompile) {
     const std::uint16_t port = run.port();
     ASSERT_NE(port, 0) << run.out() << run.err();
     ASSERT_TRUE(version_becomes(port, "1")) << run.out() << run.err();
-    EXPECT_EQ(file_names(out_dir),
-              (std::vector<std::string>{"L_T.dat", "L_T.sim", "L_linea.dat"}));
+    EXPECT_EQ(file_names(out_dir), (std::vector<std::string>{"L_T.dat", "L_T.sim", "L_linea.dat"}));
     // 15 bytes a cell, one cell every 50 m of the route and its 7000 m run-off, and the last.
     EXPECT_EQ(std::filesystem::file_size(cells), 15u * ((5000 + 7000) / 50 + 1));
     write_bytes(folder.line, line_text(6000));
@@ -253,8 +251,7 @@ TEST(WatchCommand, OutWritesTheBinarySetAtEachCompile) {
 
 TEST(WatchCommand, TheServerGivesOutOnlyItsThreePaths) {
     scenario_folder folder;
-    watch_run run(folder, {"-o", word_of(folder.dir / "pagina.html"), "--compilazioni",
-                           "2"});
+    watch_run run(folder, {"-o", word_of(folder.dir / "pagina.html"), "--compilazioni", "2"});
     const std::uint16_t port = run.port();
     ASSERT_NE(port, 0) << run.out() << run.err();
     ASSERT_TRUE(version_becomes(port, "1")) << run.out() << run.err();
@@ -337,24 +334,38 @@ TEST(WatchCommand, AMissingOrHalfWrittenTextIsReportedAndTheWatchGoesOn) {
 
 TEST(WatchCommand, ACommandLineItCannotServeEndsAtOnce) {
     scenario_folder folder;
-    const platform::loopback_server taken(0, [](const platform::http_request&) {
-        return platform::http_response{};
-    });
+    const platform::loopback_server taken(
+        0, [](const platform::http_request&) { return platform::http_response{}; });
     struct refused_case {
-        std::vector<std::string> options;
+        std::vector<std::string> options;  // the last is the trace's name
         const char* message;
         bool usage;
     };
     const refused_case cases[] = {
-        {{"--compilazioni", "1", "--porta", "abc"}, "l'opzione --porta vuole un numero intero da 0 a 65535: abc", true},
-        {{"--compilazioni", "1", "--porta", "65536"}, "vuole un numero intero da 0 a 65535: 65536", true},
+        {{"--compilazioni", "1", "--porta", "abc"},
+         "l'opzione --porta vuole un numero intero da 0 a 65535: abc",
+         true},
+        {{"--compilazioni", "1", "--porta", "65536"},
+         "vuole un numero intero da 0 a 65535: 65536",
+         true},
         {{"--compilazioni", "1", "--porta", "-1"}, "vuole un numero intero da 0 a 65535: -1", true},
         {{"--compilazioni", "1", "--porta", ""}, "vuole un numero intero da 0 a 65535: \n", true},
-        {{"--compilazioni", "1", "--porta", "80x"}, "vuole un numero intero da 0 a 65535: 80x", true},
+        {{"--compilazioni", "1", "--porta", "80x"},
+         "vuole un numero intero da 0 a 65535: 80x",
+         true},
         {{"--compilazioni", "0"}, "--compilazioni vuole un numero intero da 1 a", true},
         {{"--compilazioni", "2 "}, "--compilazioni vuole un numero intero da 1 a", true},
         {{"--compilazioni", "1", "--dal-vivo"}, "opzione sconosciuta: --dal-vivo", true},
-        {{"--compilazioni", "1", "--porta", std::to_string(taken.port())}, "pagina dal vivo non disponibile", false},
+        {{"--compilazioni", "1", "-o", word_of(folder.train)},
+         "la pagina -o non può essere uno dei testi",
+         true},
+        {{"--compilazioni", "1", "-o",
+          word_of(folder.dir / ".." / folder.dir.filename() / "L_linea.txt")},
+         "la pagina -o non può essere uno dei testi",
+         true},
+        {{"--compilazioni", "1", "--porta", std::to_string(taken.port())},
+         "pagina dal vivo non disponibile",
+         false},
     };
     for (const refused_case& c : cases) {
         std::vector<std::string> words = {"watch", folder.word(), "--line", "L", "--train", "T"};
@@ -366,6 +377,8 @@ TEST(WatchCommand, ACommandLineItCannotServeEndsAtOnce) {
         EXPECT_EQ(err.str().find("uso: scenario-tool") != std::string::npos, c.usage);
         EXPECT_EQ(out.str().find("compilazione"), std::string::npos);
     }
+    EXPECT_EQ(read_bytes(folder.train), train_text("Alfa"));
+    EXPECT_EQ(read_bytes(folder.line), line_text(5000));
 
     std::ostringstream out, err;
     const std::vector<std::string> no_folder = {

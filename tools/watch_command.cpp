@@ -12,6 +12,7 @@
 #include <optional>
 #include <ostream>
 #include <system_error>
+#include <vector>
 
 #include "base/scenario_files.h"
 #include "compile_session.h"
@@ -78,6 +79,15 @@ class live_pages {
     std::shared_ptr<const live_snapshot> latest_;
 };
 
+// Whether two paths name the same file, whether or not it exists yet.
+bool same_file(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(a, b, ec)) return true;
+    const std::filesystem::path full_a = std::filesystem::absolute(a, ec).lexically_normal();
+    const std::filesystem::path full_b = std::filesystem::absolute(b, ec).lexically_normal();
+    return !ec && full_a == full_b;
+}
+
 struct watch_settings {
     std::optional<std::filesystem::path> page_file;  // -o: the page rewritten after each compile
     bool binary_set = false;                         // --out: the binary set written too
@@ -113,8 +123,8 @@ std::string round_header(std::uint64_t round) {
 }
 
 // One compile: the texts as they are on the disk now, the files the options ask for, the
-// snapshot published to the live page, and the report. A text that is missing or cannot be read, or a
-// file that cannot be written, is reported and the watch goes on. Returns the compile's exit
+// snapshot published to the live page, and the report. A text that is missing or cannot be read, or
+// a file that cannot be written, is reported and the watch goes on. Returns the compile's exit
 // status (k_status_failure when there was nothing to compile).
 int compile_round(const scenario_request& request, const watch_settings& settings,
                   std::uint64_t round, live_pages& live, streams io) {
@@ -178,8 +188,8 @@ platform::loopback_server open_server(std::uint16_t port, live_pages& live) {
 
 int watch_command(arguments args, streams io) {
     parsed_arguments parsed;
-    const scenario_request request = parse_scenario_request(
-        args, "watch", {"-o", "--porta", "--compilazioni"}, {}, parsed);
+    const scenario_request request =
+        parse_scenario_request(args, "watch", {"-o", "--porta", "--compilazioni"}, {}, parsed);
     watch_settings settings;
     if (const auto chosen = parsed.values.find("-o"); chosen != parsed.values.end()) {
         settings.page_file = path_argument(chosen->second);
@@ -196,10 +206,18 @@ int watch_command(arguments args, streams io) {
         scenario_file_name(request.line, request.train, file_kind::line_description);
     const std::string train_name =
         scenario_file_name(request.line, request.train, file_kind::train_description);
+    const std::vector<std::filesystem::path> texts = {request.dir / path_argument(line_name),
+                                                      request.dir / path_argument(train_name)};
+    for (const std::filesystem::path& text : texts) {
+        // The page written over a text would be a save of it, and so on without end.
+        if (settings.page_file && same_file(*settings.page_file, text)) {
+            throw usage_error("la pagina -o non può essere uno dei testi: " +
+                              display_path(*settings.page_file));
+        }
+    }
     // Watching starts before the first compile reads the texts: a save made while it runs is
     // seen by the first wait.
-    platform::file_watcher watcher(
-        {request.dir / path_argument(line_name), request.dir / path_argument(train_name)});
+    platform::file_watcher watcher(texts);
 
     live_pages live;  // outlives the server, whose thread reads it
     const platform::loopback_server server = open_server(settings.port, live);
