@@ -4,8 +4,10 @@
 The pages come from the tool itself: the program's own line, a synthetic 60 km line, and a
 small line whose names and texts hold HTML and script. The cases check that the page loads with
 no console error and no request outside its own file, that scenario texts stay text, that a
-station's tooltip quotes its record, that the wheel changes the kilometre window, that labels
-never overlap while every station's name can be seen, and that the address opens a window.
+station's tooltip quotes its record, that the wheel and dragging change the kilometre window,
+that the pointer is marked in both drawings, that choosing a diagnostic moves the view there,
+that labels never overlap while every station's name can be seen, that the address opens a
+window, and that in live mode new data is drawn in the same window.
 
 Run by CTest with the tool and the fixture writer; in CI (CI=true) a missing selenium,
 chromedriver or chromium is a failure, elsewhere the test is skipped (exit status 77). With
@@ -13,12 +15,14 @@ SCENARIO_VIEW_SCREENSHOTS=DIR the test also saves PNG pictures of the pages into
 """
 
 import argparse
+import http.server
 import json
 import os
 import pathlib
 import shutil
 import subprocess
 import sys
+import threading
 import time
 import unittest
 import urllib.parse
@@ -104,6 +108,54 @@ def make_pages():
                'segnlae, 3000, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0\n[fine]\n')
     PAGES['hostile'] = {'dir': directory, 'line': HOSTILE_LINE, 'train': HOSTILE_TRAIN,
                         'file': run_view(directory, HOSTILE_LINE, HOSTILE_TRAIN)}
+
+
+def live_files(directory, line, train, name):
+    """The page a server sends in live mode and the data it serves, from the texts in directory."""
+    page = pathlib.Path(ARGS.work) / f'{name}.html'
+    data = pathlib.Path(ARGS.work) / f'{name}.json'
+    subprocess.run([ARGS.fixtures, 'live', str(directory), line, train, str(page), str(data)],
+                   check=True)
+    return page.read_bytes(), data.read_bytes()
+
+
+class live_server:
+    """What a server in live mode answers: the page, its version number and the data."""
+
+    def __init__(self, page, data):
+        self.page = page
+        self.data = data
+        self.version = 1
+        self.paths = []
+        owner = self
+
+        class handler(http.server.BaseHTTPRequestHandler):
+            def do_GET(self):
+                owner.paths.append(self.path)
+                path = self.path.split('?')[0]
+                answers = {'/': (owner.page, 'text/html; charset=utf-8'),
+                           '/versione': (str(owner.version).encode(), 'text/plain'),
+                           '/dati': (owner.data, 'application/json')}
+                if path not in answers:
+                    self.send_error(404)
+                    return
+                body, kind = answers[path]
+                self.send_response(200)
+                self.send_header('Content-Type', kind)
+                self.send_header('Content-Length', str(len(body)))
+                self.end_headers()
+                self.wfile.write(body)
+
+            def log_message(self, *args):
+                pass
+
+        self.server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
+        self.url = f'http://127.0.0.1:{self.server.server_address[1]}/'
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+
+    def stop(self):
+        self.server.shutdown()
+        self.server.server_close()
 
 
 def browser_programs():
@@ -281,6 +333,79 @@ class ViewPage(unittest.TestCase):
         WebDriverWait(self.driver, 5).until(
             lambda d: plan.get_attribute('innerHTML') != before)
         self.assertEqual(self.window_km(), wider)
+
+    def test_dragging_moves_the_window_and_keeps_its_width(self):
+        self.open('program', '#km=5-9')
+        profile = self.driver.find_element(By.ID, 'profilo')
+        ActionChains(self.driver).move_to_element(profile).click_and_hold().move_by_offset(
+            -300, 0).release().perform()
+        moved = self.wait_for_window_change((5, 9))
+        self.assertGreater(moved[0], 5)
+        self.assertAlmostEqual(moved[1] - moved[0], 4, places=2)
+
+    def test_the_pointer_is_marked_in_both_drawings(self):
+        self.open('program')
+        profile = self.driver.find_element(By.ID, 'profilo')
+        ActionChains(self.driver).move_to_element_with_offset(profile, 0, 0).perform()
+        WebDriverWait(self.driver, 5).until(
+            lambda d: d.find_elements(By.CSS_SELECTOR, '#pianta .cursore'))
+        self.assertTrue(self.driver.find_elements(By.CSS_SELECTOR, '#profilo .cursore'))
+        readout = self.driver.find_element(By.ID, 'puntatore').text
+        self.assertTrue(readout.startswith('Puntatore: km '), readout)
+        # From the plan: over the first station's circle, which stands at metre 0.
+        circle = self.driver.find_elements(By.CSS_SELECTOR, '#pianta circle.stazione-pianta')[0]
+        ActionChains(self.driver).move_to_element(circle).perform()
+        WebDriverWait(self.driver, 5).until(
+            lambda d: d.find_element(By.ID, 'puntatore').text.startswith('Puntatore: km 0,0'))
+        self.assertTrue(self.driver.find_elements(By.CSS_SELECTOR, '#profilo .cursore'))
+
+    def test_choosing_a_diagnostic_moves_the_view_to_its_place(self):
+        self.open('hostile')
+        item = self.driver.find_element(By.CSS_SELECTOR, '#elenco li.avviso')
+        self.assertEqual(item.get_attribute('data-metri'), '3000')
+        self.assertIn('avviso: voce non riconosciuta', item.text)
+        item.click()
+        WebDriverWait(self.driver, 5).until(
+            lambda d: abs(sum(self.window_km()) / 2 - 3) < 0.001)
+        self.assertLessEqual(self.window_km()[1] - self.window_km()[0], 2.0001)
+        self.assertTrue(self.driver.find_elements(By.CSS_SELECTOR, '#profilo .scelto'))
+
+    def test_live_mode_redraws_new_data_and_keeps_the_window(self):
+        page = PAGES['program']
+        first, data = live_files(page['dir'], page['line'], page['train'], 'live-1')
+        # The same line with one station renamed.
+        changed = pathlib.Path(ARGS.work) / 'live-2'
+        shutil.copytree(page['dir'], changed)
+        train_file = changed / f"{page['line']}_{page['train']}-.txt"
+        train_file.write_bytes(train_file.read_bytes().replace(b', Cavuzzo', b', Cavuzzo Nuova'))
+        _, new_data = live_files(changed, page['line'], page['train'], 'live-2')
+        server = live_server(first, data)
+        try:
+            self.driver.get('about:blank')
+            self.driver.get_log('browser')
+            self.driver.get_log('performance')
+            self.driver.get(server.url + '#km=5-9')
+            status = self.driver.find_element(By.ID, 'stato')
+            WebDriverWait(self.driver, 10).until(lambda d: 'versione 1' in status.text)
+            self.assertEqual(self.window_km(), (5, 9))
+            names = "return Array.from(document.querySelectorAll('#profilo .nome-stazione'))" \
+                    ".map((e) => e.textContent);"
+            self.assertIn('Cavuzzo', self.driver.execute_script(names))
+            server.data = new_data
+            server.version = 2
+            WebDriverWait(self.driver, 10).until(lambda d: 'versione 2' in status.text)
+            self.assertIn('Cavuzzo Nuova', self.driver.execute_script(names))
+            self.assertEqual(self.window_km(), (5, 9))
+            self.assertEqual(self.console_errors(), [])
+            for url in self.requested_urls():
+                self.assertTrue(url.split('#')[0] in (server.url, server.url + 'versione',
+                                                      server.url + 'dati'), url)
+            self.assertIn('/versione', server.paths)
+        finally:
+            server.stop()
+        WebDriverWait(self.driver, 10).until(
+            lambda d: 'non raggiungibile' in d.find_element(By.ID, 'stato').text)
+        self.assertEqual(self.window_km(), (5, 9))
 
     def test_labels_never_overlap_and_every_station_can_be_named(self):
         self.open('synthetic')

@@ -4,6 +4,11 @@
 //
 //   scenario_view_fixtures program DIR
 //   scenario_view_fixtures synthetic DIR METRES
+//
+// For live mode, it also writes the page a server would send and the data it would serve as
+// "dati", from a compile of the texts in DIR:
+//
+//   scenario_view_fixtures live DIR LINE TRAIN PAGE.html DATA.json
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -11,16 +16,34 @@
 #include <string>
 
 #include "base/scenario_files.h"
+#include "compile_session.h"
 #include "describe/descriptions.h"
 #include "run/run_sequence.h"
 #include "synthetic_scenario.h"
 #include "test_support.h"
+#include "view_page.h"
 
 namespace {
 
 int usage() {
-    std::cerr << "uso: scenario_view_fixtures program DIR | synthetic DIR METRI\n";
+    std::cerr << "uso: scenario_view_fixtures program DIR | synthetic DIR METRI | "
+                 "live DIR LINEA TRENO PAGINA DATI\n";
     return 2;
+}
+
+int live(const std::filesystem::path& dir, const std::string& line, const std::string& train,
+         const std::filesystem::path& page, const std::filesystem::path& data) {
+    scenario::tool::scenario_request request;
+    request.dir_word = dir.string();
+    request.dir = dir;
+    request.out_dir = dir;
+    request.line = line;
+    request.train = train;
+    const auto compiled = scenario::tool::compile_scenario_texts(request);
+    const std::string json = scenario::tool::view_data_json(*compiled);
+    scenario::testing::write_bytes(page, scenario::tool::view_page_html(json, true));
+    scenario::testing::write_bytes(data, json);
+    return 0;
 }
 
 void write_text(const std::filesystem::path& dir, const std::string& line, const std::string& train,
@@ -35,8 +58,8 @@ int main(int argc, char** argv) {
     if (argc < 3) return usage();
     const std::string what = argv[1];
     const std::filesystem::path dir = argv[2];
-    std::filesystem::create_directories(dir);
     if (what == "program" && argc == 3) {
+        std::filesystem::create_directories(dir);
         scenario::run_state state = scenario::testing::state_in(dir);
         scenario::dati_linea(state);
         scenario::dati_treno(state);
@@ -44,10 +67,11 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (what == "synthetic" && argc == 4) {
+        std::filesystem::create_directories(dir);
         scenario::synthetic_size size;
         size.route_length = std::atoi(argv[3]);
         // About one station every two kilometres, with slow orders, boards and signs between.
-        size.stations = std::max(1, size.route_length / 2000);
+        size.stations = std::clamp(size.route_length / 2000, 1, 60);
         size.slow_orders = std::max(1, size.route_length / 12000);
         size.signals = size.stations + 6 * size.slow_orders + size.route_length / 3000;
         size.boards = size.stations + 6 * size.slow_orders + size.route_length / 6000;
@@ -61,5 +85,6 @@ int main(int argc, char** argv) {
         std::cout << line << '\n' << train << '\n';
         return 0;
     }
+    if (what == "live" && argc == 7) return live(dir, argv[3], argv[4], argv[5], argv[6]);
     return usage();
 }

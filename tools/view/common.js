@@ -74,24 +74,40 @@ const text_widths = {
 // lies inside the bounds and meets no box placed before; with no such spot it is not drawn.
 // Callers place the labels that matter most first. A spot is {x, y, anchor} with y the middle
 // of the text.
+// The boxes are kept in columns of the page, so that a long line's thousands of labels are each
+// checked against their neighbours only.
+const LABEL_COLUMN = 64;
+
 class label_layer {
   constructor(group, bounds) {
     this.group = group;
     this.bounds = bounds;
-    this.boxes = [];
+    this.columns = new Map();
   }
 
   // A layer that draws into the same group and keeps clear of the same boxes, within narrower
   // bounds.
   within(bounds) {
     const inner = new label_layer(this.group, bounds);
-    inner.boxes = this.boxes;
+    inner.columns = this.columns;
     return inner;
+  }
+
+  // The columns a box spans.
+  static columns_of(box) {
+    const first = Math.floor(box.x / LABEL_COLUMN);
+    const last = Math.floor((box.x + box.w) / LABEL_COLUMN);
+    const out = [];
+    for (let c = first; c <= last; ++c) out.push(c);
+    return out;
   }
 
   // Keeps labels off a mark's box {x, y, w, h}.
   reserve(box) {
-    this.boxes.push(box);
+    for (const c of label_layer.columns_of(box)) {
+      if (!this.columns.has(c)) this.columns.set(c, []);
+      this.columns.get(c).push(box);
+    }
   }
 
   static overlap(a, b) {
@@ -112,7 +128,11 @@ class label_layer {
     if (box.x < b.x || box.y < b.y || box.x + box.w > b.x + b.w || box.y + box.h > b.y + b.h) {
       return false;
     }
-    return !this.boxes.some((other) => label_layer.overlap(other, box));
+    for (const c of label_layer.columns_of(box)) {
+      const boxes = this.columns.get(c);
+      if (boxes && boxes.some((other) => label_layer.overlap(other, box))) return false;
+    }
+    return true;
   }
 
   // The text element placed, or null. `cls` is added to the label's classes.
@@ -123,7 +143,7 @@ class label_layer {
     for (const spot of spots) {
       const box = this.box_at(spot, width, size);
       if (!this.fits(box)) continue;
-      this.boxes.push(box);
+      this.reserve(box);
       const label = svg_el('text', {
         'x': spot.x,
         'y': spot.y,

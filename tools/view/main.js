@@ -85,9 +85,13 @@ function update_pointer_readout() {
   readout.textContent = view.pointer_m === null ? '' : 'Puntatore: ' + fmt_km(view.pointer_m);
 }
 
+// Both widths are read before either drawing changes: a width read after a change would make
+// the browser lay out the whole page again first.
 function draw_now() {
-  view.profile_drawn = draw_profile(view);
-  view.plan_drawn = draw_plan(view);
+  const profile_width = view.svg.parentNode.clientWidth;
+  const plan_width = view.plan_svg.parentNode.clientWidth;
+  view.profile_drawn = draw_profile(view, profile_width);
+  view.plan_drawn = draw_plan(view, plan_width);
   update_caption();
 }
 

@@ -59,9 +59,18 @@ function plan_frame(view, width, height) {
   };
 }
 
+// A polyline through the stretch, leaving out points less than a pixel from the one before.
 function plan_polyline(stretch, f, cls, g) {
   if (stretch.length < 2) return null;
-  const points = stretch.map((p) => f.sx(p.x).toFixed(1) + ',' + f.sy(p.y).toFixed(1));
+  const points = [];
+  let last = null;
+  stretch.forEach((p, i) => {
+    const x = f.sx(p.x);
+    const y = f.sy(p.y);
+    if (last && i < stretch.length - 1 && Math.abs(x - last.x) + Math.abs(y - last.y) < 1) return;
+    last = {x, y};
+    points.push(x.toFixed(1) + ',' + y.toFixed(1));
+  });
   return svg_el('polyline', {points: points.join(' '), class: cls}, g);
 }
 
@@ -138,12 +147,12 @@ function draw_plan_km(view, g, labels, f) {
   }
 }
 
-// Draws the plan for view {plan_svg, data, track, u0, u1, plan, plan_target, pointer_m,
+// Draws the plan, `available` pixels wide, for view {plan_svg, data, track, u0, u1, plan, plan_target, pointer_m,
 // chosen_m}; returns its frame and the group of the cursors, or null when there is no geometry.
-function draw_plan(view) {
+function draw_plan(view, available) {
   const svg = view.plan_svg;
   clear(svg);
-  const width = Math.max(320, svg.parentNode.clientWidth);
+  const width = Math.max(320, available);
   svg.setAttribute('width', width);
   svg.setAttribute('height', PLAN_HEIGHT);
   svg.setAttribute('viewBox', `0 0 ${width} ${PLAN_HEIGHT}`);
@@ -170,11 +179,16 @@ function draw_plan(view) {
   const m0 = view.track.m(view.u0);
   const m1 = Math.min(view.track.m(view.u1), last);
   plan_polyline(plan_stretch(points, m0, m1), f, 'finestra-pianta', marks);
+  let last_dot = null;
   for (const e of view.data.elementi) {
     if (e.tipo !== 1) continue;
     const at = plan_at(points, e.m);
-    const dot = svg_el('circle', {cx: f.sx(at.x), cy: f.sy(at.y), r: 2.5, class: 'segnale'},
-      marks);
+    const x = f.sx(at.x);
+    const y = f.sy(at.y);
+    if (x < -5 || y < -5 || x > width + 5 || y > PLAN_HEIGHT + 5) continue;
+    if (last_dot && Math.hypot(x - last_dot.x, y - last_dot.y) < 2) continue;
+    last_dot = {x, y};
+    const dot = svg_el('circle', {cx: x, cy: y, r: 2.5, class: 'segnale'}, marks);
     set_tip(dot, () => element_tip(view.data, e));
   }
   draw_scale_and_north(marks, labels, f, view.plan.scale);

@@ -152,8 +152,13 @@ function draw_elements(view, g, stations_g, labels, layout, f) {
     shown.push(list[i]);
   }
   const bar = layout.lanes.stazioni.bottom - 16;
+  // Of the marks of one kind that fall on the same pixel only the first is drawn: a long line
+  // seen whole has thousands.
+  const last_x = new Map();
   for (const e of shown) {
     const x = f.x(e.m);
+    if (x - (last_x.has(e.tipo) ? last_x.get(e.tipo) : -Infinity) < 1) continue;
+    last_x.set(e.tipo, x);
     const mark = e.tipo === 10
       ? svg_el('path', {d: `M${x - 5},${bar + 16}h10l-5,-7z`, class: 'fermata'}, stations_g)
       : feature_mark(g, e, x, lane);
@@ -371,13 +376,13 @@ function vertical_mark(g, layout, x, cls) {
     y2: layout.lanes.asse.top + 4, class: cls}, g);
 }
 
-// Draws the whole profile for view {svg, data, track, u0, u1, pointer_m, chosen_m,
-// diagnostic_places}; returns what the pointer needs: the layout, the frame and the group of the
+// Draws the whole profile, `available` pixels wide, for view {svg, data, track, u0, u1,
+// pointer_m, chosen_m, diagnostic_places}; returns what the pointer needs: the layout, the frame and the group of the
 // cursors.
-function draw_profile(view) {
+function draw_profile(view, available) {
   const svg = view.svg;
   clear(svg);
-  const width = Math.max(480, svg.parentNode.clientWidth);
+  const width = Math.max(480, available);
   const layout = profile_layout(width);
   svg.setAttribute('width', width);
   svg.setAttribute('height', layout.height);
