@@ -112,7 +112,8 @@ class watch_run {
         });
     }
 
-    // A test that stops early leaves the tool waiting for saves: it is given some until it ends.
+    // A test that stops early leaves the tool waiting for saves: it is given some until it ends
+    // (or until the test's time limit, when it never does).
     ~watch_run() { finish(); }
 
     std::string out() const { return out_.text(); }
@@ -131,7 +132,10 @@ class watch_run {
     // The tool's exit status once it has ended.
     int finish() {
         while (!done_) {
-            write_bytes(folder_.line, read_or(folder_.line, line_text(5000)));
+            std::error_code ec;
+            if (std::filesystem::is_directory(folder_.dir, ec)) {
+                write_bytes(folder_.line, read_or(folder_.line, line_text(5000)));
+            }
             for (int i = 0; i < 25 && !done_; ++i) std::this_thread::sleep_for(20ms);
         }
         if (thread_.joinable()) thread_.join();
@@ -305,6 +309,10 @@ TEST(WatchCommand, AMissingOrHalfWrittenTextIsReportedAndTheWatchGoesOn) {
     ASSERT_TRUE(eventually([&] {
         return run.err().find("testo del treno non trovato") != std::string::npos;
     })) << run.err();
+    EXPECT_TRUE(eventually([&] {
+        return run.err().find("la pagina dal vivo attende la prima compilazione riuscita") !=
+               std::string::npos;
+    })) << run.err();
     EXPECT_EQ(version(port), "0");
     EXPECT_EQ(platform::loopback_get(port, "/dati").status, 404);
     const platform::http_reply waiting = platform::loopback_get(port, "/");
@@ -324,12 +332,27 @@ TEST(WatchCommand, AMissingOrHalfWrittenTextIsReportedAndTheWatchGoesOn) {
     ASSERT_TRUE(eventually([&] { return run.out().find("compilazione 3") != std::string::npos; }));
     EXPECT_EQ(version(port), "2");
     EXPECT_EQ(served_data(port).at("percorso"), 5000);
+    EXPECT_TRUE(eventually([&] {
+        return run.err().find("la pagina dal vivo resta all'ultima compilazione riuscita") !=
+               std::string::npos;
+    })) << run.err();
 
     // Compile 4: the line text cut in the middle of a record compiles with its fault.
     write_bytes(folder.line, "[generale]\r\nlunghezza perc");
     ASSERT_TRUE(version_becomes(port, "4")) << run.out() << run.err();
     EXPECT_EQ(run.finish(), tool::k_status_fault);
     EXPECT_NE(run.err().find("L_linea.txt:2:1: errore 25"), std::string::npos) << run.err();
+}
+
+TEST(WatchCommand, TheFolderRemovedEndsTheWatch) {
+    scenario_folder folder;
+    watch_run run(folder, {});
+    const std::uint16_t port = run.port();
+    ASSERT_NE(port, 0) << run.out() << run.err();
+    ASSERT_TRUE(version_becomes(port, "1")) << run.out() << run.err();
+    std::filesystem::remove_all(folder.dir);
+    EXPECT_EQ(run.finish(), tool::k_status_failure);
+    EXPECT_NE(run.err().find("non c'è più"), std::string::npos) << run.err();
 }
 
 TEST(WatchCommand, ACommandLineItCannotServeEndsAtOnce) {

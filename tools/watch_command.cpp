@@ -11,6 +11,8 @@
 #include <mutex>
 #include <optional>
 #include <ostream>
+#include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -68,6 +70,8 @@ class live_pages {
         }
         return {404, std::string(k_text_type), "non trovato\n"};
     }
+
+    bool has_compile() const { return latest() != nullptr; }
 
    private:
     std::shared_ptr<const live_snapshot> latest() const {
@@ -135,7 +139,9 @@ int compile_round(const scenario_request& request, const watch_settings& setting
         compiled = compile_scenario_texts(request);
     } catch (const tool_failure& e) {
         print_error(io.err, e.what());
-        io.err << "la pagina dal vivo resta all'ultima compilazione riuscita\n";
+        io.err << (live.has_compile()
+                       ? "la pagina dal vivo resta all'ultima compilazione riuscita\n"
+                       : "la pagina dal vivo attende la prima compilazione riuscita\n");
         return k_status_failure;
     }
 
