@@ -244,15 +244,15 @@ TEST(ScenarioTool, MissingTextsAreNamedWithWhatIsThere) {
     };
     const names_case cases[] = {
         {"Linea Nord",
-         "r21",
+         "R2l",
          {"scenario-tool: errore: testo del treno non trovato: " +
-              shown(dir.path() / "Linea Nord_r21-.txt"),
+              shown(dir.path() / "Linea Nord_R2l-.txt"),
           "nota: forse --train \"R21\" (Linea Nord_R21-.txt)"}},
-        {"linea nord",
+        {"Linea Nrod",
          "R21",
          {"scenario-tool: errore: testo della linea non trovato: " +
-              shown(dir.path() / "linea nord_linea.txt"),
-          "testo del treno non trovato: " + shown(dir.path() / "linea nord_R21-.txt"),
+              shown(dir.path() / "Linea Nrod_linea.txt"),
+          "testo del treno non trovato: " + shown(dir.path() / "Linea Nrod_R21-.txt"),
           "nota: forse --line \"Linea Nord\" (Linea Nord_linea.txt)"}},
         {"Altra",
          "X",

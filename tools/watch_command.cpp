@@ -11,7 +11,10 @@
 #include <mutex>
 #include <optional>
 #include <ostream>
+#include <string>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "base/scenario_files.h"
 #include "compile_session.h"
@@ -68,6 +71,8 @@ class live_pages {
         return {404, std::string(k_text_type), "non trovato\n"};
     }
 
+    bool has_compile() const { return latest() != nullptr; }
+
    private:
     std::shared_ptr<const live_snapshot> latest() const {
         const std::lock_guard<std::mutex> hold(mutex_);
@@ -77,6 +82,15 @@ class live_pages {
     mutable std::mutex mutex_;
     std::shared_ptr<const live_snapshot> latest_;
 };
+
+// Whether two paths name the same file, whether or not it exists yet.
+bool same_file(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(a, b, ec)) return true;
+    const std::filesystem::path full_a = std::filesystem::absolute(a, ec).lexically_normal();
+    const std::filesystem::path full_b = std::filesystem::absolute(b, ec).lexically_normal();
+    return !ec && full_a == full_b;
+}
 
 struct watch_settings {
     std::optional<std::filesystem::path> page_file;  // -o: the page rewritten after each compile
@@ -112,9 +126,9 @@ std::string round_header(std::uint64_t round) {
     return "compilazione " + std::to_string(round) + " (" + clock_text + ")";
 }
 
-// One compile: the texts as they are on the disk now, the snapshot published to the live page,
-// the files the options ask for, and the report. A text that is missing or cannot be read, or a
-// file that cannot be written, is reported and the watch goes on. Returns the compile's exit
+// One compile: the texts as they are on the disk now, the files the options ask for, the
+// snapshot published to the live page, and the report. A text that is missing or cannot be read, or
+// a file that cannot be written, is reported and the watch goes on. Returns the compile's exit
 // status (k_status_failure when there was nothing to compile).
 int compile_round(const scenario_request& request, const watch_settings& settings,
                   std::uint64_t round, live_pages& live, streams io) {
@@ -125,7 +139,9 @@ int compile_round(const scenario_request& request, const watch_settings& setting
         compiled = compile_scenario_texts(request);
     } catch (const tool_failure& e) {
         print_error(io.err, e.what());
-        io.err << "la pagina dal vivo resta all'ultima compilazione riuscita\n";
+        io.err << (live.has_compile()
+                       ? "la pagina dal vivo resta all'ultima compilazione riuscita\n"
+                       : "la pagina dal vivo attende la prima compilazione riuscita\n");
         return k_status_failure;
     }
 
@@ -134,7 +150,6 @@ int compile_round(const scenario_request& request, const watch_settings& setting
     made->data = view_data_json(*compiled);
     made->page = view_page_html(made->data, true);
     const std::shared_ptr<const live_snapshot> snapshot = std::move(made);
-    live.publish(snapshot);
 
     int status = compiled->status();
     std::vector<std::string> files;
@@ -156,6 +171,9 @@ int compile_round(const scenario_request& request, const watch_settings& setting
                                ")");
         }
     }
+    // The new number once the compile's files are all written: an author who sees the page
+    // change may load the binary set at once.
+    live.publish(snapshot);
     print_compile_report(*compiled, files, io);
     if (page_written) io.out << "scritto: " << display_path(*settings.page_file) << '\n';
     for (const std::string& failure : failures) print_error(io.err, failure);
@@ -176,8 +194,8 @@ platform::loopback_server open_server(std::uint16_t port, live_pages& live) {
 
 int watch_command(arguments args, streams io) {
     parsed_arguments parsed;
-    const scenario_request request = parse_scenario_request(
-        args, "watch", {"-o", "--porta", "--compilazioni"}, {}, parsed);
+    const scenario_request request =
+        parse_scenario_request(args, "watch", {"-o", "--porta", "--compilazioni"}, {}, parsed);
     watch_settings settings;
     if (const auto chosen = parsed.values.find("-o"); chosen != parsed.values.end()) {
         settings.page_file = path_argument(chosen->second);
@@ -194,10 +212,18 @@ int watch_command(arguments args, streams io) {
         scenario_file_name(request.line, request.train, file_kind::line_description);
     const std::string train_name =
         scenario_file_name(request.line, request.train, file_kind::train_description);
+    const std::vector<std::filesystem::path> texts = {request.dir / path_argument(line_name),
+                                                      request.dir / path_argument(train_name)};
+    for (const std::filesystem::path& text : texts) {
+        // The page written over a text would be a save of it, and so on without end.
+        if (settings.page_file && same_file(*settings.page_file, text)) {
+            throw usage_error("la pagina -o non può essere uno dei testi: " +
+                              display_path(*settings.page_file));
+        }
+    }
     // Watching starts before the first compile reads the texts: a save made while it runs is
     // seen by the first wait.
-    platform::file_watcher watcher(
-        {request.dir / path_argument(line_name), request.dir / path_argument(train_name)});
+    platform::file_watcher watcher(texts);
 
     live_pages live;  // outlives the server, whose thread reads it
     const platform::loopback_server server = open_server(settings.port, live);
