@@ -197,9 +197,7 @@ std::vector<records_not_compiled> find_not_compiled(const compiled_scenario& c) 
 // The features as compiled: the records of the compile that were read before it stopped.
 compile_summary summarise(const compiled_scenario& c) {
     compile_summary summary;
-    summary.route_length = c.state.testata.size() > k_entry_treno
-                               ? c.state.testata[k_entry_treno].v_b
-                               : 0;
+    summary.route_length = c.state.testata[k_entry_treno].v_b;
     for (const compiled_record& r : c.diagnostics.records) {
         const auto& stopped = c.diagnostics.stopped_at[static_cast<std::size_t>(r.at.text)];
         if (stopped && at_or_after(r.at.where, *stopped)) continue;

@@ -73,14 +73,7 @@ bool record_beyond_cells(std::int32_t position, std::int32_t room, std::int64_t 
 
 void warn(compile_diagnostics* diagnostics, description_text text, source_location at,
           std::string message) {
-    if (diagnostics == nullptr) return;
-    const auto which = static_cast<std::size_t>(text);
-    if (diagnostics->warnings_kept[which] == compile_diagnostics::k_max_warnings_per_text) {
-        ++diagnostics->warnings_dropped[which];
-        return;
-    }
-    ++diagnostics->warnings_kept[which];
-    diagnostics->warnings.push_back({{text, at}, std::move(message), {}});
+    warn(diagnostics, compile_warning{{text, at}, std::move(message), {}});
 }
 
 bool warning_shown(const compile_diagnostics* diagnostics, description_text text) {
@@ -92,7 +85,7 @@ bool warning_shown(const compile_diagnostics* diagnostics, description_text text
 void warn(compile_diagnostics* diagnostics, compile_warning warning) {
     if (diagnostics == nullptr) return;
     const auto which = static_cast<std::size_t>(warning.at.text);
-    if (diagnostics->warnings_kept[which] == compile_diagnostics::k_max_warnings_per_text) {
+    if (!warning_shown(diagnostics, warning.at.text)) {
         ++diagnostics->warnings_dropped[which];
         return;
     }
