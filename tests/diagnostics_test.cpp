@@ -14,12 +14,14 @@
 #include "base/scenario_files.h"
 #include "test_support.h"
 #include "tool.h"
+#include "tool_in_process.h"
 
 namespace scenario {
 namespace {
 
 using json = nlohmann::ordered_json;
 using testing::scratch_directory;
+using testing::shown;
 using testing::write_bytes;
 
 struct tool_result {
@@ -27,11 +29,6 @@ struct tool_result {
     std::string out;
     std::string err;
 };
-
-std::string shown(const std::filesystem::path& p) {
-    const std::u8string text = p.u8string();
-    return std::string(text.begin(), text.end());
-}
 
 // A scenario "L" / "T" in a scratch folder, compiled by the tool in-process.
 struct authored {

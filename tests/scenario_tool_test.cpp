@@ -22,6 +22,7 @@
 #include "run/run_sequence.h"
 #include "test_support.h"
 #include "tool.h"
+#include "tool_in_process.h"
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -29,6 +30,11 @@
 
 namespace scenario {
 namespace {
+
+using testing::scenario_tool;
+using testing::tool_result;
+using testing::shown;
+using testing::contains;
 
 using json = nlohmann::ordered_json;
 using testing::file_names;
@@ -38,28 +44,6 @@ using testing::write_bytes;
 
 const std::string k_line(k_nome_linea);
 const std::string k_train(k_codice_treno);
-
-struct tool_result {
-    int exit_status = -1;
-    std::string standard_output;
-    std::string standard_error;
-};
-
-// The tool on these words, as main hands them over.
-tool_result scenario_tool(const std::vector<std::string>& words) {
-    std::ostringstream out, err;
-    tool_result result;
-    result.exit_status = tool::run_tool(words, {out, err});
-    result.standard_output = out.str();
-    result.standard_error = err.str();
-    return result;
-}
-
-// A path as the tool takes it in a word and shows it in a message: UTF-8.
-std::string shown(const std::filesystem::path& p) {
-    const std::u8string text = p.u8string();
-    return std::string(text.begin(), text.end());
-}
 
 // The one JSON document of an output: a single line, then a line end. Members keep their order,
 // and two objects are equal only with the same members in the same order.
@@ -101,10 +85,6 @@ void compile_real_scenario(const std::filesystem::path& dir) {
     write_real_texts(dir);
     const auto result = scenario_tool(compile_words(dir, k_line, k_train));
     ASSERT_EQ(result.exit_status, 0) << result.standard_error;
-}
-
-bool contains(const std::string& text, const std::string& piece) {
-    return text.find(piece) != std::string::npos;
 }
 
 // The first line of the output that begins with `place` and holds `marker`; empty when none.

@@ -11,38 +11,20 @@
 #include "run/run_sequence.h"
 #include "test_support.h"
 #include "tool.h"
+#include "tool_in_process.h"
 
 namespace scenario {
 namespace {
+
+using testing::scenario_tool;
+using testing::tool_result;
+using testing::shown;
+using testing::contains;
 
 using testing::file_names;
 using testing::read_bytes;
 using testing::scratch_directory;
 using testing::write_bytes;
-
-struct tool_result {
-    int exit_status = -1;
-    std::string standard_output;
-    std::string standard_error;
-};
-
-tool_result scenario_tool(const std::vector<std::string>& words) {
-    std::ostringstream out, err;
-    tool_result result;
-    result.exit_status = tool::run_tool(words, {out, err});
-    result.standard_output = out.str();
-    result.standard_error = err.str();
-    return result;
-}
-
-std::string shown(const std::filesystem::path& p) {
-    const std::u8string text = p.u8string();
-    return std::string(text.begin(), text.end());
-}
-
-bool contains(const std::string& text, const std::string& piece) {
-    return text.find(piece) != std::string::npos;
-}
 
 const std::string k_line(k_nome_linea);
 const std::string k_train(k_codice_treno);

@@ -17,18 +17,16 @@
 #include "describe/descriptions.h"
 #include "run/run_sequence.h"
 #include "test_support.h"
+#include "tool_in_process.h"
 
 namespace scenario {
 namespace {
 
+using testing::shown;
+
 using testing::scratch_directory;
 using testing::write_bytes;
 using tool::json;
-
-std::string shown(const std::filesystem::path& p) {
-    const std::u8string text = p.u8string();
-    return std::string(text.begin(), text.end());
-}
 
 // The texts (UTF-8 here, Windows-1252 on disk) compiled the way `view` compiles them.
 struct compiled_texts {

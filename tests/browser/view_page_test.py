@@ -25,28 +25,14 @@ import sys
 import threading
 import time
 import unittest
+
+from browser_support import (ActionChains, By, ScrollOrigin, WebDriverWait, browser_programs,
+                             missing, start_browser, write_text)
 import urllib.parse
 
-SKIPPED = 77
 
 
-def missing(what):
-    if os.environ.get('CI') == 'true':
-        print(f'browser tests: {what} (required in CI)', file=sys.stderr)
-        sys.exit(1)
-    print(f'browser tests skipped: {what}')
-    sys.exit(SKIPPED)
 
-
-try:
-    from selenium import webdriver
-    from selenium.webdriver.chrome.service import Service
-    from selenium.webdriver.common.action_chains import ActionChains
-    from selenium.webdriver.common.actions.wheel_input import ScrollOrigin
-    from selenium.webdriver.common.by import By
-    from selenium.webdriver.support.ui import WebDriverWait
-except ImportError:
-    missing('python3-selenium is not installed (apt-get install python3-selenium)')
 
 ARGS = None
 PAGES = {}  # what -> {'file': path, 'dir': path, 'line': name, 'train': code}
@@ -59,13 +45,6 @@ HOSTILE_TRAIN = 'T&amp;<i>'
 HOSTILE_FOLDER = '<svg onload=window.__pwned=4>'
 
 
-def executable(name):
-    found = shutil.which(name)
-    if found:
-        return found
-    candidate = pathlib.Path('/usr/bin') / name
-    return str(candidate) if candidate.exists() else None
-
 
 def run_view(directory, line, train, expected_status=0):
     page = pathlib.Path(directory) / f'{line}_{train}.html'
@@ -76,10 +55,6 @@ def run_view(directory, line, train, expected_status=0):
                            f'{result.stdout}{result.stderr}')
     return page
 
-
-def write_text(path, text):
-    """A description text as authors write them: Windows-1252 with CR LF line ends."""
-    path.write_bytes(text.replace('\n', '\r\n').encode('cp1252'))
 
 
 def make_pages():
@@ -158,28 +133,6 @@ class live_server:
         self.server.server_close()
 
 
-def browser_programs():
-    chromium = executable('chromium') or executable('chromium-browser')
-    driver_path = executable('chromedriver')
-    if not chromium:
-        missing('chromium is not installed (apt-get install chromium)')
-    if not driver_path:
-        missing('chromedriver is not installed (apt-get install chromium-driver)')
-    return chromium, driver_path
-
-
-def start_browser():
-    chromium, driver_path = browser_programs()
-    options = webdriver.ChromeOptions()
-    options.binary_location = chromium
-    for argument in ('--headless=new', '--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage',
-                     '--window-size=1500,1400', '--no-first-run', '--disable-sync',
-                     '--disable-background-networking', '--disable-component-update',
-                     '--disable-default-apps', '--hide-scrollbars',
-                     f'--user-data-dir={pathlib.Path(ARGS.work) / "profilo"}'):
-        options.add_argument(argument)
-    options.set_capability('goog:loggingPrefs', {'browser': 'ALL', 'performance': 'ALL'})
-    return webdriver.Chrome(service=Service(driver_path), options=options)
 
 
 def page_url(what, fragment=''):
@@ -203,7 +156,7 @@ class ViewPage(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.driver = start_browser()
+        cls.driver = start_browser(ARGS.work)
 
     @classmethod
     def tearDownClass(cls):

@@ -13,7 +13,6 @@ failure, elsewhere the test is skipped (exit status 77).
 
 import argparse
 import json
-import os
 import pathlib
 import re
 import shutil
@@ -22,7 +21,9 @@ import sys
 import time
 import unittest
 
-SKIPPED = 77
+from browser_support import (ActionChains, By, ScrollOrigin, WebDriverWait, browser_programs,
+                             missing, start_browser, write_text)
+
 # How long the page may take to show a saved text: the page asks every 500 ms and the tool
 # compiles a text this small in milliseconds, so two seconds is the goal; a loaded CI machine
 # gets more.
@@ -30,64 +31,15 @@ SHOW_LIMIT_SECONDS = 10.0
 SHOW_GOAL_SECONDS = 2.0
 
 
-def missing(what):
-    if os.environ.get('CI') == 'true':
-        print(f'browser tests: {what} (required in CI)', file=sys.stderr)
-        sys.exit(1)
-    print(f'browser tests skipped: {what}')
-    sys.exit(SKIPPED)
 
-
-try:
-    from selenium import webdriver
-    from selenium.webdriver.chrome.service import Service
-    from selenium.webdriver.common.action_chains import ActionChains
-    from selenium.webdriver.common.actions.wheel_input import ScrollOrigin
-    from selenium.webdriver.common.by import By
-    from selenium.webdriver.support.ui import WebDriverWait
-except ImportError:
-    missing('python3-selenium is not installed (apt-get install python3-selenium)')
 
 ARGS = None
 LINE = 'Linea ò'
 TRAIN = 'T1'
 
 
-def executable(name):
-    found = shutil.which(name)
-    if found:
-        return found
-    candidate = pathlib.Path('/usr/bin') / name
-    return str(candidate) if candidate.exists() else None
 
 
-def browser_programs():
-    chromium = executable('chromium') or executable('chromium-browser')
-    driver_path = executable('chromedriver')
-    if not chromium:
-        missing('chromium is not installed (apt-get install chromium)')
-    if not driver_path:
-        missing('chromedriver is not installed (apt-get install chromium-driver)')
-    return chromium, driver_path
-
-
-def start_browser():
-    chromium, driver_path = browser_programs()
-    options = webdriver.ChromeOptions()
-    options.binary_location = chromium
-    for argument in ('--headless=new', '--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage',
-                     '--window-size=1500,1400', '--no-first-run', '--disable-sync',
-                     '--disable-background-networking', '--disable-component-update',
-                     '--disable-default-apps', '--hide-scrollbars',
-                     f'--user-data-dir={pathlib.Path(ARGS.work) / "profilo"}'):
-        options.add_argument(argument)
-    options.set_capability('goog:loggingPrefs', {'browser': 'ALL', 'performance': 'ALL'})
-    return webdriver.Chrome(service=Service(driver_path), options=options)
-
-
-def write_text(path, text):
-    """A description text as authors write them: Windows-1252 with CR LF line ends."""
-    path.write_bytes(text.replace('\n', '\r\n').encode('cp1252'))
 
 
 def line_text():
@@ -142,7 +94,7 @@ class WatchPage(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.driver = start_browser()
+        cls.driver = start_browser(ARGS.work)
 
     @classmethod
     def tearDownClass(cls):
