@@ -2,6 +2,7 @@
 skips elsewhere), starting headless Chromium with its console and network logs, and writing
 description texts as authors do."""
 
+import json
 import os
 import pathlib
 import shutil
@@ -66,3 +67,18 @@ def start_browser(work):
 def write_text(path, text):
     """A description text as authors write them: Windows-1252 with CR LF line ends."""
     path.write_bytes(text.replace('\n', '\r\n').encode('cp1252'))
+
+
+def console_errors(driver):
+    """The errors the page's console reported since the last call."""
+    return [entry for entry in driver.get_log('browser') if entry['level'] == 'SEVERE']
+
+
+def requested_urls(driver):
+    """Every address the browser asked for since the last call."""
+    urls = []
+    for entry in driver.get_log('performance'):
+        message = json.loads(entry['message'])['message']
+        if message['method'] == 'Network.requestWillBeSent':
+            urls.append(message['params']['request']['url'])
+    return urls

@@ -16,7 +16,6 @@ SCENARIO_VIEW_SCREENSHOTS=DIR the test also saves PNG pictures of the pages into
 
 import argparse
 import http.server
-import json
 import os
 import pathlib
 import shutil
@@ -27,6 +26,7 @@ import time
 import unittest
 
 from browser_support import (ActionChains, By, ScrollOrigin, WebDriverWait, browser_programs,
+                             console_errors, requested_urls,
                              missing, start_browser, write_text)
 import urllib.parse
 
@@ -184,15 +184,10 @@ class ViewPage(unittest.TestCase):
             "return JSON.parse(document.getElementById('dati').textContent);")
 
     def console_errors(self):
-        return [entry for entry in self.driver.get_log('browser') if entry['level'] == 'SEVERE']
+        return console_errors(self.driver)
 
     def requested_urls(self):
-        urls = []
-        for entry in self.driver.get_log('performance'):
-            message = json.loads(entry['message'])['message']
-            if message['method'] == 'Network.requestWillBeSent':
-                urls.append(message['params']['request']['url'])
-        return urls
+        return requested_urls(self.driver)
 
     def assert_labels_apart(self, where):
         labels = self.driver.execute_script(LABEL_BOXES)

@@ -12,7 +12,6 @@ failure, elsewhere the test is skipped (exit status 77).
 """
 
 import argparse
-import json
 import pathlib
 import re
 import shutil
@@ -22,7 +21,8 @@ import time
 import unittest
 
 from browser_support import (ActionChains, By, ScrollOrigin, WebDriverWait, browser_programs,
-                             missing, start_browser, write_text)
+                             console_errors, requested_urls,
+                             start_browser, write_text)
 
 # How long the page may take to show a saved text: the page asks every 500 ms and the tool
 # compiles a text this small in milliseconds, so two seconds is the goal; a loaded CI machine
@@ -137,15 +137,10 @@ class WatchPage(unittest.TestCase):
             "return [bar && bar.getAttribute('width'), track && track.getAttribute('points')];")
 
     def console_errors(self):
-        return [entry for entry in self.driver.get_log('browser') if entry['level'] == 'SEVERE']
+        return console_errors(self.driver)
 
     def requested_urls(self):
-        urls = []
-        for entry in self.driver.get_log('performance'):
-            message = json.loads(entry['message'])['message']
-            if message['method'] == 'Network.requestWillBeSent':
-                urls.append(message['params']['request']['url'])
-        return urls
+        return requested_urls(self.driver)
 
     def open_page(self):
         self.driver.get('about:blank')
