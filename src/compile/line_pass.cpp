@@ -454,28 +454,16 @@ outcome line_compiler::value_fault(fault_code code, std::size_t index) {
 outcome line_compiler::placed(const placement& result, std::int32_t position) {
     note_placed(diagnostics_, result, scanner_.record_at());
     if (result.ok()) return outcome::go_on;
-    found_fault fault = scanner_.fault(result.fault);
-    fault.position = position;
-    fault.value_at = scanner_.value_at(0);
-    describe_taken(fault, state_, diagnostics_, result);
-    return hard_stop(std::move(fault));
+    return hard_stop(scanner_.placement_fault(result, position, state_));
 }
 
 // A position beyond the cells ends the feature records; the completions still run.
 outcome line_compiler::soft_stop(std::int32_t position) {
-    found_fault fault = scanner_.fault(fault_code::beyond_cells);
-    fault.position = position;
-    fault.value_at = scanner_.value_at(0);
-    fault.limit = static_cast<std::int32_t>(last_position_within(state_.n_celle, k_record_room));
-    return soft_stop(std::move(fault));
+    return soft_stop(scanner_.beyond_fault(position, state_.n_celle, k_record_room));
 }
 
 outcome line_compiler::soft_stop_at_cell(std::int32_t position, std::int64_t cell) {
-    found_fault fault = scanner_.fault(fault_code::beyond_cells);
-    fault.position = position;
-    fault.value_at = scanner_.value_at(0);
-    fault.cell = cell;
-    return soft_stop(std::move(fault));
+    return soft_stop(scanner_.beyond_cell_fault(position, cell));
 }
 
 outcome line_compiler::soft_stop(found_fault fault) {

@@ -107,6 +107,32 @@ found_fault record_scanner::fault(fault_code code) const {
     return fault;
 }
 
+found_fault record_scanner::placement_fault(const placement& failed, std::int32_t position,
+                                            const run_state& state) const {
+    found_fault f = fault(failed.fault);
+    f.position = position;
+    f.value_at = value_at(0);
+    describe_taken(f, state, diagnostics_, failed);
+    return f;
+}
+
+found_fault record_scanner::beyond_fault(std::int32_t position, std::int64_t last_cell,
+                                         std::int32_t room) const {
+    found_fault f = fault(fault_code::beyond_cells);
+    f.position = position;
+    f.value_at = value_at(0);
+    f.limit = static_cast<std::int32_t>(last_position_within(last_cell, room));
+    return f;
+}
+
+found_fault record_scanner::beyond_cell_fault(std::int32_t position, std::int64_t cell) const {
+    found_fault f = fault(fault_code::beyond_cells);
+    f.position = position;
+    f.value_at = value_at(0);
+    f.cell = cell;
+    return f;
+}
+
 std::optional<source_location> record_scanner::value_at(std::size_t index) const {
     if (index >= value_offsets_.size()) return std::nullopt;
     return reader_.location_of(value_offsets_[index]);

@@ -126,6 +126,14 @@ class record_scanner {
     // A fault found in the current record: the code, the text, the keyword and the numbers read
     // so far.
     found_fault fault(fault_code code) const;
+    // The faults of a record at `position` (its first value): a placement that found a cell
+    // taken, a position beyond the cells 0 to `last_cell` with the `room` its kind needs, a cell
+    // outside the cells.
+    found_fault placement_fault(const placement& failed, std::int32_t position,
+                                const run_state& state) const;
+    found_fault beyond_fault(std::int32_t position, std::int64_t last_cell,
+                             std::int32_t room) const;
+    found_fault beyond_cell_fault(std::int32_t position, std::int64_t cell) const;
     // Where the record's value number `index` (from 0) stands, when it was read.
     std::optional<source_location> value_at(std::size_t index) const;
 

@@ -307,28 +307,16 @@ train_compiler::outcome train_compiler::abatement_record() {
 train_compiler::outcome train_compiler::placed(const placement& result, std::int32_t position) {
     note_placed(diagnostics_, result, scanner_.record_at());
     if (result.ok()) return outcome::go_on;
-    found_fault fault = scanner_.fault(result.fault);
-    fault.position = position;
-    fault.value_at = scanner_.value_at(0);
-    describe_taken(fault, state_, diagnostics_, result);
-    return hard_stop(std::move(fault));
+    return hard_stop(scanner_.placement_fault(result, position, state_));
 }
 
 train_compiler::outcome train_compiler::soft_stop(std::int32_t position, std::int32_t margin) {
-    found_fault fault = scanner_.fault(fault_code::beyond_cells);
-    fault.position = position;
-    fault.value_at = scanner_.value_at(0);
-    fault.limit = static_cast<std::int32_t>(last_position_within(last_cell_, margin));
-    return soft_stop(std::move(fault));
+    return soft_stop(scanner_.beyond_fault(position, last_cell_, margin));
 }
 
 train_compiler::outcome train_compiler::soft_stop_at_cell(std::int32_t position,
                                                           std::int64_t cell) {
-    found_fault fault = scanner_.fault(fault_code::beyond_cells);
-    fault.position = position;
-    fault.value_at = scanner_.value_at(0);
-    fault.cell = cell;
-    return soft_stop(std::move(fault));
+    return soft_stop(scanner_.beyond_cell_fault(position, cell));
 }
 
 // The checker keeps the fault and passes over the rest of the record's line.

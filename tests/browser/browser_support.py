@@ -7,6 +7,7 @@ import os
 import pathlib
 import shutil
 import sys
+import unittest
 
 SKIPPED = 77
 
@@ -82,3 +83,18 @@ def requested_urls(driver):
         if message['method'] == 'Network.requestWillBeSent':
             urls.append(message['params']['request']['url'])
     return urls
+
+
+class BrowserTest(unittest.TestCase):
+    """Tests that share one headless Chromium; `work` (the folder for its profile) is set by the
+    script before the tests run."""
+    driver = None
+    work = None
+
+    @classmethod
+    def setUpClass(cls):
+        cls.driver = start_browser(BrowserTest.work)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.driver.quit()

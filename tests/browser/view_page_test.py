@@ -24,11 +24,10 @@ import sys
 import threading
 import time
 import unittest
-
-from browser_support import (ActionChains, By, ScrollOrigin, WebDriverWait, browser_programs,
-                             console_errors, requested_urls,
-                             missing, start_browser, write_text)
 import urllib.parse
+
+from browser_support import (ActionChains, BrowserTest, By, ScrollOrigin, WebDriverWait,
+                             browser_programs, console_errors, requested_urls, missing, write_text)
 
 
 
@@ -151,16 +150,7 @@ return Array.from(document.querySelectorAll('svg .etichetta')).map((e) => {
 """
 
 
-class ViewPage(unittest.TestCase):
-    driver = None
-
-    @classmethod
-    def setUpClass(cls):
-        cls.driver = start_browser(ARGS.work)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.driver.quit()
+class ViewPage(BrowserTest):
 
     def open(self, what, fragment=''):
         self.driver.get('about:blank')
@@ -418,6 +408,7 @@ def main():
     parser.add_argument('--fixtures', required=True)
     parser.add_argument('--work', required=True)
     ARGS, rest = parser.parse_known_args()
+    BrowserTest.work = ARGS.work
     browser_programs()
     make_pages()
     unittest.main(argv=[sys.argv[0], '-v'] + rest)

@@ -20,9 +20,8 @@ import sys
 import time
 import unittest
 
-from browser_support import (ActionChains, By, ScrollOrigin, WebDriverWait, browser_programs,
-                             console_errors, requested_urls,
-                             start_browser, write_text)
+from browser_support import (ActionChains, BrowserTest, By, ScrollOrigin, WebDriverWait,
+                             browser_programs, console_errors, requested_urls, write_text)
 
 # How long the page may take to show a saved text: the page asks every 500 ms and the tool
 # compiles a text this small in milliseconds, so two seconds is the goal; a loaded CI machine
@@ -89,16 +88,7 @@ class watch_process:
         self.process.wait(timeout=30)
 
 
-class WatchPage(unittest.TestCase):
-    driver = None
-
-    @classmethod
-    def setUpClass(cls):
-        cls.driver = start_browser(ARGS.work)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.driver.quit()
+class WatchPage(BrowserTest):
 
     def setUp(self):
         work = pathlib.Path(ARGS.work) / self.id().rsplit('.', 1)[-1]
@@ -227,6 +217,7 @@ def main():
     parser.add_argument('--tool', required=True)
     parser.add_argument('--work', required=True)
     ARGS, rest = parser.parse_known_args()
+    BrowserTest.work = ARGS.work
     browser_programs()
     pathlib.Path(ARGS.work).mkdir(parents=True, exist_ok=True)
     unittest.main(argv=[sys.argv[0], '-v'] + rest)
