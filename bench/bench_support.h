@@ -7,8 +7,8 @@
 #include <string>
 
 #include "base/records.h"
-#include "synthetic_scenario.h"
-#include "test_support.h"
+#include "testkit/synthetic_scenario.h"
+#include "testkit/test_support.h"
 
 namespace scenario::bench {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "compile/item_reader.h"
-#include "synthetic_scenario.h"
+#include "testkit/synthetic_scenario.h"
 
 namespace scenario::bench {
 namespace {

@@ -1,13 +1,21 @@
 # The layer check: cmake -DLAYERS=<build>/layers.txt -P check_layers.cmake
 cmake_minimum_required(VERSION 3.25)
 # Every line of LAYERS is "folder|directory|used,used,...". A source file may include headers of
-# its own folder and of the folders it declares; only src/platform may include the operating
-# system's headers; the src folders must not use each other in a circle.
-set(src_folders base platform compile output describe documents run)
+# its own folder and of the folders it declares ("folder/file.h"); only src/platform may include
+# the operating system's headers; no folders may use each other in a circle. The folders are
+# those of src, of tools and the test kit, and the test, benchmark and fuzz folders that only
+# use them.
 set(system_headers windows.h winsock2.h ws2tcpip.h X11/ unistd.h fcntl.h dlfcn.h poll.h sys/
     netinet/ arpa/)
 
 file(STRINGS ${LAYERS} lines)
+set(folders "")
+foreach(line IN LISTS lines)
+  string(REPLACE "|" ";" fields "${line}|")
+  list(GET fields 0 folder)
+  list(APPEND folders ${folder})
+endforeach()
+
 set(failures "")
 foreach(line IN LISTS lines)
   string(REPLACE "|" ";" fields "${line}|")
@@ -23,7 +31,7 @@ foreach(line IN LISTS lines)
     foreach(include IN LISTS includes)
       if(include MATCHES "^#include \"([a-z_]+)/")
         set(target ${CMAKE_MATCH_1})
-        if(target IN_LIST src_folders AND NOT target IN_LIST allowed)
+        if(target IN_LIST folders AND NOT target IN_LIST allowed)
           string(APPEND failures "${source}: ${folder} does not declare ${target}: ${include}\n")
         endif()
       elseif(include MATCHES "^#include <([^>]+)>" AND NOT folder STREQUAL "platform"
@@ -41,8 +49,8 @@ foreach(line IN LISTS lines)
   endforeach()
 endforeach()
 
-# Circles among the src folders: a depth-first walk from each folder over what it uses.
-foreach(start IN LISTS src_folders)
+# Circles among the folders: a depth-first walk from each folder over what it uses.
+foreach(start IN LISTS folders)
   set(stack ${uses_${start}})
   set(seen "")
   while(stack)

@@ -8,8 +8,8 @@
 #include "compile/compiler.h"
 #include "compile/description_source.h"
 #include "platform/platform.h"
-#include "synthetic_scenario.h"
-#include "test_support.h"
+#include "testkit/synthetic_scenario.h"
+#include "testkit/test_support.h"
 
 namespace scenario {
 namespace {

@@ -14,7 +14,7 @@
 #include "base/fixed_text.h"
 #include "base/windows1252.h"
 #include "base/scenario_files.h"
-#include "test_support.h"
+#include "testkit/test_support.h"
 
 namespace scenario {
 namespace {

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "../bench/synthetic_scenario.h"
+#include "testkit/synthetic_scenario.h"
 #include "base/scenario_files.h"
-#include "test_support.h"
-#include "tool.h"
+#include "testkit/test_support.h"
+#include "app/run_tool.h"
 #include "tool_in_process.h"
 
 namespace scenario {

@@ -15,7 +15,7 @@
 #include "base/scenario_files.h"
 #include "describe/descriptions.h"
 #include "run/run_sequence.h"
-#include "test_support.h"
+#include "testkit/test_support.h"
 
 #ifndef _WIN32
 

@@ -16,7 +16,7 @@
 #include "output/binary_readers.h"
 #include "run/run_sequence.h"
 #include "base/scenario_files.h"
-#include "test_support.h"
+#include "testkit/test_support.h"
 
 #ifndef _WIN32
 
@@ -90,7 +90,7 @@ std::filesystem::path install_program(const scratch_directory& dir) {
 // The program's failure report: exactly one line naming the file and the reason.
 void expect_one_report(const testing::process_result& result, file_kind kind,
                        const std::string& reason) {
-    EXPECT_EQ(result.exit_status, k_exit_file_failure) << result.standard_error;
+    EXPECT_EQ(result.exit_status, k_exit_failure) << result.standard_error;
     EXPECT_EQ(occurrences(result.standard_error, "zelnor-scenario: "), 1u) << result.standard_error;
     EXPECT_EQ(occurrences(result.standard_error, name_of(kind)), 1u) << result.standard_error;
     EXPECT_NE(result.standard_error.find(reason), std::string::npos) << result.standard_error;

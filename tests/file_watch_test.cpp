@@ -11,7 +11,7 @@
 
 #include "base/scenario_files.h"
 #include "platform/platform.h"
-#include "test_support.h"
+#include "testkit/test_support.h"
 
 namespace scenario {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/scenario_files.h"
-#include "test_support.h"
+#include "testkit/test_support.h"
 
 namespace scenario::testing {
 namespace {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "test_support.h"
+#include "testkit/test_support.h"
 
 namespace scenario::testing {
 namespace {

@@ -17,7 +17,7 @@
 #include "output/binary_files.h"
 #include "run/run_sequence.h"
 #include "base/scenario_files.h"
-#include "test_support.h"
+#include "testkit/test_support.h"
 
 namespace scenario {
 namespace {

@@ -1,6 +1,6 @@
 // The label layout of the tool's drawings: round steps and ticks, text boxes, the space of taken
 // boxes and labels in lanes on leader lines. The whole picture is tested in plot_test.cpp.
-#include "layout.h"
+#include "plot/layout.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 #include "platform/platform.h"
 #include "run/run_sequence.h"
 #include "base/scenario_files.h"
-#include "test_support.h"
+#include "testkit/test_support.h"
 
 namespace scenario {
 namespace {

@@ -13,11 +13,11 @@
 
 #include "base/scenario_files.h"
 #include "describe/descriptions.h"
-#include "layout.h"
+#include "plot/layout.h"
 #include "run/run_sequence.h"
-#include "synthetic_scenario.h"
-#include "test_support.h"
-#include "tool.h"
+#include "testkit/synthetic_scenario.h"
+#include "testkit/test_support.h"
+#include "app/run_tool.h"
 #include "tool_in_process.h"
 
 namespace scenario {
@@ -286,40 +286,45 @@ TEST(Plot, TheWindowMustBeAStretchOfTheLine) {
     };
     const std::string beyond =
         " è oltre la fine della linea (29 km: 22 km di percorso e 7 km dopo la fine)";
+    // The older spellings --da and --a are taken for --from and --to; the messages name the
+    // options by their names, except where the word itself is at fault.
     const window_case cases[] = {
-        {{"--da", "12", "--a", "10"}, "--da (12 km) deve essere minore di --a (10 km)"},
-        {{"--da", "5,5", "--a", "5.5"}, "--da (5,5 km) deve essere minore di --a (5,5 km)"},
-        {{"--a", "0"}, "--a deve essere maggiore di 0 km"},
-        {{"--da", "-1"}, "--da non può essere negativo: -1"},
-        {{"--a", "-0,5"}, "--a non può essere negativo: -0,5"},
-        {{"--a", "29,001"}, "--a 29,001 km" + beyond},
-        {{"--da", "29"}, "--da 29 km" + beyond},
-        {{"--da", "40", "--a", "50"}, "--da 40 km" + beyond},
-        {{"--da", "dodici"}, "--da vuole i chilometri come numero, per esempio 12,5: \"dodici\""},
-        {{"--a", "1,2,3"}, "--a vuole i chilometri come numero, per esempio 12,5: \"1,2,3\""},
-        {{"--a", "1e3"}, "--a vuole i chilometri come numero, per esempio 12,5: \"1e3\""},
-        {{"--da", ""}, "--da vuole i chilometri come numero, per esempio 12,5: \"\""},
+        {{"--from", "12", "--to", "10"}, "--from (12 km) deve essere minore di --to (10 km)"},
+        {{"--da", "12", "--a", "10"}, "--from (12 km) deve essere minore di --to (10 km)"},
+        {{"--from", "5,5", "--to", "5.5"}, "--from (5,5 km) deve essere minore di --to (5,5 km)"},
+        {{"--to", "0"}, "--to deve essere maggiore di 0 km"},
+        {{"--from", "-1"}, "--from non può essere negativo: -1"},
+        {{"--to", "-0,5"}, "--to non può essere negativo: -0,5"},
+        {{"--to", "29,001"}, "--to 29,001 km" + beyond},
+        {{"--from", "29"}, "--from 29 km" + beyond},
+        {{"--from", "40", "--to", "50"}, "--from 40 km" + beyond},
+        {{"--from", "dodici"}, "--from vuole i chilometri come numero, per esempio 12,5: \"dodici\""},
+        {{"--to", "1,2,3"}, "--to vuole i chilometri come numero, per esempio 12,5: \"1,2,3\""},
+        {{"--to", "1e3"}, "--to vuole i chilometri come numero, per esempio 12,5: \"1e3\""},
+        {{"--from", ""}, "--from vuole i chilometri come numero, per esempio 12,5: \"\""},
+        {{"--from"}, "l'opzione --from vuole un valore"},
         {{"--da"}, "l'opzione --da vuole un valore"},
-        {{"--da", "1", "--da", "2"}, "opzione ripetuta: --da"},
+        {{"--from", "1", "--from", "2"}, "opzione ripetuta: --from"},
+        {{"--from", "1", "--da", "2"}, "opzione ripetuta: --da"},
     };
     for (const window_case& c : cases) {
         std::filesystem::remove(s.dir.path() / "linea.svg");
         const tool_result result = scenario_tool(s.plot_words(c.options));
-        EXPECT_EQ(result.exit_status, tool::k_status_failure) << c.message;
+        EXPECT_EQ(result.exit_status, k_exit_failure) << c.message;
         EXPECT_EQ(result.standard_output, "");
         EXPECT_TRUE(result.standard_error.starts_with("scenario-tool: errore: " + c.message + "\n"))
             << result.standard_error;
-        EXPECT_TRUE(contains(result.standard_error, "[--da KM] [--a KM]")) << c.message;
+        EXPECT_TRUE(contains(result.standard_error, "[--from KM] [--to KM]")) << c.message;
         EXPECT_FALSE(std::filesystem::exists(s.dir.path() / "linea.svg")) << c.message;
     }
     // The last kilometres of the run-off are still a stretch of the line.
-    EXPECT_EQ(scenario_tool(s.plot_words({"--da", "28", "--a", "29"})).exit_status, 0);
+    EXPECT_EQ(scenario_tool(s.plot_words({"--from", "28", "--to", "29"})).exit_status, 0);
 }
 
 TEST(Plot, TheWindowDrawsOnlyItsStretch) {
     compiled_scenario s;
     compile_real(s);
-    const std::string svg = s.picture({"--da", "5", "--a", "10"});
+    const std::string svg = s.picture({"--from", "5", "--to", "10"});
     const auto texts = texts_of(svg);
     EXPECT_TRUE(contains(svg, "treno 26BRUNVICCO, da km 5 a km 10</text>"));
     // Signals at 1750 and 17200 m lie outside, those at 5750 and 9750 m inside.
@@ -345,17 +350,17 @@ TEST(Plot, TheWindowDrawsOnlyItsStretch) {
     EXPECT_FALSE(has_text(texts, "+7 km"));
 
     // A decimal point or a decimal comma: the same picture.
-    const std::string comma = s.picture({"--da", "12,5", "--a", "15"});
+    const std::string comma = s.picture({"--from", "12,5", "--to", "15"});
     EXPECT_TRUE(contains(comma, ", da km 12,5 a km 15</text>"));
-    EXPECT_EQ(s.picture({"--da", "12.5", "--a", "15"}), comma);
+    EXPECT_EQ(s.picture({"--from", "12.5", "--to", "15"}), comma);
 
     // From a kilometre to the end: the route to scale, then the run-off's strip.
-    const auto to_end = texts_of(s.picture({"--da", "20"}));
+    const auto to_end = texts_of(s.picture({"--from", "20"}));
     EXPECT_FALSE(has_text(to_end, "Brunvicco"));  // 18300 m
     EXPECT_TRUE(has_text(to_end, "+7 km"));
     EXPECT_TRUE(has_text(to_end, "fine percorso"));
     // From the start to a kilometre: no strip.
-    const auto from_start = texts_of(s.picture({"--a", "3"}));
+    const auto from_start = texts_of(s.picture({"--to", "3"}));
     EXPECT_TRUE(has_text(from_start, "Cascina Telvo"));
     EXPECT_FALSE(has_text(from_start, "+7 km"));
     EXPECT_FALSE(has_text(from_start, "Lostrave FS"));  // 4000 m
@@ -398,8 +403,8 @@ TEST(Plot, NoTextCoversAnotherOnALongLine) {
     EXPECT_TRUE(has_text(texts, "R 333 sx"));
     EXPECT_TRUE(has_text(texts, "R 500 dx"));
     EXPECT_TRUE(has_text(texts, "30"));
-    expect_no_overlap(s.picture({"--da", "10", "--a", "20,5"}), "60 km, da 10 a 20,5");
-    expect_no_overlap(s.picture({"--da", "55"}), "60 km, da 55");
+    expect_no_overlap(s.picture({"--from", "10", "--to", "20,5"}), "60 km, da 10 a 20,5");
+    expect_no_overlap(s.picture({"--from", "55"}), "60 km, da 55");
 }
 
 TEST(Plot, NoTextCoversAnotherOnTheProgramsLine) {
@@ -481,7 +486,7 @@ TEST(Plot, TicksFallOnRoundValues) {
     // Kilometres: every 5 on the whole 60 km, every 1 in a 10 km window.
     EXPECT_EQ(numbers_of(texts, "middle", 10),
               (std::vector<double>{0, 5, 10, 15, 20, 25, 30, 35, 40, 45, 50, 55, 60}));
-    const auto window = texts_of(s.picture({"--da", "10", "--a", "20,5"}));
+    const auto window = texts_of(s.picture({"--from", "10", "--to", "20,5"}));
     EXPECT_EQ(numbers_of(window, "middle", 10),
               (std::vector<double>{10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}));
 }

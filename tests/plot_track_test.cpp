@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "base/windows1252.h"
-#include "plot.h"
+#include "plot/plot.h"
 
 namespace scenario::tool {
 namespace {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "base/scenario_files.h"
-#include "test_support.h"
+#include "testkit/test_support.h"
 
 #ifndef _WIN32
 

@@ -7,7 +7,7 @@
 #include "line_text.h"
 #include "output/binary_files.h"
 #include "base/scenario_files.h"
-#include "test_support.h"
+#include "testkit/test_support.h"
 #include "train_text.h"
 
 namespace scenario {

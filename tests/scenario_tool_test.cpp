@@ -20,8 +20,14 @@
 #include "output/binary_files.h"
 #include "output/binary_readers.h"
 #include "run/run_sequence.h"
-#include "test_support.h"
-#include "tool.h"
+#include "testkit/test_support.h"
+#include "cli/command_line.h"
+#include "cli/usage.h"
+#include "app/compile_command.h"
+#include "dump/dump_command.h"
+#include "plot/plot_command.h"
+#include "view/view_command.h"
+#include "watch/watch_command.h"
 #include "tool_in_process.h"
 
 #ifndef _WIN32
@@ -729,7 +735,7 @@ TEST(ScenarioTool, AReportThatCannotBeWrittenIsAFailure) {
         refusing_buffer refusing;
         std::ostream out(&refusing);
         std::ostringstream err;
-        EXPECT_EQ(tool::run_tool(words, {out, err}), tool::k_status_failure);
+        EXPECT_EQ(tool::run_tool(words, {out, err}), k_exit_failure);
         const std::string expected =
             "scenario-tool: errore: scrittura sull'uscita standard non "
             "riuscita";

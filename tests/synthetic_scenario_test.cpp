@@ -1,7 +1,7 @@
 // Tests of the benchmarks' synthetic scenario generator: its texts must compile without any
 // fault and hold exactly the features asked for, laid out as the generator documents, so that
 // the benchmarks time a real compile of the largest scenario rather than an early stop.
-#include "synthetic_scenario.h"
+#include "testkit/synthetic_scenario.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tool.h"
+#include "app/run_tool.h"
 
 namespace scenario::testing {
 

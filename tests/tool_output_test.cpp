@@ -10,12 +10,12 @@
 #include "base/scenario_files.h"
 #include "describe/descriptions.h"
 #include "run/run_sequence.h"
-#include "test_support.h"
+#include "testkit/test_support.h"
 
 #if defined(SCENARIO_TOOL_PATH) && !defined(_WIN32)
 #include <sys/stat.h>
 
-#include "tool.h"
+#include "app/run_tool.h"
 
 namespace scenario {
 namespace {

@@ -12,7 +12,7 @@
 #include "base/fixed_text.h"
 #include "compile/compiler.h"
 #include "describe/descriptions.h"
-#include "test_support.h"
+#include "testkit/test_support.h"
 #include "train_text.h"
 
 namespace scenario {

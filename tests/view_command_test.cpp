@@ -9,8 +9,8 @@
 #include "base/scenario_files.h"
 #include "describe/descriptions.h"
 #include "run/run_sequence.h"
-#include "test_support.h"
-#include "tool.h"
+#include "testkit/test_support.h"
+#include "app/run_tool.h"
 #include "tool_in_process.h"
 
 namespace scenario {

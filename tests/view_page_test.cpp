@@ -4,7 +4,7 @@
 // order, curves turn the way the plan does, diagnostics carry the place the view moves to, the
 // thinned plan stays within its tolerance, and scenario texts reach the page only as escaped
 // JSON. The command is tested in view_command_test.cpp, the page in a browser in tests/browser.
-#include "view_page.h"
+#include "view/view_page.h"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +13,10 @@
 #include "base/positions.h"
 #include "base/scenario_files.h"
 #include "base/windows1252.h"
-#include "compile_session.h"
+#include "session/compile_session.h"
 #include "describe/descriptions.h"
 #include "run/run_sequence.h"
-#include "test_support.h"
+#include "testkit/test_support.h"
 #include "tool_in_process.h"
 
 namespace scenario {
@@ -306,8 +306,8 @@ TEST(ViewPage, DiagnosticsCarryThePlaceTheViewMovesTo) {
         EXPECT_EQ(d["file"], on_train ? c.compiled->train_label : c.compiled->line_label);
         // The words are those compile prints.
         const std::string& words = std::string(pc.kind) == "errori"
-                                       ? c.compiled->faults.front().message.text
-                                       : c.compiled->warnings.front().text;
+                                       ? c.compiled->report.faults.front().message.text
+                                       : c.compiled->report.warnings.front().text;
         EXPECT_EQ(d["message"], words);
         if (!pc.note_metres.is_null()) {
             ASSERT_EQ(d["notes"].size(), 1u);

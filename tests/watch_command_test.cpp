@@ -1,5 +1,5 @@
 // `scenario-tool watch` run in-process on a thread of its own, the way its main runs it, with
-// --compilazioni so that it ends by itself: each save of a text is a new compile that reaches
+// --compiles so that it ends by itself: each save of a text is a new compile that reaches
 // the loopback server ("versione", "dati", the live page), the page file and, with --out, the
 // binary set; a text that is missing or half-written at a save is reported and the watch goes
 // on; the server gives out nothing but its three paths.
@@ -18,8 +18,8 @@
 
 #include "base/scenario_files.h"
 #include "platform/loopback_server.h"
-#include "test_support.h"
-#include "tool.h"
+#include "testkit/test_support.h"
+#include "app/run_tool.h"
 
 namespace scenario {
 namespace {
@@ -195,7 +195,7 @@ TEST(WatchCommand, EachSaveReachesTheServerAndThePageFile) {
     scenario_folder folder;
     const std::filesystem::path page = folder.dir / "pagina.html";
     // One compile more than the test makes: the server stays up for the checks of the last.
-    watch_run run(folder, {"-o", word_of(page), "--compilazioni", "4"});
+    watch_run run(folder, {"-o", word_of(page), "--compiles", "4"});
     const std::uint16_t port = run.port();
     ASSERT_NE(port, 0) << run.out() << run.err();
     ASSERT_TRUE(version_becomes(port, "1")) << run.out() << run.err();
@@ -217,7 +217,7 @@ TEST(WatchCommand, EachSaveReachesTheServerAndThePageFile) {
     ASSERT_TRUE(version_becomes(port, "3")) << run.out() << run.err();
     EXPECT_EQ(station_names(served_data(port)), std::vector<std::string>{"Beta"});
 
-    EXPECT_EQ(run.finish(), tool::k_status_ok) << run.err();
+    EXPECT_EQ(run.finish(), k_exit_ok) << run.err();
     const std::string written = read_bytes(page);
     EXPECT_NE(written.find("data-live=\"0\""), std::string::npos);
     EXPECT_EQ(written.find("data-live=\"1\""), std::string::npos);
@@ -240,7 +240,7 @@ TEST(WatchCommand, OutWritesTheBinarySetAtEachCompile) {
     scenario_folder folder;
     const std::filesystem::path out_dir = folder.scratch.path() / "uscita";
     const std::filesystem::path cells = out_dir / "L_T.dat";
-    watch_run run(folder, {"--out", word_of(out_dir), "--compilazioni", "2"});
+    watch_run run(folder, {"--out", word_of(out_dir), "--compiles", "2"});
     const std::uint16_t port = run.port();
     ASSERT_NE(port, 0) << run.out() << run.err();
     ASSERT_TRUE(version_becomes(port, "1")) << run.out() << run.err();
@@ -248,14 +248,14 @@ TEST(WatchCommand, OutWritesTheBinarySetAtEachCompile) {
     // 15 bytes a cell, one cell every 50 m of the route and its 7000 m run-off, and the last.
     EXPECT_EQ(std::filesystem::file_size(cells), 15u * ((5000 + 7000) / 50 + 1));
     write_bytes(folder.line, line_text(6000));
-    EXPECT_EQ(run.finish(), tool::k_status_ok) << run.err();
+    EXPECT_EQ(run.finish(), k_exit_ok) << run.err();
     EXPECT_EQ(std::filesystem::file_size(cells), 15u * ((6000 + 7000) / 50 + 1));
     EXPECT_EQ(file_names(folder.dir), (std::vector<std::string>{"L_T-.txt", "L_linea.txt"}));
 }
 
 TEST(WatchCommand, TheServerGivesOutOnlyItsThreePaths) {
     scenario_folder folder;
-    watch_run run(folder, {"-o", word_of(folder.dir / "pagina.html"), "--compilazioni", "2"});
+    watch_run run(folder, {"-o", word_of(folder.dir / "pagina.html"), "--compiles", "2"});
     const std::uint16_t port = run.port();
     ASSERT_NE(port, 0) << run.out() << run.err();
     ASSERT_TRUE(version_becomes(port, "1")) << run.out() << run.err();
@@ -301,7 +301,7 @@ TEST(WatchCommand, TheServerGivesOutOnlyItsThreePaths) {
 TEST(WatchCommand, AMissingOrHalfWrittenTextIsReportedAndTheWatchGoesOn) {
     scenario_folder folder;
     std::filesystem::remove(folder.train);
-    watch_run run(folder, {"--compilazioni", "5"});
+    watch_run run(folder, {"--compiles", "5"});
     const std::uint16_t port = run.port();
     ASSERT_NE(port, 0) << run.out() << run.err();
 
@@ -340,7 +340,7 @@ TEST(WatchCommand, AMissingOrHalfWrittenTextIsReportedAndTheWatchGoesOn) {
     // Compile 4: the line text cut in the middle of a record compiles with its fault.
     write_bytes(folder.line, "[generale]\r\nlunghezza perc");
     ASSERT_TRUE(version_becomes(port, "4")) << run.out() << run.err();
-    EXPECT_EQ(run.finish(), tool::k_status_fault);
+    EXPECT_EQ(run.finish(), k_exit_fault_recorded);
     EXPECT_NE(run.err().find("L_linea.txt:2:1: errore 25"), std::string::npos) << run.err();
 }
 
@@ -356,7 +356,7 @@ TEST(WatchCommand, TheFolderRemovedEndsTheWatch) {
     ASSERT_NE(port, 0) << run.out() << run.err();
     ASSERT_TRUE(version_becomes(port, "1")) << run.out() << run.err();
     std::filesystem::remove_all(folder.dir);
-    EXPECT_EQ(run.finish(), tool::k_status_failure);
+    EXPECT_EQ(run.finish(), k_exit_failure);
     EXPECT_NE(run.err().find("non c'è più"), std::string::npos) << run.err();
 }
 
@@ -370,28 +370,28 @@ TEST(WatchCommand, ACommandLineItCannotServeEndsAtOnce) {
         bool usage;
     };
     const refused_case cases[] = {
-        {{"--compilazioni", "1", "--porta", "abc"},
-         "l'opzione --porta vuole un numero intero da 0 a 65535: abc",
+        {{"--compiles", "1", "--port", "abc"},
+         "l'opzione --port vuole un numero intero da 0 a 65535: abc",
          true},
-        {{"--compilazioni", "1", "--porta", "65536"},
+        {{"--compiles", "1", "--port", "65536"},
          "vuole un numero intero da 0 a 65535: 65536",
          true},
-        {{"--compilazioni", "1", "--porta", "-1"}, "vuole un numero intero da 0 a 65535: -1", true},
-        {{"--compilazioni", "1", "--porta", ""}, "vuole un numero intero da 0 a 65535: \n", true},
-        {{"--compilazioni", "1", "--porta", "80x"},
+        {{"--compiles", "1", "--port", "-1"}, "vuole un numero intero da 0 a 65535: -1", true},
+        {{"--compiles", "1", "--port", ""}, "vuole un numero intero da 0 a 65535: \n", true},
+        {{"--compiles", "1", "--port", "80x"},
          "vuole un numero intero da 0 a 65535: 80x",
          true},
-        {{"--compilazioni", "0"}, "--compilazioni vuole un numero intero da 1 a", true},
-        {{"--compilazioni", "2 "}, "--compilazioni vuole un numero intero da 1 a", true},
-        {{"--compilazioni", "1", "--dal-vivo"}, "opzione sconosciuta: --dal-vivo", true},
-        {{"--compilazioni", "1", "-o", word_of(folder.train)},
+        {{"--compiles", "0"}, "--compiles vuole un numero intero da 1 a", true},
+        {{"--compiles", "2 "}, "--compiles vuole un numero intero da 1 a", true},
+        {{"--compiles", "1", "--dal-vivo"}, "opzione sconosciuta: --dal-vivo", true},
+        {{"--compiles", "1", "-o", word_of(folder.train)},
          "la pagina -o non può essere uno dei testi",
          true},
-        {{"--compilazioni", "1", "-o",
+        {{"--compiles", "1", "-o",
           word_of(folder.dir / ".." / folder.dir.filename() / "L_linea.txt")},
          "la pagina -o non può essere uno dei testi",
          true},
-        {{"--compilazioni", "1", "--porta", std::to_string(taken.port())},
+        {{"--compiles", "1", "--port", std::to_string(taken.port())},
          "pagina dal vivo non disponibile",
          false},
     };
@@ -400,7 +400,7 @@ TEST(WatchCommand, ACommandLineItCannotServeEndsAtOnce) {
         words.insert(words.end(), c.options.begin(), c.options.end());
         SCOPED_TRACE(words.back());
         std::ostringstream out, err;
-        EXPECT_EQ(tool::run_tool(words, {out, err}), tool::k_status_failure);
+        EXPECT_EQ(tool::run_tool(words, {out, err}), k_exit_failure);
         EXPECT_NE(err.str().find(c.message), std::string::npos) << err.str();
         EXPECT_EQ(err.str().find("uso: scenario-tool") != std::string::npos, c.usage);
         EXPECT_EQ(out.str().find("compilazione"), std::string::npos);
@@ -411,7 +411,7 @@ TEST(WatchCommand, ACommandLineItCannotServeEndsAtOnce) {
     std::ostringstream out, err;
     const std::vector<std::string> no_folder = {
         "watch", word_of(folder.dir / "manca"), "--line", "L", "--train", "T"};
-    EXPECT_EQ(tool::run_tool(no_folder, {out, err}), tool::k_status_failure);
+    EXPECT_EQ(tool::run_tool(no_folder, {out, err}), k_exit_failure);
     EXPECT_NE(err.str().find("cartella non trovata"), std::string::npos) << err.str();
 }
 

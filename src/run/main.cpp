@@ -19,5 +19,5 @@ int main() {
     } catch (const std::exception& e) {
         scenario::platform::report_failure(e.what());
     }
-    return scenario::k_exit_file_failure;
+    return scenario::k_exit_failure;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/exit_status.h"
 #include "compile/compiler.h"
 #include "base/records.h"
 #include "platform/platform.h"
@@ -15,11 +16,6 @@ namespace scenario {
 
 inline constexpr std::string_view k_nome_linea = "Metrò 2 - Zelnor";
 inline constexpr std::string_view k_codice_treno = "26BRUNVICCO";
-
-// Exit statuses of the program (and of the companion tool for the same outcomes).
-inline constexpr int k_exit_ok = 0;
-inline constexpr int k_exit_identity_fault = 2;  // errore reported 1250 or 1251
-inline constexpr int k_exit_file_failure = 3;
 
 // The error report text for a code: " Errore n. " followed by the code.
 std::string error_text(std::string_view a);

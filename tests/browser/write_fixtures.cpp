@@ -16,12 +16,12 @@
 #include <string>
 
 #include "base/scenario_files.h"
-#include "compile_session.h"
+#include "session/compile_session.h"
 #include "describe/descriptions.h"
 #include "run/run_sequence.h"
-#include "synthetic_scenario.h"
-#include "test_support.h"
-#include "view_page.h"
+#include "testkit/synthetic_scenario.h"
+#include "testkit/test_support.h"
+#include "view/view_page.h"
 
 namespace {
 

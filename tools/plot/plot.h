@@ -1,0 +1,163 @@
+// The picture of a compiled line that `scenario-tool plot` draws: the plan from the geometry on
+// top, the profile along the kilometres under it, and a legend. Everything comes from the three
+// binary files; the drawing reads no file itself.
+//
+// The route fills the drawing: the run-off after the route end is drawn as a short strip, not
+// to scale, or, when the author asks for a stretch of kilometres, only that stretch is drawn.
+// Every text goes through a label space (layout.h), so that no text covers another: texts that
+// find no room are left out, in a fixed order of priority (stations first).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/positions.h"
+#include "base/records.h"
+#include "plot/layout.h"
+#include "plot/svg.h"
+
+namespace scenario::tool {
+
+struct plot_data {
+    testata header;
+    celle cells;
+    std::optional<geometria> plan;  // absent when the line was compiled without geometry
+    std::string title;              // UTF-8
+};
+
+// The stretch of the line a picture shows, in metres from the start of the line: `from` to `to`
+// to scale, then, when `squeezed_to` lies beyond `to`, the run-off up to it in a narrow strip.
+struct plot_window {
+    double from = 0;
+    double to = 0;
+    double squeezed_to = 0;
+
+    bool has_strip() const { return squeezed_to > to; }
+    double end() const { return has_strip() ? squeezed_to : to; }
+    bool shows(double m) const { return m >= from && m <= end(); }
+    bool to_scale(double m) const { return m >= from && m <= to; }
+};
+
+// The route length recorded in the header table (entry 84), or the cells' length when it is 0.
+double route_length(const plot_data& data);
+// Where the line ends: the route and its run-off, as far as the cells reach.
+double line_end(const plot_data& data);
+// The whole line: the route to scale, the run-off squeezed after it.
+plot_window whole_line(const plot_data& data);
+
+// Colours and marks shared by the plan, the profile and the legend.
+namespace plot_style {
+inline constexpr const char* k_station = "#1f5fbf";
+inline constexpr const char* k_signal = "#d62728";
+inline constexpr const char* k_slow_order = "#ff7f0e";
+inline constexpr const char* k_speed_board = "#2ca02c";
+inline constexpr const char* k_sign = "#8c564b";
+inline constexpr const char* k_value_mark = "#9467bd";
+inline constexpr const char* k_speed = "#222222";
+inline constexpr const char* k_limit = "#9a9a9a";
+inline constexpr const char* k_gradient = "#6d6d6d";
+inline constexpr const char* k_elevation = "#7a5230";
+inline constexpr const char* k_curve = "#3c8d5a";
+inline constexpr const char* k_adhesion = "#17becf";
+inline constexpr const char* k_scenery = "#c7b299";
+inline constexpr const char* k_run_off = "#999999";
+}  // namespace plot_style
+
+inline constexpr double k_plot_width = 1200;
+inline constexpr double k_plot_height = 1600;
+
+// The SVG being written and the boxes its texts take. Every text of the picture is written
+// here, so that its box is known: `text` always draws and takes its box (titles, axes, legend),
+// `label` draws only where the box is free.
+class plot_canvas {
+   public:
+    plot_canvas(double width, double height) : svg(width, height) {}
+
+    svg_writer svg;
+
+    // The space labels of a panel are placed in; `area` bounds its optional labels.
+    void begin_panel(box area) { space_.emplace(area); }
+    label_space& space() { return *space_; }
+
+    void text(double x, double baseline, std::string_view content, double size,
+              text_anchor anchor = text_anchor::start, std::string_view style = "",
+              bool bold = false);
+    bool label(double x, double baseline, std::string_view content, double size,
+               text_anchor anchor = text_anchor::start, std::string_view style = "");
+    // A label beside the mark at x in the first lane with room, with its leader line; false
+    // when it was left out.
+    bool lane_label(double x, std::string_view content, double size, const lanes& rows,
+                    std::string_view style = "", const char* leader_colour = "#999");
+    // A label at the first free place of the candidates.
+    bool label_at_first(const std::vector<label_spot>& candidates, std::string_view content,
+                        double size, std::string_view style = "");
+
+   private:
+    void write_text(double x, double baseline, std::string_view content, double size,
+                    text_anchor anchor, std::string_view style, bool bold);
+
+    std::optional<label_space> space_;
+};
+
+// What the records say along the line, read once for both panels.
+
+// A curve of the plan: a run of metres turned by the same angle each, `k` radians per metre,
+// positive to the right of the direction of travel.
+struct curve {
+    double from = 0, to = 0;
+    double k = 0;
+    double radius() const { return 1 / (k < 0 ? -k : k); }
+};
+// The curves traced in the geometry up to `last_metre`, from the heading change at each metre.
+std::vector<curve> curves_of(const geometria& plan, std::int32_t last_metre);
+
+// A slow order, in force from its start board to its end board at `speed` km/h.
+struct slow_order {
+    double from = 0, to = 0;
+    int speed = 0;
+};
+std::vector<slow_order> slow_orders_of(const celle& cells);
+
+// A stretch of constant speed: the cell limit (`vel_limite` × 5 km/h) and the speed the driver
+// must keep there, the lower of the limit and any slow order in force.
+struct speed_stretch {
+    double from = 0, to = 0;
+    double limit = 0, keep = 0;
+};
+std::vector<speed_stretch> speed_profile(const celle& cells, const std::vector<slow_order>& orders);
+
+// The height of the track, in metres above the start of the line, at each cell boundary, from
+// the gradients (‰) of the 50-metre cells: (metre, height) pairs.
+std::vector<std::pair<double, double>> elevation_profile(const celle& cells);
+
+// The cells the fills reach: the passes never write the last three cells, whose zero bytes
+// would read as a gradient of -100.
+std::size_t charted_cells(const celle& cells);
+
+// The position in metres of a point feature on cell n (the inverse of p / 50 + 1), and the
+// start of the stretch a fill value of cell n covers (the inverse of p / 50).
+inline double point_metres(std::size_t n) {
+    return static_cast<double>(point_position(static_cast<std::int64_t>(n)));
+}
+inline double fill_metres(std::size_t n) {
+    return static_cast<double>(cell_first_metre(static_cast<std::int64_t>(n)));
+}
+
+// The name of a header entry (a station or a sign), UTF-8; a sign's lines "(A)(B)" read "A / B".
+std::string entry_text(const testata& header, std::int16_t entry);
+
+// A number for a label, with the Italian decimal comma and at most `decimals` decimals:
+// "12", "12,5"; and metres as kilometres so.
+std::string decimal_text(double value, int decimals);
+std::string km_text(double metres, int decimals = 1);
+
+// The plan in the band from `top` to `bottom`; north up, one scale for both axes.
+void draw_plan(plot_canvas& canvas, const plot_data& data, const plot_window& window, double top,
+               double bottom);
+
+// The profile and the legend in the band from `top` to `bottom`.
+void draw_profile(plot_canvas& canvas, const plot_data& data, const plot_window& window, double top,
+                  double bottom);
+
+}  // namespace scenario::tool

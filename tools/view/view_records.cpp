@@ -1,0 +1,95 @@
+// The records of a compile as the page quotes them. A record's place is its keyword item's line
+// and column, as the record scanner noted it; its text is the whole line there, converted from
+// Windows-1252 for the page.
+#include "view/view_records.h"
+
+#include "base/windows1252.h"
+#include "session/compile_session.h"
+
+namespace scenario::tool {
+
+text_lines::text_lines(const std::optional<std::string>& text) {
+    if (!text) return;
+    text_ = *text;
+    starts_.push_back(0);
+    for (std::size_t i = 0; i < text_.size(); ++i) {
+        if (text_[i] == '\r') {
+            if (i + 1 < text_.size() && text_[i + 1] == '\n') ++i;
+            starts_.push_back(i + 1);
+        } else if (text_[i] == '\n') {
+            starts_.push_back(i + 1);
+        }
+    }
+}
+
+std::string_view text_lines::line(std::int32_t n) const {
+    if (n < 1 || static_cast<std::size_t>(n) > starts_.size()) return {};
+    const std::size_t begin = starts_[static_cast<std::size_t>(n - 1)];
+    std::size_t end = begin;
+    while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n') ++end;
+    return text_.substr(begin, end - begin);
+}
+
+std::string_view keyword_item(std::string_view line, std::int32_t column) {
+    if (column < 1 || static_cast<std::size_t>(column) > line.size()) return {};
+    std::string_view item = line.substr(static_cast<std::size_t>(column - 1));
+    item = item.substr(0, item.find(','));
+    const std::size_t first = item.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    const std::size_t last = item.find_last_not_of(" \t");
+    return item.substr(first, last - first + 1);
+}
+
+record_table::record_table(const compiled_scenario& compiled)
+    : diagnostics_(compiled.diagnostics),
+      lines_{text_lines(compiled.texts->text(description_text::line)),
+             text_lines(compiled.texts->text(description_text::train))} {
+    for (std::size_t i = 0; i < diagnostics_.records.size(); ++i) {
+        const text_position& at = diagnostics_.records[i].at;
+        by_place_.emplace(std::tuple(text_index(at.text), at.where.line, at.where.column), i);
+    }
+}
+
+json record_table::ref(const std::optional<text_position>& at) {
+    if (!at) return nullptr;
+    const auto key = std::tuple(text_index(at->text), at->where.line, at->where.column);
+    if (const auto listed = listed_.find(key); listed != listed_.end()) return listed->second;
+    json entry;
+    entry["file"] = text_index(at->text);
+    entry["riga"] = at->where.line;
+    entry["colonna"] = at->where.column;
+    const auto found = by_place_.find(key);
+    // A record past the diagnostics' cap is quoted without its name and numbers.
+    entry["nome"] = found != by_place_.end() ? diagnostics_.records[found->second].name : "";
+    entry["valori"] = found != by_place_.end() ? diagnostics_.records[found->second].values
+                                               : std::vector<std::int32_t>{};
+    entry["testo"] = from_windows1252(lines(at->text).line(at->where.line));
+    list_.push_back(std::move(entry));
+    listed_.emplace(key, list_.size() - 1);
+    return list_.size() - 1;
+}
+
+std::vector<const compiled_record*> record_table::named(std::string_view name) const {
+    std::vector<const compiled_record*> found;
+    for (const compiled_record& r : diagnostics_.records) {
+        if (r.name == name) found.push_back(&r);
+    }
+    return found;
+}
+
+const compiled_record* record_table::find(const text_position& at) const {
+    const auto found =
+        by_place_.find(std::tuple(text_index(at.text), at.where.line, at.where.column));
+    return found == by_place_.end() ? nullptr : &diagnostics_.records[found->second];
+}
+
+const compiled_record* record_table::on_line(description_text text, std::int32_t line) const {
+    const auto first = by_place_.lower_bound(std::tuple(text_index(text), line, 0));
+    if (first == by_place_.end() || std::get<0>(first->first) != text_index(text) ||
+        std::get<1>(first->first) != line) {
+        return nullptr;
+    }
+    return &diagnostics_.records[first->second];
+}
+
+}  // namespace scenario::tool
