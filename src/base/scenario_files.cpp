@@ -2,28 +2,49 @@
 
 namespace scenario {
 
-std::string scenario_file_name(const std::string& nome_linea, const std::string& codice_treno,
-                               file_kind kind) {
-    const std::string train = nome_linea + "_" + codice_treno;
+std::string_view file_ending(file_kind kind) {
     switch (kind) {
         case file_kind::line_description:
-            return nome_linea + "_linea.txt";
+            return "_linea.txt";
         case file_kind::train_description:
-            return train + "-.txt";
+            return "-.txt";
         case file_kind::notes:
-            return train + "_note.txt";
+            return "_note.txt";
         case file_kind::slow_order_sheet:
-            return train + "_rallentamenti.txt";
+            return "_rallentamenti.txt";
         case file_kind::timetable_sheet:
-            return train + "_scheda_treno.txt";
+            return "_scheda_treno.txt";
         case file_kind::line_geometry:
-            return nome_linea + "_linea.dat";
+            return "_linea.dat";
         case file_kind::header_table:
-            return train + ".sim";
+            return ".sim";
         case file_kind::cells:
-            return train + ".dat";
+            return ".dat";
     }
     return {};
+}
+
+bool named_by_line_only(file_kind kind) {
+    return kind == file_kind::line_description || kind == file_kind::line_geometry;
+}
+
+std::optional<file_kind> kind_by_ending(std::string_view name,
+                                        std::initializer_list<file_kind> kinds) {
+    std::optional<file_kind> found;
+    for (const file_kind kind : kinds) {
+        const std::string_view ending = file_ending(kind);
+        if (name.ends_with(ending) && (!found || ending.size() > file_ending(*found).size())) {
+            found = kind;
+        }
+    }
+    return found;
+}
+
+std::string scenario_file_name(const std::string& nome_linea, const std::string& codice_treno,
+                               file_kind kind) {
+    std::string name = nome_linea;
+    if (!named_by_line_only(kind)) name += "_" + codice_treno;
+    return name += file_ending(kind);
 }
 
 std::filesystem::path path_from_utf8(const std::string& utf8) {

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <filesystem>
+#include <initializer_list>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "base/records.h"
 
@@ -19,6 +22,18 @@ enum class file_kind {
     header_table,       // nome_linea + "_" + codice_treno + ".sim"
     cells,              // nome_linea + "_" + codice_treno + ".dat"
 };
+
+// The fixed ending of a kind's name: "_linea.txt", "-.txt", "_note.txt", ..., ".sim", ".dat".
+std::string_view file_ending(file_kind kind);
+
+// Whether a kind's name is the line name and its ending alone (the line's two files), or holds
+// the train code too.
+bool named_by_line_only(file_kind kind);
+
+// The kind among `kinds` whose ending the name has, the longest ending first ("_linea.dat"
+// before ".dat"); nothing when it has none of them.
+std::optional<file_kind> kind_by_ending(std::string_view name,
+                                        std::initializer_list<file_kind> kinds);
 
 // The file's name without directory, in UTF-8.
 std::string scenario_file_name(const std::string& nome_linea, const std::string& codice_treno,

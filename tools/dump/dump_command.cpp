@@ -3,16 +3,18 @@
 // the byte offset the reader names, as a compiler-style error line or, with --json, as one JSON
 // object; a cell file is also held against the header table beside it. This file also holds
 // the geometry's summary, with where the route ends and the run-off past it begins.
+#include "dump/dump_command.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
 
-#include "dump/dump_command.h"
 #include "base/positions.h"
+#include "base/scenario_files.h"
+#include "cli/command_line.h"
 #include "dump/dump.h"
 #include "output/binary_readers.h"
-#include "cli/command_line.h"
 
 namespace scenario::tool {
 namespace {
@@ -56,17 +58,16 @@ json damage_json(const damaged_file& d, binary_kind kind) {
     return document;
 }
 
-bool ends_with(const std::string& text, std::string_view end) {
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 binary_kind kind_of(const std::string& name) {
-    if (ends_with(name, "_linea.dat")) return binary_kind::geometry;
-    if (ends_with(name, ".sim")) return binary_kind::header;
-    if (ends_with(name, ".dat")) return binary_kind::cells;
-    throw usage_error("tipo di file sconosciuto: " + name +
-                      " (il nome deve finire con \"_linea.dat\", \".sim\" o \".dat\")");
+    const auto kind =
+        kind_by_ending(name, {file_kind::line_geometry, file_kind::header_table, file_kind::cells});
+    if (kind == file_kind::line_geometry) return binary_kind::geometry;
+    if (kind == file_kind::header_table) return binary_kind::header;
+    if (kind == file_kind::cells) return binary_kind::cells;
+    const auto ending = [](file_kind k) { return "\"" + std::string(file_ending(k)) + "\""; };
+    throw usage_error("tipo di file sconosciuto: " + name + " (il nome deve finire con " +
+                      ending(file_kind::line_geometry) + ", " + ending(file_kind::header_table) +
+                      " o " + ending(file_kind::cells) + ")");
 }
 
 bool point_present(const geometria& plan, std::int32_t m) {
@@ -232,7 +233,7 @@ void dump_file(binary_kind kind, const std::filesystem::path& file, bool all, bo
         // The header table beside the cells names the stations and signs they point to, and its
         // route length gives the number of cells.
         std::filesystem::path beside = file;
-        beside.replace_extension(".sim");
+        beside.replace_extension(path_from_utf8(std::string(file_ending(file_kind::header_table))));
         const std::optional<testata> header = header_beside(beside, io);
         if (header) {
             const read_status s = verifica_celle_con_testata(cells.size(), *header);

@@ -26,24 +26,22 @@ std::optional<std::string> read_if_present(const std::filesystem::path& file) {
     return read_input_file(file);
 }
 
-// The description texts in a folder: line texts end in "_linea.txt", train texts in "-.txt".
+// The description texts in a folder, told by the endings of their names.
 struct texts_present {
     std::vector<std::string> lines;   // NAME of each NAME_linea.txt
     std::vector<std::string> trains;  // file names NAME_CODE-.txt
 };
-
-bool ends_with(const std::string& s, std::string_view end) {
-    return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
-}
 
 texts_present list_texts(const std::filesystem::path& dir) {
     texts_present found;
     std::error_code ec;
     for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = display_path(it->path().filename());
-        if (ends_with(name, "_linea.txt")) {
+        const auto kind =
+            kind_by_ending(name, {file_kind::line_description, file_kind::train_description});
+        if (kind == file_kind::line_description) {
             found.lines.push_back(name);
-        } else if (ends_with(name, "-.txt")) {
+        } else if (kind == file_kind::train_description) {
             found.trains.push_back(name);
         }
     }
@@ -84,23 +82,27 @@ void require_texts(const scenario_request& request, const std::string& line_name
         message = "testo della linea non trovato: " +
                   display_path(path_argument(request.dir_word) / path_argument(line_name));
         if (const auto near = nearest_present(line_name, present.lines)) {
-            hints += "\nnota: forse --line \"" + near->substr(0, near->size() - 10) +
-                     "\" (" + *near + ")";
+            hints +=
+                "\nnota: forse --line \"" +
+                near->substr(0, near->size() - file_ending(file_kind::line_description).size()) +
+                "\" (" + *near + ")";
         }
     }
     if (!train_there) {
         message += std::string(message.empty() ? "" : "\n") + "testo del treno non trovato: " +
                    display_path(path_argument(request.dir_word) / path_argument(train_name));
         if (const auto near = nearest_present(train_name, present.trains)) {
-            // NAME_CODE-.txt: the code lies between the line's name and "-.txt".
+            // NAME_CODE-.txt: the code lies between the line's name and the ending.
             const std::string prefix = request.line + "_";
             const std::string code =
                 near->rfind(prefix, 0) == 0
-                    ? near->substr(prefix.size(), near->size() - prefix.size() - 5)
+                    ? near->substr(prefix.size(),
+                                   near->size() - prefix.size() -
+                                       file_ending(file_kind::train_description).size())
                     : std::string();
             hints += "\nnota: forse " +
-                     (code.empty() ? std::string() : "--train \"" + code + "\" ") + "(" +
-                     *near + ")";
+                     (code.empty() ? std::string() : "--train \"" + code + "\" ") + "(" + *near +
+                     ")";
         }
     }
     throw tool_failure(message + "\nnota: testi della linea in " + folder + ": " +
@@ -131,8 +133,10 @@ bool at_or_after(source_location a, source_location b) {
 std::vector<records_not_compiled> find_not_compiled(const compiled_scenario& c) {
     std::vector<records_not_compiled> result;
     for (const description_text text : {description_text::line, description_text::train}) {
-        std::optional<source_location> from = c.diagnostics.stopped_at[static_cast<std::size_t>(text)];
-        if (text == description_text::train && c.diagnostics.train_skipped) from = source_location{};
+        std::optional<source_location> from =
+            c.diagnostics.stopped_at[static_cast<std::size_t>(text)];
+        if (text == description_text::train && c.diagnostics.train_skipped)
+            from = source_location{};
         if (!from) continue;
         records_not_compiled skipped;
         skipped.file = text == description_text::line ? c.line_label : c.train_label;
@@ -240,8 +244,8 @@ std::unique_ptr<compiled_scenario> compile_scenario_texts(const scenario_request
     state.codice_treno = request.train;
     const std::filesystem::path out_dir = request.out_dir;
     state.scenario_directory = [out_dir] { return out_dir; };
-    compiled->outcome = compila_scenario(state, request.geometry ? 1 : 0, *compiled->texts,
-                                         &compiled->diagnostics);
+    compiled->outcome =
+        compila_scenario(state, request.geometry ? 1 : 0, *compiled->texts, &compiled->diagnostics);
 
     // The checking compile goes on past every fault, on its own state.
     run_state& check = compiled->checked_state;
