@@ -10,18 +10,25 @@
 #include <string>
 #include <vector>
 
-#include "testkit/synthetic_scenario.h"
-#include "base/scenario_files.h"
-#include "testkit/test_support.h"
 #include "app/run_tool.h"
+#include "base/scenario_files.h"
+#include "scenario_texts.h"
+#include "testkit/synthetic_scenario.h"
+#include "testkit/test_support.h"
 #include "tool_in_process.h"
 
 namespace scenario {
 namespace {
 
 using json = nlohmann::ordered_json;
+using testing::k_line_ok;
+using testing::k_train_ok;
+using testing::line_with;
 using testing::scratch_directory;
 using testing::shown;
+using testing::signal_at;
+using testing::station_at;
+using testing::train_with;
 using testing::write_bytes;
 
 struct tool_result {
@@ -37,8 +44,10 @@ struct authored {
     std::string train_file;
 
     authored(const std::string& line, const std::string& train) {
-        const auto l = dir.path() / path_from_utf8(scenario_file_name("L", "T", file_kind::line_description));
-        const auto t = dir.path() / path_from_utf8(scenario_file_name("L", "T", file_kind::train_description));
+        const auto l =
+            dir.path() / path_from_utf8(scenario_file_name("L", "T", file_kind::line_description));
+        const auto t =
+            dir.path() / path_from_utf8(scenario_file_name("L", "T", file_kind::train_description));
         write_bytes(l, line);
         write_bytes(t, train);
         line_file = shown(l);
@@ -46,8 +55,8 @@ struct authored {
     }
 
     tool_result compile(bool as_json) const {
-        std::vector<std::string> words = {"compile", shown(dir.path()), "--line", "L",
-                                          "--train", "T"};
+        std::vector<std::string> words = {"compile", shown(dir.path()), "--line",
+                                          "L",       "--train",         "T"};
         if (as_json) words.push_back("--json");
         std::ostringstream out, err;
         tool_result r;
@@ -76,79 +85,166 @@ struct mistake {
     std::vector<place> notes;
 };
 
-const std::string k_line_ok = "[generale]\r\nlunghezza percorso, 5000\r\n[fine]\r\n";
-const std::string k_train_ok = "[generale]\r\n[fine]\r\n";
-// Line feature records start on line 4.
-std::string line_with(const std::string& records) {
-    return "[generale]\r\nlunghezza percorso, 5000\r\n[cartelli]\r\n" + records + "[fine]\r\n";
-}
-// Train records start on line 2.
-std::string train_with(const std::string& records) { return "[generale]\r\n" + records + "[fine]\r\n"; }
-std::string signal_at(int p) {
-    return "segnale, " + std::to_string(p) + ", 2, 3, 1, 1, 0, 2, 2, 1, 1, 0\r\n";
-}
-std::string station_at(int p, const std::string& name = "Prova") {
-    return "stazione, " + std::to_string(p) + ", 27, 200, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 30, 0, " +
-           name + "\r\n";
-}
-
 const mistake k_mistakes[] = {
     // Values where the author wrote them.
-    {"value that ends its line", k_line_ok, train_with("numero vetture, quattro\r\n"), "errore 25",
-     {in_text::train, 2, 17}, "\"quattro\" non è un numero intero", {}},
-    {"missing last value", k_line_ok, train_with("numero vetture\r\nsabbia, 1\r\n"), "errore 25",
-     {in_text::train, 2, 1}, "mancano valori a questo record", {}},
-    {"decimal point", line_with("pendenza, 1000, 12.5\r\n"), k_train_ok, "errore 25",
-     {in_text::line, 4, 17}, "senza virgola né punto decimale", {}},
-    {"decimal comma", "[generale]\r\nlunghezza percorso, 5,2\r\n[fine]\r\n", k_train_ok, "avviso",
-     {in_text::line, 2, 23}, "\"5,2\" è un numero con la virgola decimale, è letto come 5", {}},
-    {"extra value", line_with("pendenza, 1000, 12, 7\r\n"), k_train_ok, "avviso",
-     {in_text::line, 4, 21}, "valori in più per il record \"pendenza\", che ne prende 2", {}},
+    {"value that ends its line",
+     k_line_ok,
+     train_with("numero vetture, quattro\r\n"),
+     "errore 25",
+     {in_text::train, 2, 17},
+     "\"quattro\" non è un numero intero",
+     {}},
+    {"missing last value",
+     k_line_ok,
+     train_with("numero vetture\r\nsabbia, 1\r\n"),
+     "errore 25",
+     {in_text::train, 2, 1},
+     "mancano valori a questo record",
+     {}},
+    {"decimal point",
+     line_with("pendenza, 1000, 12.5\r\n"),
+     k_train_ok,
+     "errore 25",
+     {in_text::line, 4, 17},
+     "senza virgola né punto decimale",
+     {}},
+    {"decimal comma",
+     "[generale]\r\nlunghezza percorso, 5,2\r\n[fine]\r\n",
+     k_train_ok,
+     "avviso",
+     {in_text::line, 2, 23},
+     "\"5,2\" è un numero con la virgola decimale, è letto come 5",
+     {}},
+    {"extra value",
+     line_with("pendenza, 1000, 12, 7\r\n"),
+     k_train_ok,
+     "avviso",
+     {in_text::line, 4, 21},
+     "valori in più per il record \"pendenza\", che ne prende 2",
+     {}},
     // Values changed on the way into the file.
-    {"speed not a multiple of 5", k_line_ok, train_with("velocita, 0, 62\r\n"), "avviso",
-     {in_text::train, 2, 14}, "62 km/h è scritto nel file come 60 km/h", {}},
-    {"gradient wrapped by its byte", line_with("pendenza, 1000, 200\r\n"), k_train_ok, "avviso",
-     {in_text::line, 4, 17}, "200 ‰ è scritta nel file come -56 ‰", {}},
-    {"signal time wrapped", k_line_ok,
-     train_with("segnale, 1750, 2, 3, 1, 1, 0, 2, 2, 1, 1, 300\r\n"), "avviso",
-     {in_text::train, 2, 43}, "il tempo 300 del segnale è scritto nel file come 44", {}},
+    {"speed not a multiple of 5",
+     k_line_ok,
+     train_with("velocita, 0, 62\r\n"),
+     "avviso",
+     {in_text::train, 2, 14},
+     "62 km/h è scritto nel file come 60 km/h",
+     {}},
+    {"gradient wrapped by its byte",
+     line_with("pendenza, 1000, 200\r\n"),
+     k_train_ok,
+     "avviso",
+     {in_text::line, 4, 17},
+     "200 ‰ è scritta nel file come -56 ‰",
+     {}},
+    {"signal time wrapped",
+     k_line_ok,
+     train_with("segnale, 1750, 2, 3, 1, 1, 0, 2, 2, 1, 1, 300\r\n"),
+     "avviso",
+     {in_text::train, 2, 43},
+     "il tempo 300 del segnale è scritto nel file come 44",
+     {}},
     // Features in the run-off, records out of order, curves on top of each other.
-    {"signal beyond the route end", k_line_ok, train_with(signal_at(5200)), "avviso",
-     {in_text::train, 2, 10}, "5200 m sta oltre la fine del percorso (5000 m)", {}},
-    {"station beyond the route end", k_line_ok, train_with(station_at(6000)), "avviso",
-     {in_text::train, 2, 11}, "la stazione a 6000 m sta oltre la fine del percorso", {}},
-    {"gradients out of order", line_with("pendenza, 2000, 5\r\npendenza, 1000, 3\r\n"), k_train_ok,
-     "avviso", {in_text::line, 5, 11}, "record \"pendenza\" fuori ordine: 1000 m viene dopo 2000 m",
+    {"signal beyond the route end",
+     k_line_ok,
+     train_with(signal_at(5200)),
+     "avviso",
+     {in_text::train, 2, 10},
+     "5200 m sta oltre la fine del percorso (5000 m)",
+     {}},
+    {"station beyond the route end",
+     k_line_ok,
+     train_with(station_at(6000)),
+     "avviso",
+     {in_text::train, 2, 11},
+     "la stazione a 6000 m sta oltre la fine del percorso",
+     {}},
+    {"gradients out of order",
+     line_with("pendenza, 2000, 5\r\npendenza, 1000, 3\r\n"),
+     k_train_ok,
+     "avviso",
+     {in_text::line, 5, 11},
+     "record \"pendenza\" fuori ordine: 1000 m viene dopo 2000 m",
      {{in_text::line, 4, 1}}},
-    {"overlapping curves", line_with("curvas3, 1000, 500\r\ncurvad3, 1400, 300\r\n"), k_train_ok,
-     "avviso", {in_text::line, 5, 10}, "la curva da 1400 m comincia prima che finisca la precedente",
+    {"overlapping curves",
+     line_with("curvas3, 1000, 500\r\ncurvad3, 1400, 300\r\n"),
+     k_train_ok,
+     "avviso",
+     {in_text::line, 5, 10},
+     "la curva da 1400 m comincia prima che finisca la precedente",
      {{in_text::line, 4, 1}}},
     // Sections, encodings, comments, misspelt keywords.
-    {"train text without [generale]", k_line_ok, "[generle]\r\n" + station_at(1000) + "[fine]\r\n",
-     "avviso", {in_text::train, 1, 1}, "forse \"[generle]\" voleva essere \"[generale]\"", {}},
-    {"misspelt [generale] in the line text",
-     "[cartelli]\r\n[generael]\r\nlunghezza percorso, 5000\r\n[fine]\r\n", k_train_ok, "errore 102",
-     {in_text::line, 2, 1}, "forse \"[generael]\" voleva essere \"[generale]\"", {}},
-    {"UTF-8 name", k_line_ok, train_with(station_at(1000, "Universit\xC3\xA0")), "avviso",
-     {in_text::train, 2, 66}, "\"Università\" arriverà al simulatore come \"UniversitÃ\xC2\xA0\"", {}},
-    {"byte-order mark", "\xEF\xBB\xBF" + k_line_ok, k_train_ok, "avviso", {in_text::line, 1, 1},
-     "segno BOM di UTF-8", {}},
-    {"comment read as a record", k_line_ok, train_with("# prima stazione: Zelnor\r\n"), "avviso",
-     {in_text::train, 2, 1}, "sembra un commento, ma il formato non ne ha: contiene \"stazione\"",
+    {"train text without [generale]",
+     k_line_ok,
+     "[generle]\r\n" + station_at(1000) + "[fine]\r\n",
+     "avviso",
+     {in_text::train, 1, 1},
+     "forse \"[generle]\" voleva essere \"[generale]\"",
      {}},
-    {"comment ignored", k_line_ok, train_with("# orario di prova\r\n"), "avviso",
-     {in_text::train, 2, 1}, "sembra un commento, ma il formato non ne ha: la voce", {}},
-    {"misspelt keyword", k_line_ok, train_with("segnalle, 1750, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0\r\n"),
-     "avviso", {in_text::train, 2, 1}, "forse \"segnale\"?", {}},
+    {"misspelt [generale] in the line text",
+     "[cartelli]\r\n[generael]\r\nlunghezza percorso, 5000\r\n[fine]\r\n",
+     k_train_ok,
+     "errore 102",
+     {in_text::line, 2, 1},
+     "forse \"[generael]\" voleva essere \"[generale]\"",
+     {}},
+    {"UTF-8 name",
+     k_line_ok,
+     train_with(station_at(1000, 27, 200, "Universit\xC3\xA0")),
+     "avviso",
+     {in_text::train, 2, 66},
+     "\"Università\" arriverà al simulatore come \"UniversitÃ\xC2\xA0\"",
+     {}},
+    {"byte-order mark",
+     "\xEF\xBB\xBF" + k_line_ok,
+     k_train_ok,
+     "avviso",
+     {in_text::line, 1, 1},
+     "segno BOM di UTF-8",
+     {}},
+    {"comment read as a record",
+     k_line_ok,
+     train_with("# prima stazione: Zelnor\r\n"),
+     "avviso",
+     {in_text::train, 2, 1},
+     "sembra un commento, ma il formato non ne ha: contiene \"stazione\"",
+     {}},
+    {"comment ignored",
+     k_line_ok,
+     train_with("# orario di prova\r\n"),
+     "avviso",
+     {in_text::train, 2, 1},
+     "sembra un commento, ma il formato non ne ha: la voce",
+     {}},
+    {"misspelt keyword",
+     k_line_ok,
+     train_with("segnalle, 1750, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0\r\n"),
+     "avviso",
+     {in_text::train, 2, 1},
+     "forse \"segnale\"?",
+     {}},
     // Faults of one record that concern another.
-    {"signal on a sign", line_with("cartello_indicatore, 1000, Uscita\r\n"),
-     train_with(signal_at(1000)), "errore 16", {in_text::train, 2, 1},
-     "la cella 21 è già occupata dal cartello di indicazione", {{in_text::line, 4, 1}}},
-    {"stations too close", k_line_ok, train_with(station_at(1000) + station_at(1400)),
-     "errore 22", {in_text::train, 3, 1}, "troppo vicina alla precedente",
+    {"signal on a sign",
+     line_with("cartello_indicatore, 1000, Uscita\r\n"),
+     train_with(signal_at(1000)),
+     "errore 16",
+     {in_text::train, 2, 1},
+     "la cella 21 è già occupata dal cartello di indicazione",
+     {{in_text::line, 4, 1}}},
+    {"stations too close",
+     k_line_ok,
+     train_with(station_at(1000) + station_at(1400)),
+     "errore 22",
+     {in_text::train, 3, 1},
+     "troppo vicina alla precedente",
      {{in_text::train, 2, 1}}},
-    {"cell 1 taken", k_line_ok, train_with(signal_at(0)), "errore 1250", {in_text::train, 2, 1},
-     "questo record ve lo ha messo", {}},
+    {"cell 1 taken",
+     k_line_ok,
+     train_with(signal_at(0)),
+     "errore 1250",
+     {in_text::train, 2, 1},
+     "questo record ve lo ha messo",
+     {}},
 };
 
 std::string file_of(const authored& a, in_text t) {
@@ -156,7 +252,8 @@ std::string file_of(const authored& a, in_text t) {
 }
 
 std::string prefix(const authored& a, const place& p) {
-    return file_of(a, p.file) + ":" + std::to_string(p.line) + ":" + std::to_string(p.column) + ": ";
+    return file_of(a, p.file) + ":" + std::to_string(p.line) + ":" + std::to_string(p.column) +
+           ": ";
 }
 
 // The lines of `text` that begin with `start`.
@@ -230,9 +327,10 @@ TEST(Diagnostics, EachMistakeIsToldAtItsPlaceWithItsNotes) {
 // Two independent collisions and a misspelt keyword, all in one run: the code the program records
 // comes first and is marked; the records the program never compiled are named.
 TEST(Diagnostics, EveryFaultOfBothTextsInOneRun) {
-    const authored a(line_with("cartello_indicatore, 1000, Uscita\r\n"),
-                     train_with(signal_at(1000) + "segnalle, 2500, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0\r\n" +
-                                signal_at(3000) + signal_at(3000) + station_at(4000)));
+    const authored a(
+        line_with("cartello_indicatore, 1000, Uscita\r\n"),
+        train_with(signal_at(1000) + "segnalle, 2500, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0\r\n" +
+                   signal_at(3000) + signal_at(3000) + station_at(4000)));
     const tool_result text = a.compile(false);
     EXPECT_EQ(text.exit_status, 1);
     const std::vector<std::string> faults = lines_starting(text.err, a.train_file);

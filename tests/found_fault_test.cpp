@@ -10,30 +10,21 @@
 
 #include "compile/compiler.h"
 #include "compile/description_source.h"
+#include "scenario_texts.h"
 
 namespace scenario {
 namespace {
 
 using enum description_text;
 
-// The line has a route of 5000 m (cells 0 to 240); feature records start on line 4.
-std::string k_train_ok() { return "[generale]\r\n[fine]\r\n"; }
-const std::string k_line_ok = "[generale]\r\nlunghezza percorso, 5000\r\n[fine]\r\n";
-std::string line_with(const std::string& features) {
-    return "[generale]\r\nlunghezza percorso, 5000\r\n[cartelli]\r\n" + features + "[fine]\r\n";
-}
-// Train records start on line 2.
-std::string train_with(const std::string& records) {
-    return "[generale]\r\n" + records + "[fine]\r\n";
-}
-std::string signal_at(int p) {
-    return "segnale, " + std::to_string(p) + ", 2, 3, 1, 1, 0, 2, 2, 1, 1, 0\r\n";
-}
-std::string station_at(int p, int platform) {
-    return "stazione, " + std::to_string(p) + ", 27, " + std::to_string(platform) +
-           ", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 30, 0, Prova\r\n";
-}
-const std::string k_slow_order = "rallentamento, 3000, 30, 500, 1, 0, 0\r\n";
+using testing::k_line_ok;
+using testing::k_slow_order;
+using testing::line_with;
+using testing::signal_at;
+using testing::train_with;
+// A station of kind 27 with that platform.
+std::string station_at(int p, int platform) { return testing::station_at(p, 27, platform); }
+std::string k_train_ok() { return testing::k_train_ok; }
 const std::string k_board = "indicatori_vmax, 400, 80, 80, 80, 0, , , , 0\r\n";
 
 // The expected fault, built field by field.

@@ -11,24 +11,28 @@
 #include <set>
 #include <sstream>
 
+#include "app/run_tool.h"
 #include "base/scenario_files.h"
 #include "describe/descriptions.h"
 #include "plot/layout.h"
 #include "run/run_sequence.h"
 #include "testkit/synthetic_scenario.h"
 #include "testkit/test_support.h"
-#include "app/run_tool.h"
 #include "tool_in_process.h"
 
 namespace scenario {
 namespace {
 
-using testing::scenario_tool;
-using testing::tool_result;
-using testing::shown;
 using testing::contains;
+using testing::scenario_tool;
+using testing::shown;
+using testing::tool_result;
 
+using testing::compile_real_scenario;
+using testing::k_line;
+using testing::k_train;
 using testing::read_bytes;
+using testing::real_file;
 using testing::scratch_directory;
 using testing::write_bytes;
 
@@ -298,7 +302,8 @@ TEST(Plot, TheWindowMustBeAStretchOfTheLine) {
         {{"--to", "29,001"}, "--to 29,001 km" + beyond},
         {{"--from", "29"}, "--from 29 km" + beyond},
         {{"--from", "40", "--to", "50"}, "--from 40 km" + beyond},
-        {{"--from", "dodici"}, "--from vuole i chilometri come numero, per esempio 12,5: \"dodici\""},
+        {{"--from", "dodici"},
+         "--from vuole i chilometri come numero, per esempio 12,5: \"dodici\""},
         {{"--to", "1,2,3"}, "--to vuole i chilometri come numero, per esempio 12,5: \"1,2,3\""},
         {{"--to", "1e3"}, "--to vuole i chilometri come numero, per esempio 12,5: \"1e3\""},
         {{"--from", ""}, "--from vuole i chilometri come numero, per esempio 12,5: \"\""},
@@ -490,6 +495,77 @@ TEST(Plot, TicksFallOnRoundValues) {
     EXPECT_EQ(numbers_of(window, "middle", 10),
               (std::vector<double>{10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}));
 }
+
+// The program's own line through the whole tool: compiled, then drawn.
+std::vector<std::string> real_plot_words(const std::filesystem::path& dir,
+                                         const std::filesystem::path& svg) {
+    return {"plot", shown(dir), "--line", k_line, "--train", k_train, "-o", shown(svg)};
+}
+
+TEST(Plot, PlotWritesOneSvgOfTheLine) {
+    scratch_directory dir;
+    compile_real_scenario(dir.path());
+    const auto svg = dir.path() / "linea.svg";
+    const auto result = scenario_tool(real_plot_words(dir.path(), svg));
+    ASSERT_EQ(result.exit_status, 0) << result.standard_error;
+    EXPECT_EQ(result.standard_output, "scritto: " + shown(svg) + "\n");
+    EXPECT_EQ(result.standard_error, "");
+    const std::string picture = read_bytes(svg);
+    EXPECT_EQ(picture.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg ", 0), 0u);
+    EXPECT_TRUE(picture.ends_with("</svg>\n"));
+    for (const char* piece : {"Pianta della linea", "Profilo lungo la linea", "Legenda",
+                              ">Cascina Telvo<", ">Brunvicco<", ">km 20<", "segnale a 1750 m"}) {
+        EXPECT_TRUE(contains(picture, piece)) << piece;
+    }
+    // Without the geometry file the profile is still drawn.
+    std::filesystem::remove(real_file(dir.path(), file_kind::line_geometry));
+    const auto profile_only = scenario_tool(real_plot_words(dir.path(), svg));
+    ASSERT_EQ(profile_only.exit_status, 0) << profile_only.standard_error;
+    EXPECT_TRUE(contains(read_bytes(svg), "geometria non disponibile"));
+}
+
+#ifndef _WIN32
+// The first program of that name on PATH.
+std::optional<std::filesystem::path> on_path(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string rest = path != nullptr ? path : "";
+    while (!rest.empty()) {
+        const std::size_t colon = rest.find(':');
+        const auto candidate = std::filesystem::path(rest.substr(0, colon)) / name;
+        if (access(candidate.c_str(), X_OK) == 0) return candidate;
+        rest = colon == std::string::npos ? "" : rest.substr(colon + 1);
+    }
+    return std::nullopt;
+}
+
+TEST(Plot, PlotOfTheRealLineRendersInChromium) {
+    const auto chromium = on_path("chromium");
+    const auto convert = on_path("convert");
+    if (!chromium || !convert) GTEST_SKIP() << "chromium or ImageMagick's convert is missing";
+    scratch_directory dir;
+    compile_real_scenario(dir.path());
+    const auto svg = dir.path() / "linea.svg";
+    const auto png = dir.path() / "linea.png";
+    ASSERT_EQ(scenario_tool(real_plot_words(dir.path(), svg)).exit_status, 0);
+    const auto render = testing::run_process(
+        *chromium,
+        {"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+         "--disable-background-networking", "--disable-component-update", "--disable-sync",
+         "--user-data-dir=" + (dir.path() / "profile").string(), "--screenshot=" + png.string(),
+         "--window-size=1200,1600", "file://" + svg.string()},
+        {});
+    ASSERT_TRUE(std::filesystem::exists(png)) << render.standard_error;
+    const auto spread = testing::run_process(
+        *convert, {png.string(), "-format", "%[fx:standard_deviation] %k", "info:"}, {});
+    ASSERT_EQ(spread.exit_status, 0) << spread.standard_error;
+    double deviation = 0;
+    long colours = 0;
+    ASSERT_EQ(std::sscanf(spread.standard_output.c_str(), "%lf %ld", &deviation, &colours), 2)
+        << spread.standard_output;
+    EXPECT_GT(deviation, 0.02) << "the picture is blank";
+    EXPECT_GT(colours, 16) << "the picture holds too few colours to be the line";
+}
+#endif
 
 }  // namespace
 }  // namespace scenario

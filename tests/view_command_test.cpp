@@ -6,20 +6,21 @@
 
 #include <sstream>
 
+#include "app/run_tool.h"
 #include "base/scenario_files.h"
 #include "describe/descriptions.h"
 #include "run/run_sequence.h"
+#include "scenario_texts.h"
 #include "testkit/test_support.h"
-#include "app/run_tool.h"
 #include "tool_in_process.h"
 
 namespace scenario {
 namespace {
 
-using testing::scenario_tool;
-using testing::tool_result;
-using testing::shown;
 using testing::contains;
+using testing::scenario_tool;
+using testing::shown;
+using testing::tool_result;
 
 using testing::file_names;
 using testing::read_bytes;
@@ -108,13 +109,9 @@ TEST(ViewCommand, OutWritesTheBinarySetAndOChoosesThePage) {
 }
 
 // Small texts: a 5000 m route; train records from line 2.
-const std::string k_small_line = "[generale]\r\nlunghezza percorso, 5000\r\n[fine]\r\n";
-std::string train_with(const std::string& records) {
-    return "[generale]\r\n" + records + "[fine]\r\n";
-}
-std::string signal_at(int p) {
-    return "segnale, " + std::to_string(p) + ", 2, 3, 1, 1, 0, 2, 2, 1, 1, 0\r\n";
-}
+const std::string& k_small_line = testing::k_line_ok;
+using testing::signal_at;
+using testing::train_with;
 
 // The page is written whatever the compile found; the diagnostics and the status are compile's.
 TEST(ViewCommand, ExitStatusAndDiagnosticsAreThoseOfCompileAndThePageIsAlwaysWritten) {

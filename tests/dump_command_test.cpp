@@ -1,9 +1,8 @@
-// scenario-tool run in-process, the way its main runs it: run_tool over the words of a command
-// line, with string streams for its output, on texts and binary files in scratch directories.
-// Compile must give the program's own bytes and point at the right file and line for every fault
-// and warning; dump must show what the files hold; plot must draw the line. The JSON views are
-// parsed and compared member by member. The program itself, as a child process, is tested in
-// tool_output_test.cpp and file_faults_test.cpp.
+// `scenario-tool dump` run in-process on the program's own files and on small scenarios: each file
+// in the records' terms, the JSON views member by member, damaged files with their byte offset,
+// and the identity codes held against the names.
+#include "dump/dump_command.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -14,20 +13,18 @@
 #include <sstream>
 #include <streambuf>
 
+#include "app/compile_command.h"
 #include "base/scenario_files.h"
+#include "cli/command_line.h"
+#include "cli/usage.h"
 #include "compile/description_source.h"
 #include "describe/descriptions.h"
 #include "output/binary_files.h"
 #include "output/binary_readers.h"
-#include "run/run_sequence.h"
-#include "testkit/test_support.h"
-#include "cli/command_line.h"
-#include "cli/usage.h"
-#include "app/compile_command.h"
-#include "dump/dump_command.h"
 #include "plot/plot_command.h"
-#include "view/view_command.h"
-#include "watch/watch_command.h"
+#include "run/run_sequence.h"
+#include "scenario_texts.h"
+#include "testkit/test_support.h"
 #include "tool_in_process.h"
 
 #ifndef _WIN32
@@ -37,596 +34,21 @@
 namespace scenario {
 namespace {
 
-using testing::scenario_tool;
-using testing::tool_result;
-using testing::shown;
 using testing::contains;
+using testing::scenario_tool;
+using testing::shown;
+using testing::tool_result;
 
-using json = nlohmann::ordered_json;
 using testing::file_names;
 using testing::read_bytes;
 using testing::scratch_directory;
 using testing::write_bytes;
-
-const std::string k_line(k_nome_linea);
-const std::string k_train(k_codice_treno);
-
-// The one JSON document of an output: a single line, then a line end. Members keep their order,
-// and two objects are equal only with the same members in the same order.
-json parsed(const std::string& output) {
-    EXPECT_TRUE(output.ends_with("\n")) << output;
-    EXPECT_EQ(output.find('\n'), output.size() - 1) << output;
-    return json::parse(output, nullptr, false);
-}
-
-std::vector<std::string> keys_of(const json& object) {
-    std::vector<std::string> keys;
-    for (const auto& member : object.items()) keys.push_back(member.key());
-    return keys;
-}
-
-std::filesystem::path file_in(const std::filesystem::path& dir, const std::string& line,
-                              const std::string& train, file_kind kind) {
-    return dir / path_from_utf8(scenario_file_name(line, train, kind));
-}
-
-std::filesystem::path real_file(const std::filesystem::path& dir, file_kind kind) {
-    return file_in(dir, k_line, k_train, kind);
-}
-
-// The program's own two description texts, as its writers leave them.
-void write_real_texts(const std::filesystem::path& dir) {
-    run_state state = testing::state_in(dir);
-    dati_linea(state);
-    dati_treno(state);
-}
-
-std::vector<std::string> compile_words(const std::filesystem::path& dir, const std::string& line,
-                                       const std::string& train) {
-    return {"compile", shown(dir), "--line", line, "--train", train};
-}
-
-// The real scenario compiled by the tool into `dir`.
-void compile_real_scenario(const std::filesystem::path& dir) {
-    write_real_texts(dir);
-    const auto result = scenario_tool(compile_words(dir, k_line, k_train));
-    ASSERT_EQ(result.exit_status, 0) << result.standard_error;
-}
-
-// The first line of the output that begins with `place` and holds `marker`; empty when none.
-std::string output_line(const std::string& output, const std::string& place,
-                        const std::string& marker) {
-    std::size_t start = 0;
-    while (start < output.size()) {
-        const std::size_t end = std::min(output.find('\n', start), output.size());
-        const std::string line = output.substr(start, end - start);
-        if (line.rfind(place, 0) == 0 && contains(line, marker)) return line;
-        start = end + 1;
-    }
-    return "";
-}
-
-constexpr file_kind k_binary_kinds[] = {file_kind::line_geometry, file_kind::header_table,
-                                        file_kind::cells};
-
-// "scritto: FILE" for each binary file, in the order the tool writes them.
-// The "scritto:" lines of an output, the files it says were written.
-std::string written_lines(const std::string& output) {
-    std::string lines;
-    std::istringstream in(output);
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind("scritto: ", 0) == 0) lines += line + "\n";
-    }
-    return lines;
-}
-
-std::string written_report(const std::filesystem::path& dir, const std::string& line,
-                           const std::string& train, bool geometry = true) {
-    std::string report;
-    for (const file_kind kind : k_binary_kinds) {
-        if (kind == file_kind::line_geometry && !geometry) continue;
-        report += "scritto: " + shown(file_in(dir, line, train, kind)) + "\n";
-    }
-    return report;
-}
-
-TEST(ScenarioTool, CompileOfTheProgramsOwnTextsGivesTheProgramsBytes) {
-    scratch_directory program_dir, author_dir;
-    Form1 program;
-    program.interactive = false;
-    program.state = testing::state_in(program_dir.path());
-    ASSERT_EQ(program.Form_Load(), k_exit_ok);
-
-    write_real_texts(author_dir.path());
-    const std::string line_text =
-        read_bytes(real_file(author_dir.path(), file_kind::line_description));
-    const std::string train_text =
-        read_bytes(real_file(author_dir.path(), file_kind::train_description));
-    const auto result = scenario_tool(compile_words(author_dir.path(), k_line, k_train));
-    ASSERT_EQ(result.exit_status, 0) << result.standard_error;
-    EXPECT_EQ(result.standard_error, "") << "the program's own texts give no warning";
-    EXPECT_EQ(result.standard_output,
-              "riepilogo: percorso di 22000 m, 20 stazioni, 33 segnali, 0 rallentamenti, "
-              "5 cartelli; 0 errori, 0 avvisi; 3 file scritti\n" +
-                  written_report(author_dir.path(), k_line, k_train));
-    for (const file_kind kind : k_binary_kinds) {
-        const auto mine = real_file(author_dir.path(), kind);
-        EXPECT_EQ(read_bytes(mine), read_bytes(real_file(program_dir.path(), kind)))
-            << mine.filename();
-    }
-    // The author's texts are only read.
-    EXPECT_EQ(read_bytes(real_file(author_dir.path(), file_kind::line_description)), line_text);
-    EXPECT_EQ(read_bytes(real_file(author_dir.path(), file_kind::train_description)), train_text);
-    // The program's own files are whole to the readers.
-    for (const file_kind kind : k_binary_kinds) {
-        const auto dump = scenario_tool({"dump", shown(real_file(program_dir.path(), kind))});
-        EXPECT_EQ(dump.exit_status, 0) << dump.standard_error;
-        EXPECT_EQ(dump.standard_error, "");
-    }
-
-    // The JSON view of a clean compile: no fault, no warning, the three files.
-    const auto json_result = scenario_tool(
-        {"compile", shown(author_dir.path()), "--line", k_line, "--train", k_train, "--json"});
-    ASSERT_EQ(json_result.exit_status, 0) << json_result.standard_error;
-    EXPECT_EQ(json_result.standard_error, "");
-    json files = json::array();
-    for (const file_kind kind : k_binary_kinds) {
-        files.push_back(shown(real_file(author_dir.path(), kind)));
-    }
-    json expected = {{"codice_errore", 0},      {"posizione_errore", nullptr}, {"file", nullptr},
-                     {"line", nullptr},         {"column", nullptr},           {"message", nullptr},
-                     {"errori", json::array()}, {"warnings", json::array()},
-                     {"non_compilati", json::array()},
-                     {"riepilogo",
-                      {{"lunghezza_percorso", 22000},
-                       {"stazioni", 20},
-                       {"segnali", 33},
-                       {"rallentamenti", 0},
-                       {"cartelli", 5},
-                       {"errori", 0},
-                       {"avvisi", 0}}},
-                     {"files", files}};
-    EXPECT_EQ(parsed(json_result.standard_output), expected);
-}
-
-TEST(ScenarioTool, OutDirectoryAndNoGeometry) {
-    scratch_directory texts, out;
-    write_real_texts(texts.path());
-    const auto before = file_names(texts.path());
-    const auto result = scenario_tool({"compile", shown(texts.path()), "--line", k_line, "--train",
-                                       k_train, "--out", shown(out.path()), "--no-geometry"});
-    ASSERT_EQ(result.exit_status, 0) << result.standard_error;
-    EXPECT_EQ(written_lines(result.standard_output),
-              written_report(out.path(), k_line, k_train, false));
-    EXPECT_EQ(file_names(texts.path()), before);
-    EXPECT_EQ(file_names(out.path()),
-              (std::vector<std::string>{"Metrò 2 - Zelnor_26BRUNVICCO.dat",
-                                        "Metrò 2 - Zelnor_26BRUNVICCO.sim"}));
-}
-
-// OUTDIR is made, with the folders above it, when it is not there.
-TEST(ScenarioTool, OutDirectoryIsMadeWhenMissing) {
-    scratch_directory texts, out;
-    write_real_texts(texts.path());
-    const std::filesystem::path deep = out.path() / "nuova cartella" / "sotto";
-    const auto result = scenario_tool({"compile", shown(texts.path()), "--line", k_line, "--train",
-                                       k_train, "--out", shown(deep)});
-    ASSERT_EQ(result.exit_status, 0) << result.standard_error;
-    EXPECT_EQ(file_names(deep).size(), 3u);
-}
-
-// Texts the command line names that are not in DIR: exit 3, nothing written, the texts that are
-// there listed and the nearest name suggested.
-TEST(ScenarioTool, MissingTextsAreNamedWithWhatIsThere) {
-    scratch_directory dir, out;
-    write_bytes(file_in(dir.path(), "Linea Nord", "R21", file_kind::line_description), "x");
-    write_bytes(file_in(dir.path(), "Linea Nord", "R21", file_kind::train_description), "x");
-    write_bytes(file_in(dir.path(), "Linea Nord", "R22", file_kind::train_description), "x");
-    write_bytes(dir.path() / "appunti.txt", "x");
-    const std::string d = shown(dir.path());
-    struct names_case {
-        std::string line, train;
-        std::vector<std::string> expected;
-    };
-    const names_case cases[] = {
-        {"Linea Nord",
-         "R2l",
-         {"scenario-tool: errore: testo del treno non trovato: " +
-              shown(dir.path() / "Linea Nord_R2l-.txt"),
-          "nota: forse --train \"R21\" (Linea Nord_R21-.txt)"}},
-        {"Linea Nrod",
-         "R21",
-         {"scenario-tool: errore: testo della linea non trovato: " +
-              shown(dir.path() / "Linea Nrod_linea.txt"),
-          "testo del treno non trovato: " + shown(dir.path() / "Linea Nrod_R21-.txt"),
-          "nota: forse --line \"Linea Nord\" (Linea Nord_linea.txt)"}},
-        {"Altra",
-         "X",
-         {"nota: testi della linea in " + d + ": Linea Nord_linea.txt",
-          "nota: testi del treno in " + d + ": Linea Nord_R21-.txt, Linea Nord_R22-.txt"}},
-    };
-    for (const names_case& c : cases) {
-        SCOPED_TRACE(c.line + " " + c.train);
-        const auto result = scenario_tool({"compile", shown(dir.path()), "--line", c.line,
-                                           "--train", c.train, "--out", shown(out.path())});
-        EXPECT_EQ(result.exit_status, 3);
-        EXPECT_EQ(result.standard_output, "");
-        for (const std::string& line : c.expected) {
-            EXPECT_TRUE(contains(result.standard_error, line + "\n")) << result.standard_error;
-        }
-        EXPECT_EQ(file_names(out.path()), std::vector<std::string>{});
-    }
-    const auto far =
-        scenario_tool({"compile", shown(dir.path()), "--line", "Altra", "--train", "X"});
-    EXPECT_FALSE(contains(far.standard_error, "forse")) << far.standard_error;
-}
-
-// Small texts. The line has a route of 5000 m (cells 0 to 240); feature records start on line 4.
-const std::string k_line_ok = "[generale]\r\nlunghezza percorso, 5000\r\n[fine]\r\n";
-const std::string k_train_ok = "[generale]\r\n[fine]\r\n";
-std::string line_with(const std::string& features) {
-    return "[generale]\r\nlunghezza percorso, 5000\r\n[cartelli]\r\n" + features + "[fine]\r\n";
-}
-// Train records start on line 2.
-std::string train_with(const std::string& records) {
-    return "[generale]\r\n" + records + "[fine]\r\n";
-}
-std::string signal_at(int p, int s1 = 3, int d1 = 2) {
-    return "segnale, " + std::to_string(p) + ", 2, " + std::to_string(s1) + ", 1, 1, 0, 2, " +
-           std::to_string(d1) + ", 1, 1, 0\r\n";
-}
-std::string station_at(int p, int kind, int platform) {
-    return "stazione, " + std::to_string(p) + ", " + std::to_string(kind) + ", " +
-           std::to_string(platform) + ", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 30, 0, Prova\r\n";
-}
-const std::string k_slow_order = "rallentamento, 3000, 30, 500, 1, 0, 0\r\n";
-const std::string k_slow_order_approach = "rallentamento, 3000, 30, 500, 1, 1, 0\r\n";
-
-// 79 stations fill header entries 1 to 79 and reach the first sign entry, 80.
-std::string too_many_stations() {
-    std::string records;
-    for (int i = 0; i < 79; ++i) records += station_at(600 * i + 1000, 27, 200);
-    return train_with(records);
-}
-
-enum class in_text { line, train };
-
-struct fault_case {
-    const char* what;
-    std::optional<std::string> line;
-    std::optional<std::string> train;
-    int code;
-    in_text file;
-    int line_number;  // 0: the fault has no place in the text
-    int exit_status;
-    bool files_written;
-    const char* detail;  // a piece of the message
-};
-
-const fault_case k_faults[] = {
-    {"no [generale]", "niente\r\n[fine]\r\n", k_train_ok, 102, in_text::line, 1, 1, false,
-     "[generale]"},
-    {"misspelt [generale]", "[generle]\r\nlunghezza percorso, 5000\r\n[fine]\r\n", k_train_ok,
-     102, in_text::line, 1, 1, false, "forse \"[generle]\" voleva essere \"[generale]\""},
-    {"route too long", "[generale]\r\nlunghezza percorso, 1000001\r\n[fine]\r\n", k_train_ok, 1,
-     in_text::line, 2, 1, false, "1000001 m"},
-    {"repetition a",
-     "[generale]\r\nlunghezza percorso, 5000\r\nripetizione segnali 4 codici, 25, 0\r\n[fine]\r\n",
-     k_train_ok, 3, in_text::line, 3, 1, true, "primo valore"},
-    {"repetition b",
-     "[generale]\r\nlunghezza percorso, 5000\r\nripetizione segnali 4 codici, 50, 25\r\n[fine]\r\n",
-     k_train_ok, 4, in_text::line, 3, 1, true, "secondo valore"},
-    {"repetition codes",
-     "[generale]\r\nlunghezza percorso, 5000\r\nripetizione segnali codici, 50, 50\r\n[fine]\r\n",
-     k_train_ok, 5, in_text::line, 3, 1, true, "\"4\""},
-    {"curve class", line_with("curvas, 100, 100\r\n"), k_train_ok, 103, in_text::line, 4, 1, true,
-     "classe"},
-    {"board on board",
-     line_with("indicatori_vmax, 400, 80, 80, 80, 0, , , , 0\r\nindicatori_vmax, 400, 60, 60, 60, "
-               "0, , , , 0\r\n"),
-     k_train_ok, 21, in_text::line, 5, 1, true,
-     "400 m: la cella 9 è già occupata da un cartello indicatore"},
-    {"sign on board",
-     line_with(
-         "indicatori_vmax, 400, 80, 80, 80, 0, , , , 0\r\ncartello_indicatore, 400, (TESTO)\r\n"),
-     k_train_ok, 6, in_text::line, 5, 1, true,
-     "la cella 9 è già occupata da un cartello indicatore"},
-    {"line position", line_with("pendenza, 20000, 0\r\n"), k_train_ok, 15, in_text::line, 4, 1,
-     true, "posizione 20000 m"},
-    {"line not a number", "[generale]\r\nlunghezza percorso, tanti, 0\r\n[fine]\r\n", k_train_ok,
-     25, in_text::line, 2, 1, false, "non è un numero intero"},
-    {"progressive",
-     "[generale]\r\nlunghezza percorso, 5000\r\nprogressiva chilometrica uno, 25, 0, "
-     "0\r\n[fine]\r\n",
-     k_train_ok, 2, in_text::line, 3, 1, true, "progressiva chilometrica uno: 25 m"},
-    {"abbattimento", k_line_ok, train_with("abbattimento, 1000, 0\r\nabbattimento, 1000, 0\r\n"), 7,
-     in_text::train, 3, 1, true, "la cella 20 è già occupata da un segno di abbattimento"},
-    {"station position", k_line_ok, train_with(station_at(1025, 27, 200)), 8, in_text::train, 2, 1,
-     true, "1025 m"},
-    {"platform length", k_line_ok, train_with(station_at(1000, 27, 250)), 9, in_text::train, 2, 1,
-     true, "250 m"},
-    {"too many stations", "[generale]\r\nlunghezza percorso, 50000\r\n[fine]\r\n",
-     too_many_stations(), 10, in_text::train, 80, 1, true, "al più 78 stazioni"},
-    {"stations too close", k_line_ok,
-     train_with(station_at(1000, 27, 200) + station_at(1400, 27, 200)), 22, in_text::train, 3, 1,
-     true, "1300 m"},
-    {"stop near the start", k_line_ok, train_with(station_at(0, 12, 200)), 24, in_text::train, 2, 1,
-     true, "cella 1"},
-    {"signal on signal", k_line_ok, train_with(signal_at(1000) + signal_at(1000)), 16,
-     in_text::train, 3, 1, true, "la cella 21 è già occupata da un segnale"},
-    {"warning board", k_line_ok, train_with(signal_at(1800) + k_slow_order), 17, in_text::train, 3,
-     1, true, "la cella 37 (cartello di avviso, 1200 m prima) è già occupata da un segnale"},
-    {"start board", k_line_ok, train_with(signal_at(3000) + k_slow_order), 18, in_text::train, 3, 1,
-     true, "la cella 61 (cartello di inizio) è già occupata da un segnale"},
-    {"end board", k_line_ok, train_with(signal_at(3500) + k_slow_order), 19, in_text::train, 3, 1,
-     true, "la cella 71 (cartello di fine, a 3500 m) è già occupata da un segnale"},
-    {"approach cells", k_line_ok, train_with(signal_at(1700) + k_slow_order_approach), 20,
-     in_text::train, 3, 1, true,
-     "la cella 35 (una delle quattro celle di approccio, da 33 a 36) è già occupata da un segnale"},
-    {"train position", k_line_ok, train_with("velocita, 20000, 60\r\n"), 15, in_text::train, 2, 1,
-     true, "posizione 20000 m"},
-    {"train not a number", k_line_ok, train_with("numero vetture, sei, 0\r\n"), 25, in_text::train,
-     2, 1, true, "non è un numero intero"},
-    {"spacing before signal", k_line_ok,
-     train_with(signal_at(1750) + signal_at(1700) + signal_at(1650) + k_slow_order), 11,
-     in_text::train, 2, 1, true, "il segnale a 1750 m"},
-    {"spacing start board", k_line_ok,
-     train_with(signal_at(2750) + signal_at(2700) + signal_at(2650) + k_slow_order), 12,
-     in_text::train, 5, 1, true, "rallentamento da 3000 m"},
-    {"spacing walk", k_line_ok,
-     train_with(signal_at(3400) + signal_at(3350) + signal_at(3450) + k_slow_order), 13,
-     in_text::train, 5, 1, true, "intorno a 3450 m"},
-    {"identity marker", k_line_ok, train_with(signal_at(0)), 1250, in_text::train, 2, 2, false,
-     "prima parola"},
-    {"identity code", k_line_ok, train_with(signal_at(0, 0, 0)), 1251, in_text::train, 2, 2, false,
-     "seconda parola"},
-};
-
-// The compiler-style line of a fault or warning in the JSON view: "FILE:LINE:COLUMN: " or
-// "FILE: ", then what it is and the message.
-std::string text_line(const json& entry, const std::string& what) {
-    std::string place = entry["file"].get<std::string>();
-    if (!entry["line"].is_null()) {
-        place += ":" + std::to_string(entry["line"].get<int>()) + ":" +
-                 std::to_string(entry["column"].get<int>());
-    }
-    return place + ": " + what + ": " + entry["message"].get<std::string>();
-}
-
-TEST(ScenarioTool, EachFaultNamesItsFileAndLineAndSetsTheExitStatus) {
-    for (const fault_case& c : k_faults) {
-        SCOPED_TRACE(c.what);
-        scratch_directory dir;
-        const auto line_file = file_in(dir.path(), "L", "T", file_kind::line_description);
-        const auto train_file = file_in(dir.path(), "L", "T", file_kind::train_description);
-        if (c.line) write_bytes(line_file, *c.line);
-        if (c.train) write_bytes(train_file, *c.train);
-
-        const auto result = scenario_tool(compile_words(dir.path(), "L", "T"));
-        EXPECT_EQ(result.exit_status, c.exit_status) << result.standard_error;
-        const auto& named = c.file == in_text::line ? line_file : train_file;
-        const std::string place =
-            shown(named) + (c.line_number > 0 ? ":" + std::to_string(c.line_number) + ":" : ": ");
-        const std::string diagnostic = "errore " + std::to_string(c.code) + ": ";
-        const std::string message = output_line(result.standard_error, place, diagnostic);
-        if (message.empty()) {
-            ADD_FAILURE() << "no \"" << diagnostic << "\" at " << place << " in:\n"
-                          << result.standard_error;
-            continue;
-        }
-        EXPECT_TRUE(contains(message, c.detail)) << message;
-        EXPECT_EQ(written_lines(result.standard_output),
-                  c.files_written ? written_report(dir.path(), "L", "T") : "");
-
-        EXPECT_EQ(std::filesystem::exists(file_in(dir.path(), "L", "T", file_kind::cells)),
-                  c.files_written);
-        // The author's texts are only read.
-        EXPECT_EQ(std::optional(read_bytes(line_file)), c.line ? c.line : std::optional(""));
-        EXPECT_EQ(std::optional(read_bytes(train_file)), c.train ? c.train : std::optional(""));
-
-        std::vector<std::string> words = compile_words(dir.path(), "L", "T");
-        words.push_back("--json");
-        const auto json_result = scenario_tool(words);
-        EXPECT_EQ(json_result.exit_status, c.exit_status);
-        EXPECT_EQ(json_result.standard_error, "");
-        const json report = parsed(json_result.standard_output);
-        ASSERT_FALSE(report.is_discarded()) << json_result.standard_output;
-        EXPECT_EQ(report["codice_errore"], c.code);
-        EXPECT_EQ(report["file"], shown(named));
-        EXPECT_EQ(report["line"], c.line_number > 0 ? json(c.line_number) : json(nullptr));
-        EXPECT_EQ(report["column"].is_null(), c.line_number == 0);
-        EXPECT_TRUE(contains(report["message"].get<std::string>(), c.detail)) << report["message"];
-        // The top members repeat the recorded fault, the first of "errori"; each reads as its
-        // text line does.
-        ASSERT_FALSE(report["errori"].empty());
-        const json& first = report["errori"].front();
-        EXPECT_EQ(first["registrato"], true);
-        EXPECT_EQ(first["codice"], report["codice_errore"]);
-        for (const char* key : {"file", "line", "column", "message"}) {
-            EXPECT_EQ(first[key], report[key]) << key;
-        }
-        for (const json& fault : report["errori"]) {
-            const std::string what = "errore " + std::to_string(fault["codice"].get<int>());
-            const std::string mark = fault["registrato"] == true ? " [codice registrato]" : "";
-            EXPECT_TRUE(contains(result.standard_error, text_line(fault, what) + mark + "\n"))
-                << text_line(fault, what);
-        }
-        EXPECT_EQ(report["files"].size(), c.files_written ? 3u : 0u);
-    }
-}
-
-// A fault about another record points at it with a note: the record that occupied the cell, the
-// station before, the slow order whose warning board needs the mark, the other progressive.
-TEST(ScenarioTool, NotesPointAtTheOtherRecordOfAFault) {
-    struct note_case {
-        const char* what;
-        std::string line;
-        std::string train;
-        in_text file;
-        const char* note;  // the whole line after the file name
-    };
-    const note_case cases[] = {
-        {"signal on signal", k_line_ok, train_with(signal_at(1000) + signal_at(1000)),
-         in_text::train, ":2:1: nota: la cella 21 è stata occupata da questo record"},
-        {"sign on board",
-         line_with(
-             "indicatori_vmax, 400, 80, 80, 80, 0, , , , 0\r\ncartello_indicatore, 400, (T)\r\n"),
-         k_train_ok, in_text::line, ":4:1: nota: la cella 9 è stata occupata da questo record"},
-        {"stations too close", k_line_ok,
-         train_with(station_at(1000, 27, 200) + station_at(1400, 27, 200)), in_text::train,
-         ":2:1: nota: la stazione precedente è qui"},
-        {"spacing before signal", k_line_ok,
-         train_with(signal_at(1750) + signal_at(1700) + signal_at(1650) + k_slow_order),
-         in_text::train,
-         ":5:1: nota: il rallentamento il cui cartello di avviso segue il segnale è qui"},
-        {"two progressives",
-         "[generale]\r\nlunghezza percorso, 5000\r\nprogressiva chilometrica uno, 25, 0, 0\r\n"
-         "progressiva chilometrica due, 1000, 30, 0\r\n[fine]\r\n",
-         k_train_ok, in_text::line,
-         ":3:1: nota: anche questa progressiva ha un valore non multiplo di 50"},
-    };
-    for (const note_case& c : cases) {
-        SCOPED_TRACE(c.what);
-        scratch_directory dir;
-        const auto line_file = file_in(dir.path(), "L", "T", file_kind::line_description);
-        const auto train_file = file_in(dir.path(), "L", "T", file_kind::train_description);
-        write_bytes(line_file, c.line);
-        write_bytes(train_file, c.train);
-        const auto result =
-            scenario_tool({"compile", shown(dir.path()), "--line", "L", "--train", "T"});
-        const auto& named = c.file == in_text::line ? line_file : train_file;
-        EXPECT_EQ(output_line(result.standard_error, shown(named) + ":", "nota: "),
-                  shown(named) + c.note)
-            << result.standard_error;
-    }
-}
-
-struct warning_case {
-    const char* what;
-    std::string line;
-    std::string train;
-    in_text file;
-    int line_number;
-    const char* kind;    // words of the warning's kind
-    const char* detail;  // the item it is about
-};
-
-const char* const k_unknown = "non riconosciuta";
-const char* const k_dash = "trattino";
-const char* const k_order = "fuori ordine";
-const char* const k_last = "ultima voce";
-
-const warning_case k_warnings[] = {
-    {"misspelt train keyword", k_line_ok,
-     train_with("segnlae, 1750, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0\r\n"), in_text::train, 2, k_unknown,
-     "segnlae"},
-    {"misspelt line keyword", line_with("pendnza, 100, 0\r\n"), k_train_ok, in_text::line, 4,
-     k_unknown, "pendnza"},
-    {"train keyword with a dash", k_line_ok, train_with("numero-vetture, 6\r\n"), in_text::train, 2,
-     k_dash, "numero-vetture"},
-    {"line keyword with a dash", line_with("-pendenza, 100, -25\r\n"), k_train_ok, in_text::line, 4,
-     k_dash, "-pendenza"},
-    {"speed out of order", k_line_ok, train_with("velocita, 2200, 60\r\nvelocita, 1200, 30\r\n"),
-     in_text::train, 3, k_order, "velocita"},
-    {"adhesion out of order", k_line_ok,
-     train_with("aderenza, 2000, 100\r\naderenza, 1000, 90\r\n"), in_text::train, 3, k_order,
-     "aderenza"},
-    {"station out of order", k_line_ok,
-     train_with(station_at(2000, 27, 200) + station_at(1000, 27, 200)), in_text::train, 3, k_order,
-     "stazione"},
-    {"train keyword last", k_line_ok, "[generale]\r\nnumero vetture, 6\r\nsabbia\r\n",
-     in_text::train, 3, k_last, "sabbia"},
-    {"line keyword last", "[generale]\r\nlunghezza percorso, 5000\r\n[cartelli]\r\npendenza\r\n",
-     k_train_ok, in_text::line, 4, k_last, "pendenza"},
-};
-
-TEST(ScenarioTool, EachWarningKindIsGivenOnItsLine) {
-    for (const warning_case& c : k_warnings) {
-        SCOPED_TRACE(c.what);
-        scratch_directory dir;
-        const auto line_file = file_in(dir.path(), "L", "T", file_kind::line_description);
-        const auto train_file = file_in(dir.path(), "L", "T", file_kind::train_description);
-        write_bytes(line_file, c.line);
-        write_bytes(train_file, c.train);
-        const auto result = scenario_tool(compile_words(dir.path(), "L", "T"));
-        const auto& named = c.file == in_text::line ? line_file : train_file;
-        const std::string place = shown(named) + ":" + std::to_string(c.line_number) + ":";
-        const std::string message = output_line(result.standard_error, place, c.kind);
-        if (message.empty()) {
-            ADD_FAILURE() << "no warning at " << place << " in:\n" << result.standard_error;
-            continue;
-        }
-        EXPECT_TRUE(contains(message, ": avviso: ")) << message;
-        EXPECT_TRUE(contains(message, c.detail)) << message;
-        EXPECT_EQ(read_bytes(train_file), c.train);
-
-        // The JSON view holds the same warning, at the same place.
-        std::vector<std::string> words = compile_words(dir.path(), "L", "T");
-        words.push_back("--json");
-        const json report = parsed(scenario_tool(words).standard_output);
-        ASSERT_FALSE(report.is_discarded());
-        const json* found = nullptr;
-        for (const json& w : report["warnings"]) {
-            if (w["file"] == shown(named) && w["line"] == c.line_number &&
-                contains(w["message"].get<std::string>(), c.kind)) {
-                found = &w;
-            }
-        }
-        ASSERT_NE(found, nullptr) << report["warnings"];
-        EXPECT_EQ(text_line(*found, "avviso"), message);
-    }
-}
-
-// Warnings are words for the author: the bytes are those of a compile that collects none.
-TEST(ScenarioTool, WarningsNeverChangeTheCompiledBytes) {
-    scratch_directory dir;
-    const std::string train =
-        train_with("segnlae, 1750\r\nnumero-vetture, 6\r\n" + signal_at(1750) +
-                   "velocita, 2200, 60\r\nvelocita, 1200, 30\r\n");
-    write_bytes(file_in(dir.path(), "L", "T", file_kind::line_description), k_line_ok);
-    write_bytes(file_in(dir.path(), "L", "T", file_kind::train_description), train);
-    const auto result = scenario_tool(compile_words(dir.path(), "L", "T"));
-    ASSERT_EQ(result.exit_status, 0) << result.standard_error;
-    ASSERT_TRUE(contains(result.standard_error, "avviso")) << result.standard_error;
-
-    run_state state;
-    state.nome_linea = "L";
-    state.codice_treno = "T";
-    memory_descriptions texts(k_line_ok, train);
-    ASSERT_TRUE(compila_scenario(state, 1, texts).writes_files());
-    EXPECT_EQ(read_bytes(file_in(dir.path(), "L", "T", file_kind::cells)),
-              serialise_celle(state.celle));
-    EXPECT_EQ(read_bytes(file_in(dir.path(), "L", "T", file_kind::header_table)),
-              serialise_testata(state.testata));
-}
-
-// The JSON view escapes what a text may hold: quotes, backslashes, control characters, and the
-// Windows-1252 letters of an item turned into UTF-8.
-TEST(ScenarioTool, JsonEscapesTheAuthorsItems) {
-    scratch_directory dir;
-    write_bytes(file_in(dir.path(), "L", "T", file_kind::line_description),
-                line_with("cit\"ato\\\x01\xE8\r\n"));
-    write_bytes(file_in(dir.path(), "L", "T", file_kind::train_description), k_train_ok);
-    std::vector<std::string> words = compile_words(dir.path(), "L", "T");
-    words.push_back("--json");
-    const auto result = scenario_tool(words);
-    ASSERT_EQ(result.exit_status, 0) << result.standard_error;
-    EXPECT_TRUE(contains(result.standard_output,
-                         R"("message":"voce non riconosciuta, ignorata: \"cit\"ato\\\u0001è\"")"))
-        << result.standard_output;
-    const json report = parsed(result.standard_output);
-    ASSERT_FALSE(report.is_discarded()) << result.standard_output;
-    EXPECT_EQ(report["codice_errore"], 0);
-    EXPECT_TRUE(report["posizione_errore"].is_null());
-    ASSERT_EQ(report["warnings"].size(), 1u) << report["warnings"];
-    EXPECT_EQ(report["warnings"][0]["message"],
-              "voce non riconosciuta, ignorata: \"cit\"ato\\\x01\xC3\xA8\"");
-}
+using namespace testing;
 
 #ifndef _WIN32
 // A file name that is not UTF-8 (on Linux a name is any bytes) still gives valid JSON: each
 // stray byte reads as U+FFFD.
-TEST(ScenarioTool, JsonOfANameThatIsNotUtf8IsStillValid) {
+TEST(DumpCommand, JsonOfANameThatIsNotUtf8IsStillValid) {
     scratch_directory dir;
     const std::string name = dir.path().string() + "/x\xFF\xC3.sim";
     write_bytes(name, "damaged");
@@ -639,112 +61,7 @@ TEST(ScenarioTool, JsonOfANameThatIsNotUtf8IsStillValid) {
 }
 #endif
 
-TEST(ScenarioTool, UsageErrorsAndFailuresExitWithThree) {
-    scratch_directory dir;
-    const std::string here = shown(dir.path());
-    const std::string nowhere = shown(dir.path() / "nonexistent-directory");
-    struct usage_case {
-        std::vector<std::string> words;
-        std::string message;
-        bool shows_usage;
-    };
-    const usage_case cases[] = {
-        {{}, "manca il comando", true},
-        {{"compila"}, "comando sconosciuto: compila", true},
-        {{"compile", here, "--train", "T"}, "manca l'opzione --line", true},
-        {{"compile", here, "--line"}, "l'opzione --line vuole un valore", true},
-        {{"compile", here, "--line", "L", "--line", "M"}, "opzione ripetuta: --line", true},
-        {{"compile", "--line", "L", "--train", "T"}, "compile vuole una sola cartella DIR", true},
-        {{"compile", here, "--line", "L", "--train", "T", "--colour"},
-         "opzione sconosciuta: --colour",
-         true},
-        {{"compile", nowhere, "--line", "L", "--train", "T"},
-         "cartella non trovata: " + nowhere,
-         false},
-        {{"dump"}, "dump vuole un solo FILE", true},
-        {{"dump", "scenario.txt"},
-         "tipo di file sconosciuto: scenario.txt (il nome deve finire con \"_linea.dat\", \".sim\" "
-         "o \".dat\")",
-         true},
-        {{"dump", shown(dir.path() / "nonexistent-directory" / "x.sim")},
-         "file non trovato: " + shown(dir.path() / "nonexistent-directory" / "x.sim"),
-         false},
-        {{"dump", shown(dir.path() / "x.sim"), "--verbose"},
-         "opzione sconosciuta: --verbose",
-         true},
-        {{"plot", here, "--line", "L", "--train", "T", "-o", "x.svg"},
-         "file non trovato: " + shown(dir.path() / "L_T.sim"),
-         false},
-        {{"plot", "--line", "L", "--train", "T", "-o", "x.svg"},
-         "plot vuole una sola cartella DIR",
-         true},
-    };
-    for (const usage_case& c : cases) {
-        SCOPED_TRACE(c.message);
-        const auto result = scenario_tool(c.words);
-        EXPECT_EQ(result.exit_status, 3);
-        EXPECT_EQ(result.standard_output, "");
-        EXPECT_EQ(result.standard_error,
-                  "scenario-tool: errore: " + c.message + "\n" +
-                      (c.shows_usage ? "\n" + std::string(tool::k_usage) : std::string()));
-    }
-    EXPECT_EQ(file_names(dir.path()), std::vector<std::string>{});
-    for (const char* help : {"help", "--help", "-h"}) {
-        const auto result = scenario_tool({help});
-        EXPECT_EQ(result.exit_status, 0) << help;
-        EXPECT_EQ(result.standard_output, tool::k_usage) << help;
-        EXPECT_EQ(result.standard_error, "") << help;
-    }
-    EXPECT_TRUE(tool::k_usage.starts_with("uso: scenario-tool"));
-}
-
-// The subcommands themselves leave the reporting to run_tool: they throw what is wrong.
-TEST(ScenarioTool, SubcommandsThrowWhatRunToolReports) {
-    scratch_directory dir;
-    std::ostringstream out, err;
-    const std::vector<std::string> no_line = {shown(dir.path()), "--train", "T"};
-    EXPECT_THROW(tool::compile_command(no_line, {out, err}), tool::usage_error);
-    const std::vector<std::string> missing = {shown(dir.path() / "x.sim")};
-    EXPECT_THROW(tool::dump_command(missing, {out, err}), tool::tool_failure);
-    const std::vector<std::string> no_files = {
-        shown(dir.path()), "--line", "L", "--train", "T", "-o", shown(dir.path() / "x.svg")};
-    EXPECT_THROW(tool::plot_command(no_files, {out, err}), tool::tool_failure);
-    EXPECT_EQ(out.str(), "");
-    EXPECT_EQ(err.str(), "");
-}
-
-// An output stream that takes nothing, as standard output on a full device.
-class refusing_buffer : public std::streambuf {
-   protected:
-    int_type overflow(int_type) override { return traits_type::eof(); }
-    std::streamsize xsputn(const char*, std::streamsize) override { return 0; }
-};
-
-TEST(ScenarioTool, AReportThatCannotBeWrittenIsAFailure) {
-    scratch_directory dir;
-    compile_real_scenario(dir.path());
-    const std::string header = shown(real_file(dir.path(), file_kind::header_table));
-    const std::vector<std::vector<std::string>> commands = {
-        {"help"},
-        {"dump", header},
-        {"dump", header, "--json"},
-        {"compile", shown(dir.path()), "--line", k_line, "--train", k_train, "--json"},
-    };
-    for (const auto& words : commands) {
-        SCOPED_TRACE(words.front() + " " + words.back());
-        refusing_buffer refusing;
-        std::ostream out(&refusing);
-        std::ostringstream err;
-        EXPECT_EQ(tool::run_tool(words, {out, err}), k_exit_failure);
-        const std::string expected =
-            "scenario-tool: errore: scrittura sull'uscita standard non "
-            "riuscita";
-        EXPECT_EQ(err.str().rfind(expected, 0), 0u) << err.str();
-        EXPECT_EQ(err.str().find('\n'), err.str().size() - 1) << err.str();
-    }
-}
-
-TEST(ScenarioTool, DumpShowsTheHeaderTableOfTheRealScenario) {
+TEST(DumpCommand, DumpShowsTheHeaderTableOfTheRealScenario) {
     scratch_directory dir;
     compile_real_scenario(dir.path());
     const std::string header = shown(real_file(dir.path(), file_kind::header_table));
@@ -852,7 +169,7 @@ TEST(ScenarioTool, DumpShowsTheHeaderTableOfTheRealScenario) {
         "valore":"(INIZIO TRATTA)(SOTTERRANEA  )", "unita":""}])j"));
 }
 
-TEST(ScenarioTool, DumpShowsTheCellsAndTheGeometryOfTheRealScenario) {
+TEST(DumpCommand, DumpShowsTheCellsAndTheGeometryOfTheRealScenario) {
     scratch_directory dir;
     compile_real_scenario(dir.path());
     const std::string cell_file = shown(real_file(dir.path(), file_kind::cells));
@@ -995,7 +312,7 @@ TEST(ScenarioTool, DumpShowsTheCellsAndTheGeometryOfTheRealScenario) {
 }
 
 // The members of each JSON view, in the order the tool writes them.
-TEST(ScenarioTool, JsonViewsKeepTheirMembersInOrder) {
+TEST(DumpCommand, JsonViewsKeepTheirMembersInOrder) {
     scratch_directory dir;
     compile_real_scenario(dir.path());
     const auto damaged = dir.path() / "cut.sim";
@@ -1121,7 +438,7 @@ std::string kind_name(file_kind kind) {
     }
 }
 
-TEST(ScenarioTool, DamagedFilesGiveTheByteOffsetAndExitThree) {
+TEST(DumpCommand, DamagedFilesGiveTheByteOffsetAndExitThree) {
     scratch_directory compiled;
     compile_real_scenario(compiled.path());
     for (const damaged_case& c : k_damaged) {
@@ -1167,7 +484,7 @@ TEST(ScenarioTool, DamagedFilesGiveTheByteOffsetAndExitThree) {
 }
 
 // A geometry whose compile stopped before seeding it (error 3 in [generale]) holds no point.
-TEST(ScenarioTool, DumpOfAnEmptyGeometrySaysNothingWasTraced) {
+TEST(DumpCommand, DumpOfAnEmptyGeometrySaysNothingWasTraced) {
     scratch_directory dir;
     write_bytes(file_in(dir.path(), "L", "T", file_kind::line_description),
                 "[generale]\r\nlunghezza percorso, 5000\r\nripetizione segnali 4 codici, 25, "
@@ -1198,7 +515,7 @@ TEST(ScenarioTool, DumpOfAnEmptyGeometrySaysNothingWasTraced) {
 // the header dump, cell 1's sum in the cell dump; without a name there is nothing to hold them
 // against. "26BRUNVICCA" puts 'a' (97) for 'o' (111) at character 11 of the identity string: the
 // sum drops by 14 to 2375, the weighted code by 14 x 11 to 30567.
-TEST(ScenarioTool, DumpSaysWhetherTheIdentityCodesMatchTheNames) {
+TEST(DumpCommand, DumpSaysWhetherTheIdentityCodesMatchTheNames) {
     scratch_directory compiled;
     compile_real_scenario(compiled.path());
     const std::string matches = " (corrisponde a linea e treno della testata)";
@@ -1263,7 +580,7 @@ TEST(ScenarioTool, DumpSaysWhetherTheIdentityCodesMatchTheNames) {
 }
 
 // A damaged header table beside the cells is named in a warning; the cells are shown without it.
-TEST(ScenarioTool, CellsBesideADamagedHeaderAreShownWithoutIt) {
+TEST(DumpCommand, CellsBesideADamagedHeaderAreShownWithoutIt) {
     scratch_directory dir;
     compile_real_scenario(dir.path());
     const auto header = real_file(dir.path(), file_kind::header_table);
@@ -1303,7 +620,7 @@ TEST(ScenarioTool, CellsBesideADamagedHeaderAreShownWithoutIt) {
 // The header dump of a small scenario, line by line: the stations of each platform layout with
 // the items of their record, the signs in the order of their records, the scalar values by the
 // records that fill them, the progressives in the compiler's order, and a field no record fills.
-TEST(ScenarioTool, DumpShowsTheHeaderInTheRecordsTerms) {
+TEST(DumpCommand, DumpShowsTheHeaderInTheRecordsTerms) {
     scratch_directory dir;
     write_bytes(file_in(dir.path(), "L", "T", file_kind::line_description),
                 "[generale]\r\nlunghezza percorso, 5000\r\nsfondo due, 22\r\n"
@@ -1372,7 +689,7 @@ TEST(ScenarioTool, DumpShowsTheHeaderInTheRecordsTerms) {
 // The cell dump of small scenarios, line by line, in the words of their records: a signal with
 // its approach marks (and marks another signal wrote over), a slow order with its boards, its
 // approach cells and the marks the compiler adds around it, stations, and the route's end.
-TEST(ScenarioTool, DumpShowsTheCellsInTheRecordsTerms) {
+TEST(DumpCommand, DumpShowsTheCellsInTheRecordsTerms) {
     const std::string signals = train_with(
         "segnale, 1750, 1, 3, 1, 1, 0, 0, 2, 1, 1, 50\r\n"    // sides 1 and 0: marks 31 to 34
         "segnale, 1850, 2, 3, 1, 1, 0, 2, 2, 1, 1, 50\r\n" +  // marks over the first one's
@@ -1477,7 +794,7 @@ TEST(ScenarioTool, DumpShowsTheCellsInTheRecordsTerms) {
 
 // Cells no record can have written are shown as the file holds them: values outside what the
 // record's items give, a kind no record lays, a mark no signal or stop lays.
-TEST(ScenarioTool, DumpShowsCellsNoRecordWrites) {
+TEST(DumpCommand, DumpShowsCellsNoRecordWrites) {
     scratch_directory dir;
     write_bytes(file_in(dir.path(), "L", "T", file_kind::line_description), k_line_ok);
     write_bytes(file_in(dir.path(), "L", "T", file_kind::train_description),
@@ -1523,7 +840,7 @@ TEST(ScenarioTool, DumpShowsCellsNoRecordWrites) {
 // a point record names starts its cell's stretch, the one a fill record names ends it. Two
 // records that name the same metre under the two rules, an "abbattimento" and a signal at
 // 1750 m, keep their metre on two cells that meet there.
-TEST(ScenarioTool, DumpShowsNeighbouringCellsApart) {
+TEST(DumpCommand, DumpShowsNeighbouringCellsApart) {
     scratch_directory dir;
     write_bytes(file_in(dir.path(), "L", "T", file_kind::line_description),
                 line_with("indicatori_vmax, 1800, 80, 80, 80, 0, , , , 0\r\n"
@@ -1574,76 +891,6 @@ TEST(ScenarioTool, DumpShowsNeighbouringCellsApart) {
         EXPECT_EQ(output_line(text, place, "").find(f.kind), place.size()) << text;
     }
 }
-
-std::vector<std::string> plot_words(const std::filesystem::path& dir,
-                                    const std::filesystem::path& svg) {
-    return {"plot", shown(dir), "--line", k_line, "--train", k_train, "-o", shown(svg)};
-}
-
-TEST(ScenarioTool, PlotWritesOneSvgOfTheLine) {
-    scratch_directory dir;
-    compile_real_scenario(dir.path());
-    const auto svg = dir.path() / "linea.svg";
-    const auto result = scenario_tool(plot_words(dir.path(), svg));
-    ASSERT_EQ(result.exit_status, 0) << result.standard_error;
-    EXPECT_EQ(result.standard_output, "scritto: " + shown(svg) + "\n");
-    EXPECT_EQ(result.standard_error, "");
-    const std::string picture = read_bytes(svg);
-    EXPECT_EQ(picture.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg ", 0), 0u);
-    EXPECT_TRUE(picture.ends_with("</svg>\n"));
-    for (const char* piece : {"Pianta della linea", "Profilo lungo la linea", "Legenda",
-                              ">Cascina Telvo<", ">Brunvicco<", ">km 20<", "segnale a 1750 m"}) {
-        EXPECT_TRUE(contains(picture, piece)) << piece;
-    }
-    // Without the geometry file the profile is still drawn.
-    std::filesystem::remove(real_file(dir.path(), file_kind::line_geometry));
-    const auto profile_only = scenario_tool(plot_words(dir.path(), svg));
-    ASSERT_EQ(profile_only.exit_status, 0) << profile_only.standard_error;
-    EXPECT_TRUE(contains(read_bytes(svg), "geometria non disponibile"));
-}
-
-#ifndef _WIN32
-// The first program of that name on PATH.
-std::optional<std::filesystem::path> on_path(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::string rest = path != nullptr ? path : "";
-    while (!rest.empty()) {
-        const std::size_t colon = rest.find(':');
-        const auto candidate = std::filesystem::path(rest.substr(0, colon)) / name;
-        if (access(candidate.c_str(), X_OK) == 0) return candidate;
-        rest = colon == std::string::npos ? "" : rest.substr(colon + 1);
-    }
-    return std::nullopt;
-}
-
-TEST(ScenarioTool, PlotOfTheRealLineRendersInChromium) {
-    const auto chromium = on_path("chromium");
-    const auto convert = on_path("convert");
-    if (!chromium || !convert) GTEST_SKIP() << "chromium or ImageMagick's convert is missing";
-    scratch_directory dir;
-    compile_real_scenario(dir.path());
-    const auto svg = dir.path() / "linea.svg";
-    const auto png = dir.path() / "linea.png";
-    ASSERT_EQ(scenario_tool(plot_words(dir.path(), svg)).exit_status, 0);
-    const auto render = testing::run_process(
-        *chromium,
-        {"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-         "--disable-background-networking", "--disable-component-update", "--disable-sync",
-         "--user-data-dir=" + (dir.path() / "profile").string(), "--screenshot=" + png.string(),
-         "--window-size=1200,1600", "file://" + svg.string()},
-        {});
-    ASSERT_TRUE(std::filesystem::exists(png)) << render.standard_error;
-    const auto spread = testing::run_process(
-        *convert, {png.string(), "-format", "%[fx:standard_deviation] %k", "info:"}, {});
-    ASSERT_EQ(spread.exit_status, 0) << spread.standard_error;
-    double deviation = 0;
-    long colours = 0;
-    ASSERT_EQ(std::sscanf(spread.standard_output.c_str(), "%lf %ld", &deviation, &colours), 2)
-        << spread.standard_output;
-    EXPECT_GT(deviation, 0.02) << "the picture is blank";
-    EXPECT_GT(colours, 16) << "the picture holds too few colours to be the line";
-}
-#endif
 
 }  // namespace
 }  // namespace scenario
