@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """The page of `scenario-tool view` in headless Chromium, opened from the disk.
 
-The pages come from the tool itself: the program's own line, a synthetic 60 km line, and a
-small line whose names and texts hold HTML and script. The cases check that the page loads with
-no console error and no request outside its own file, that scenario texts stay text, that a
-station's tooltip quotes its record, that the wheel and dragging change the kilometre window,
-that the pointer is marked in both drawings, that choosing a diagnostic moves the view there,
-that labels never overlap while every station's name can be seen, that the address opens a
-window, and that in live mode new data is drawn in the same window.
+The pages come from the tool itself: the program's own line, a synthetic 60 km line, a short
+5 km line, and a small line whose names and texts hold HTML and script. The cases check that the
+page loads with no console error and no request outside its own file, that scenario texts stay
+text, that a station's tooltip quotes its record, that the wheel and dragging change the
+kilometre window, that the pointer is marked in both drawings, that choosing a diagnostic moves
+the view there, that labels never overlap while every station's name can be seen, that the
+address opens a window, that in live mode new data is drawn in the same window, and that the
+window's figures count the route and tell the run-off after it apart.
 
 Run by CTest with the tool and the fixture writer; in CI (CI=true) a missing selenium,
 chromedriver or chromium is a failure, elsewhere the test is skipped (exit status 77). With
@@ -67,6 +68,20 @@ def make_pages():
                                capture_output=True, text=True).stdout.splitlines()
         PAGES[what] = {'dir': directory, 'line': names[0], 'train': names[1],
                        'file': run_view(directory, names[0], names[1])}
+
+    # A short line with two curves and two stations: its run-off is longer than its route.
+    directory = work / 'breve'
+    directory.mkdir()
+    write_text(directory / 'Breve_linea.txt',
+               '[generale]\nlunghezza percorso, 5000\n[curve]\n'
+               'curvas4, 1000, 600\ncurvad5, 3000, 800\n[fine]\n')
+    write_text(directory / 'Breve_B1-.txt',
+               '[generale]\nvelocita, 0, 60\n' +
+               ''.join(f'stazione, {metre}, 27, 200, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 30, 0, '
+                       f'{name}\n' for metre, name in ((500, 'Alfa'), (4500, 'Beta'))) +
+               '[fine]\n')
+    PAGES['breve'] = {'dir': directory, 'line': 'Breve', 'train': 'B1',
+                      'file': run_view(directory, 'Breve', 'B1')}
 
     # Markup in the folder's name, the line's name, the train's code, a station and a sign; a
     # misspelt keyword adds a warning that names the file.
@@ -148,6 +163,10 @@ return Array.from(document.querySelectorAll('svg .etichetta')).map((e) => {
           r.top >= s.top - 0.5 && r.bottom <= s.bottom + 0.5};
 });
 """
+
+def km_words(km):
+    """Kilometres as the page writes them: 7.05 -> "7,050"."""
+    return f'{km:.3f}'.replace('.', ',')
 
 
 class ViewPage(BrowserTest):
@@ -387,6 +406,49 @@ class ViewPage(BrowserTest):
                     value = float(label.replace(',', '.'))
                     self.assertTrue(expected[0] <= value <= expected[1], label)
 
+    def test_the_window_figures_count_the_route_only(self):
+        """A 5 km line: the window's figures read its route, km 0 to 5 at first, and the run-off
+        after it apart, as how far the window runs past the end; each window's link opens it
+        again; the kilometre axis and the pointer's reading never count the run-off as route."""
+        self.open('breve')
+        data = self.data()
+        self.assertEqual(data['percorso'], 5000)
+        past = ' km oltre la fine del percorso'
+        run_off = km_words((data['fine'] - data['percorso']) / 1000)
+        end = data['fine'] / 1000
+        cases = (('', 'da km 0,000 a km 5,000 (5,000 km)', f'+ {run_off}{past}'),
+                 ('#km=1-3', 'da km 1,000 a km 3,000 (2,000 km)', ''),
+                 ('#km=4-8', 'da km 4,000 a km 5,000 (1,000 km)', f'+ 3,000{past}'),
+                 (f'#km=5-{end}', '', f'da 0,000 a {run_off}{past}'),
+                 (f'#km=0-{end}', 'da km 0,000 a km 5,000 (5,000 km)', f'+ {run_off}{past}'))
+        for fragment, route, beyond in cases:
+            with self.subTest(address=fragment):
+                expected = 'Finestra: ' + ' '.join(part for part in (route, beyond) if part)
+                self.open('breve', fragment)
+                caption = self.driver.find_element(By.ID, 'finestra')
+                self.assertEqual(caption.text, expected)
+                apart = caption.find_elements(By.CLASS_NAME, 'oltre-fine')
+                self.assertEqual([e.text for e in apart], [beyond] if beyond else [])
+                link = self.driver.find_element(By.ID, 'collegamento').get_attribute('href')
+                window = self.window_km()
+                self.open('breve', '#' + link.split('#', 1)[1])
+                self.assertEqual(self.window_km(), window)
+                self.assertEqual(self.driver.find_element(By.ID, 'finestra').text, expected)
+
+        self.open('breve')
+        for label in self.driver.execute_script(
+                "return Array.from(document.querySelectorAll('#profilo .km'))"
+                ".map((e) => e.textContent);"):
+            self.assertTrue(label.startswith('+') or float(label.replace(',', '.')) <= 5, label)
+        strip = self.driver.find_element(By.CSS_SELECTOR, '#profilo rect.dopo-percorso')
+        ActionChains(self.driver).move_to_element(strip).perform()
+        readout = self.driver.find_element(By.ID, 'puntatore')
+        WebDriverWait(self.driver, 5).until(lambda d: readout.text)
+        self.assertTrue(readout.text.startswith('Puntatore: ') and readout.text.endswith(past),
+                        readout.text)
+        beyond_km = float(readout.text[len('Puntatore: '):-len(past)].replace(',', '.'))
+        self.assertTrue(0 < beyond_km <= (data['fine'] - data['percorso']) / 1000, readout.text)
+
     def test_screenshots(self):
         target = os.environ.get('SCENARIO_VIEW_SCREENSHOTS')
         if not target:
@@ -395,7 +457,8 @@ class ViewPage(BrowserTest):
         for what, fragment, name in (('program', '', 'linea-intera'),
                                      ('program', '#km=1.6-4.4', 'linea-zoom'),
                                      ('synthetic', '', 'sintetico-intero'),
-                                     ('synthetic', '#km=17-24', 'sintetico-zoom')):
+                                     ('synthetic', '#km=17-24', 'sintetico-zoom'),
+                                     ('breve', '', 'breve-intero')):
             self.open(what, fragment)
             time.sleep(0.3)
             self.driver.save_screenshot(str(pathlib.Path(target) / f'{name}.png'))

@@ -68,13 +68,36 @@ function address_window() {
   return null;
 }
 
+// The window's figures count the route only: the part of the window past the route's end is
+// written apart, as how far it runs past the end. The address and the data attributes keep the
+// metres of the track, run-off included, so that any window can be linked.
+function caption_words(m0, m1) {
+  const track = view.track;
+  const route = track.end > track.route ? track.route : Infinity;
+  const words = {route: '', beyond: ''};
+  if (m0 < route) {
+    const to = Math.min(m1, route);
+    words.route = 'da ' + fmt_km(m0) + ' a ' + fmt_km(to) + ' (' + fmt((to - m0) / 1000, 3) +
+      ' km)';
+  }
+  if (m1 > route) {
+    words.beyond = m0 < route ? '+ ' + fmt_beyond(m1 - route) + ' ' + RUN_OFF_WORDS
+      : 'da ' + fmt((m0 - route) / 1000, 3) + ' a ' + fmt_beyond(m1 - route) + ' ' +
+        RUN_OFF_WORDS;
+  }
+  return words;
+}
+
 function update_caption() {
-  const [m0, m1] = window_metres();
+  const [m0, m1] = window_metres().map(Math.round);
   const caption = document.getElementById('finestra');
-  caption.textContent = 'Finestra: da ' + fmt_km(m0) + ' a ' + fmt_km(m1) + ' (' +
-    fmt((m1 - m0) / 1000, 3) + ' km)';
-  const from = String(Math.round(m0) / 1000);
-  const to = String(Math.round(m1) / 1000);
+  const words = caption_words(m0, m1);
+  clear(caption);
+  caption.appendChild(document.createTextNode('Finestra: ' + words.route +
+    (words.route && words.beyond ? ' ' : '')));
+  if (words.beyond) html_el('span', 'oltre-fine', words.beyond, caption);
+  const from = String(m0 / 1000);
+  const to = String(m1 / 1000);
   caption.setAttribute('data-da-km', from);
   caption.setAttribute('data-a-km', to);
   document.getElementById('collegamento').setAttribute('href', '#km=' + from + '-' + to);
@@ -82,7 +105,8 @@ function update_caption() {
 
 function update_pointer_readout() {
   const readout = document.getElementById('puntatore');
-  readout.textContent = view.pointer_m === null ? '' : 'Puntatore: ' + fmt_km(view.pointer_m);
+  readout.textContent = view.pointer_m === null ? ''
+    : 'Puntatore: ' + fmt_place(view.track.route, view.track.end, view.pointer_m);
 }
 
 // Both widths are read before either drawing changes: a width read after a change would make
@@ -134,7 +158,8 @@ function apply_data(data, keep) {
   view.diagnostic_places = diagnostic_places(data.diagnostica);
   document.title = data.titolo + ' \u2014 scenario-tool view';
   document.getElementById('titolo').textContent = data.titolo;
-  draw_diagnostics(data.diagnostica, go_to);
+  draw_diagnostics(data.diagnostica, go_to,
+    (m) => fmt_place(view.track.route, view.track.end, m));
   if (old) {
     show_metres(old[0], old[1]);
     return;
