@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """The page of `scenario-tool view` in headless Chromium, opened from the disk.
 
-The pages come from the tool itself: the program's own line, a synthetic 60 km line, a short
-5 km line, and a small line whose names and texts hold HTML and script. The cases check that the
-page loads with no console error and no request outside its own file, that scenario texts stay
-text, that a station's tooltip quotes its record, that the wheel and dragging change the
-kilometre window, that the pointer is marked in both drawings, that choosing a diagnostic moves
-the view there, that labels never overlap while every station's name can be seen, that the
-address opens a window, that in live mode new data is drawn in the same window, and that the
+The pages come from the tool itself: the program's own line, a synthetic 60 km line, a
+synthetic 320 km line that winds all along, a short 5 km line, and a small line whose names and
+texts hold HTML and script. The cases check that the page loads with no console error and no
+request outside its own file, that scenario texts stay text, that a station's tooltip quotes its
+record, that the wheel and dragging change the kilometre window, that the pointer is marked in
+both drawings, that choosing a diagnostic moves the view there, that labels never overlap while
+every station's name can be seen, that the address opens a window, that in live mode new data is
+drawn in the same window, that the first view of the plan holds the whole plan, and that the
 window's figures count the route and tell the run-off after it apart.
 
 Run by CTest with the tool and the fixture writer; in CI (CI=true) a missing selenium,
@@ -62,9 +63,11 @@ def make_pages():
     if work.exists():
         shutil.rmtree(work)
     work.mkdir(parents=True)
-    for what, extra in (('program', []), ('synthetic', ['60000'])):
+    # The winding line is long enough that its 7 km of run-off leave the box of the route.
+    for what, kind, extra in (('program', 'program', []), ('synthetic', 'synthetic', ['60000']),
+                              ('winding', 'synthetic', ['320000'])):
         directory = work / what
-        names = subprocess.run([ARGS.fixtures, what, str(directory)] + extra, check=True,
+        names = subprocess.run([ARGS.fixtures, kind, str(directory)] + extra, check=True,
                                capture_output=True, text=True).stdout.splitlines()
         PAGES[what] = {'dir': directory, 'line': names[0], 'train': names[1],
                        'file': run_view(directory, names[0], names[1])}
@@ -163,6 +166,29 @@ return Array.from(document.querySelectorAll('svg .etichetta')).map((e) => {
           r.top >= s.top - 0.5 && r.bottom <= s.bottom + 0.5};
 });
 """
+
+# The plan as drawn: the drawing's size, every vertex of the route's and the run-off's lines and
+# every station's centre in its pixels, the first vertex of the route and the last of the run-off,
+# and the plan's points [metre, east, north] from the page's data.
+PLAN_DRAWN = """
+const svg = document.getElementById('pianta');
+const box = svg.viewBox.baseVal;
+const drawn = [];
+for (const line of svg.querySelectorAll('polyline.binario, polyline.dopo-percorso-pianta')) {
+  for (const p of Array.from(line.points)) drawn.push([p.x, p.y, line.getAttribute('class')]);
+}
+for (const c of svg.querySelectorAll('circle.stazione-pianta')) {
+  drawn.push([c.cx.baseVal.value, c.cy.baseVal.value, 'stazione-pianta']);
+}
+const route = svg.querySelector('polyline.binario').points;
+const off = svg.querySelector('polyline.dopo-percorso-pianta');
+const end = off ? off.points : route;
+const last = end.getItem(end.numberOfItems - 1);
+return {width: box.width, height: box.height, drawn,
+        first: [route.getItem(0).x, route.getItem(0).y], last: [last.x, last.y],
+        plan: JSON.parse(document.getElementById('dati').textContent).pianta};
+"""
+
 
 def km_words(km):
     """Kilometres as the page writes them: 7.05 -> "7,050"."""
@@ -406,6 +432,50 @@ class ViewPage(BrowserTest):
                     value = float(label.replace(',', '.'))
                     self.assertTrue(expected[0] <= value <= expected[1], label)
 
+    def assert_whole_plan(self):
+        """Every point of the plan, route and run-off, lies inside the drawing with a margin,
+        north up at one scale on both axes, and the plan fills the drawing on one axis."""
+        margin = 10
+        seen = self.driver.execute_script(PLAN_DRAWN)
+        width, height = seen['width'], seen['height']
+        self.assertGreater(len(seen['plan']), 2)
+        for x, y, cls in seen['drawn']:
+            self.assertTrue(margin <= x <= width - margin and margin <= y <= height - margin,
+                            f'{cls} point ({x}, {y}) outside the drawing of {width} x {height} '
+                            f'less {margin} px')
+        xs = [point[0] for point in seen['drawn']]
+        ys = [point[1] for point in seen['drawn']]
+        east = [point[1] for point in seen['plan']]
+        north = [point[2] for point in seen['plan']]
+        # The drawn box is the plan's box through one scale, north up, from the first point; so
+        # is the last point of the run-off.
+        x0, y0 = seen['plan'][0][1], seen['plan'][0][2]
+        first_x, first_y = seen['first']
+        if max(east) - min(east) >= max(north) - min(north):
+            scale = (max(xs) - min(xs)) / (max(east) - min(east))
+        else:
+            scale = (max(ys) - min(ys)) / (max(north) - min(north))
+
+        def at(e, n):
+            return first_x + scale * (e - x0), first_y - scale * (n - y0)
+
+        expected = (at(min(east), max(north)), at(max(east), min(north)),
+                    at(seen['plan'][-1][1], seen['plan'][-1][2]))
+        got = ((min(xs), min(ys)), (max(xs), max(ys)), tuple(seen['last']))
+        for (got_x, got_y), (want_x, want_y) in zip(got, expected):
+            self.assertAlmostEqual(got_x, want_x, delta=2)
+            self.assertAlmostEqual(got_y, want_y, delta=2)
+        self.assertGreater(max((max(xs) - min(xs)) / width, (max(ys) - min(ys)) / height), 0.6,
+                           'the plan is drawn too small to fit its drawing')
+
+    def test_the_first_view_fits_the_whole_plan(self):
+        """A long winding line, a short one whose run-off is longer than its route, and the
+        program's line: each page first shows the whole plan."""
+        for what in ('winding', 'breve', 'program'):
+            with self.subTest(page=what):
+                self.open(what)
+                self.assert_whole_plan()
+
     def test_the_window_figures_count_the_route_only(self):
         """A 5 km line: the window's figures read its route, km 0 to 5 at first, and the run-off
         after it apart, as how far the window runs past the end; each window's link opens it
@@ -458,6 +528,7 @@ class ViewPage(BrowserTest):
                                      ('program', '#km=1.6-4.4', 'linea-zoom'),
                                      ('synthetic', '', 'sintetico-intero'),
                                      ('synthetic', '#km=17-24', 'sintetico-zoom'),
+                                     ('winding', '', 'tortuoso-intero'),
                                      ('breve', '', 'breve-intero')):
             self.open(what, fragment)
             time.sleep(0.3)

@@ -299,6 +299,7 @@ function button_events() {
   document.getElementById('tutta').addEventListener('click', () => {
     set_window(0, view.track.span);
     view.plan = null;
+    view.plan_target = null;
     redraw();
   });
   document.getElementById('stringi').addEventListener('click', () => zoom(0.5));
