@@ -8,8 +8,9 @@ request outside its own file, that scenario texts stay text, that a station's to
 record, that the wheel and dragging change the kilometre window, that the pointer is marked in
 both drawings, that choosing a diagnostic moves the view there, that labels never overlap while
 every station's name can be seen, that the address opens a window, that in live mode new data is
-drawn in the same window, that the first view of the plan holds the whole plan, and that the
-window's figures count the route and tell the run-off after it apart.
+drawn in the same window (or, in a first view left as it is, whole), that the first view of the
+plan holds the whole plan, and that the window's figures count the route and tell the run-off
+after it apart.
 
 Run by CTest with the tool and the fixture writer; in CI (CI=true) a missing selenium,
 chromedriver or chromium is a failure, elsewhere the test is skipped (exit status 77). With
@@ -18,6 +19,7 @@ SCENARIO_VIEW_SCREENSHOTS=DIR the test also saves PNG pictures of the pages into
 
 import argparse
 import http.server
+import json
 import os
 import pathlib
 import shutil
@@ -169,7 +171,7 @@ return Array.from(document.querySelectorAll('svg .etichetta')).map((e) => {
 
 # The plan as drawn: the drawing's size, every vertex of the route's and the run-off's lines and
 # every station's centre in its pixels, the first vertex of the route and the last of the run-off,
-# and the plan's points [metre, east, north] from the page's data.
+# and the plan's points [metre, east, north] from the data the page holds.
 PLAN_DRAWN = """
 const svg = document.getElementById('pianta');
 const box = svg.viewBox.baseVal;
@@ -390,6 +392,33 @@ class ViewPage(BrowserTest):
             lambda d: 'non raggiungibile' in d.find_element(By.ID, 'stato').text)
         self.assertEqual(self.window_km(), (5, 9))
 
+    def test_live_mode_keeps_showing_the_whole_of_a_new_line(self):
+        """A first view left as it is follows new data: the window and the plan show the whole
+        of the new line, here one of 22 km after one of 5."""
+        short = PAGES['breve']
+        first, data = live_files(short['dir'], short['line'], short['train'], 'live-breve')
+        longer = PAGES['program']
+        _, new_data = live_files(longer['dir'], longer['line'], longer['train'], 'live-program')
+        server = live_server(first, data)
+        try:
+            self.driver.get('about:blank')
+            self.driver.get(server.url)
+            WebDriverWait(self.driver, 10).until(
+                lambda d: 'versione 1' in d.find_element(By.ID, 'stato').text)
+            self.assertEqual(self.window_km(), (0, json.loads(data)['fine'] / 1000))
+            server.data = new_data
+            server.version = 2
+            WebDriverWait(self.driver, 10).until(
+                lambda d: 'versione 2' in d.find_element(By.ID, 'stato').text)
+            new = json.loads(new_data)
+            WebDriverWait(self.driver, 5).until(
+                lambda d: self.window_km() == (0, new['fine'] / 1000))
+            self.assertTrue(self.driver.find_element(By.ID, 'finestra').text.startswith(
+                'Finestra: da km 0,000 a km 22,000 '))
+            self.assert_whole_plan(new['pianta'])
+        finally:
+            server.stop()
+
     def test_labels_never_overlap_and_every_station_can_be_named(self):
         self.open('synthetic')
         labels = self.assert_labels_apart('whole line')
@@ -432,11 +461,14 @@ class ViewPage(BrowserTest):
                     value = float(label.replace(',', '.'))
                     self.assertTrue(expected[0] <= value <= expected[1], label)
 
-    def assert_whole_plan(self):
-        """Every point of the plan, route and run-off, lies inside the drawing with a margin,
-        north up at one scale on both axes, and the plan fills the drawing on one axis."""
+    def assert_whole_plan(self, plan=None):
+        """Every point of the plan (the page's own, or these [metre, east, north]), route and
+        run-off, lies inside the drawing with a margin, north up at one scale on both axes, and
+        the plan fills the drawing on one axis."""
         margin = 10
         seen = self.driver.execute_script(PLAN_DRAWN)
+        if plan is not None:
+            seen['plan'] = plan
         width, height = seen['width'], seen['height']
         self.assertGreater(len(seen['plan']), 2)
         for x, y, cls in seen['drawn']:

@@ -14,6 +14,7 @@ const view = {
   plan_svg: document.getElementById('pianta'),
   plan: null,
   plan_target: null,
+  plan_whole: false,  // the plan shows every point as fitted, not yet zoomed nor moved
   pointer_m: null,
   chosen_m: null,
   diagnostic_places: [],
@@ -150,9 +151,15 @@ function go_to(metres) {
   redraw();
 }
 
+function whole_window() {
+  return view.u0 <= 0 && view.u1 >= view.track.span;
+}
+
 // Everything the page shows, from a data document; `keep` holds the window and the plan's view.
+// A window or a plan that showed the whole line goes on showing the whole of the new one.
 function apply_data(data, keep) {
   const old = keep && view.track ? window_metres() : null;
+  const was_whole = old !== null && whole_window();
   view.data = data;
   view.track = make_track(data);
   view.diagnostic_places = diagnostic_places(data.diagnostica);
@@ -161,7 +168,8 @@ function apply_data(data, keep) {
   draw_diagnostics(data.diagnostica, go_to,
     (m) => fmt_place(view.track.route, view.track.end, m));
   if (old) {
-    show_metres(old[0], old[1]);
+    if (was_whole) set_window(0, view.track.span); else show_metres(old[0], old[1]);
+    if (view.plan_whole) view.plan = null;
     return;
   }
   view.plan = null;
@@ -250,6 +258,7 @@ function plan_events() {
     const f = view.plan_drawn.frame;
     const world = f.world(p.x, p.y);
     const scale = clamp(view.plan.scale / wheel_factor(event), 1e-5, PLAN_MAX_SCALE);
+    view.plan_whole = false;
     view.plan = {
       scale,
       cx: world.x - (p.x - f.width / 2) / scale,
@@ -266,6 +275,7 @@ function plan_events() {
     if (!view.plan_drawn) return;
     if (drag) {
       const scale = view.plan.scale;
+      view.plan_whole = false;
       view.plan = {scale, cx: drag.cx - (event.clientX - drag.x) / scale,
         cy: drag.cy + (event.clientY - drag.y) / scale};
       tooltip.hide();

@@ -164,7 +164,7 @@ function draw_plan_km(view, g, labels, f) {
 }
 
 // Draws the plan, `available` pixels wide, for view {plan_svg, data, track, u0, u1, plan,
-// plan_target, pointer_m, chosen_m}: with no plan view yet, the view fits the
+// plan_target, plan_whole, pointer_m, chosen_m}: with no plan view yet, the view fits the
 // window's stretch when plan_target asks for it, else the whole plan. Returns the frame and the
 // group of the cursors, or null when there is no geometry.
 function draw_plan(view, available) {
@@ -188,6 +188,7 @@ function draw_plan(view, available) {
     view.plan = view.plan_target
       ? plan_fit(points, view.plan_target[0], view.plan_target[1], width, PLAN_HEIGHT)
       : plan_fit_whole(points, width, PLAN_HEIGHT);
+    view.plan_whole = !view.plan_target;
     view.plan_target = null;
   }
   const f = plan_frame(view, width, PLAN_HEIGHT);
