@@ -1,13 +1,16 @@
 #!/usr/bin/env python3
 """The page of `scenario-tool view` in headless Chromium, opened from the disk.
 
-The pages come from the tool itself: the program's own line, a synthetic 60 km line, and a
-small line whose names and texts hold HTML and script. The cases check that the page loads with
-no console error and no request outside its own file, that scenario texts stay text, that a
-station's tooltip quotes its record, that the wheel and dragging change the kilometre window,
-that the pointer is marked in both drawings, that choosing a diagnostic moves the view there,
-that labels never overlap while every station's name can be seen, that the address opens a
-window, and that in live mode new data is drawn in the same window.
+The pages come from the tool itself: the program's own line, a synthetic 60 km line, a
+synthetic 320 km line that winds all along, a short 5 km line, and a small line whose names and
+texts hold HTML and script. The cases check that the page loads with no console error and no
+request outside its own file, that scenario texts stay text, that a station's tooltip quotes its
+record, that the wheel and dragging change the kilometre window, that the pointer is marked in
+both drawings, that choosing a diagnostic moves the view there, that labels never overlap while
+every station's name can be seen, that the address opens a window, that in live mode new data is
+drawn in the same window (or, in a first view left as it is, whole), that the first view of the
+plan holds the whole plan, and that the window's figures count the route and tell the run-off
+after it apart.
 
 Run by CTest with the tool and the fixture writer; in CI (CI=true) a missing selenium,
 chromedriver or chromium is a failure, elsewhere the test is skipped (exit status 77). With
@@ -16,6 +19,7 @@ SCENARIO_VIEW_SCREENSHOTS=DIR the test also saves PNG pictures of the pages into
 
 import argparse
 import http.server
+import json
 import os
 import pathlib
 import shutil
@@ -61,12 +65,28 @@ def make_pages():
     if work.exists():
         shutil.rmtree(work)
     work.mkdir(parents=True)
-    for what, extra in (('program', []), ('synthetic', ['60000'])):
+    # The winding line is long enough that its 7 km of run-off leave the box of the route.
+    for what, kind, extra in (('program', 'program', []), ('synthetic', 'synthetic', ['60000']),
+                              ('winding', 'synthetic', ['320000'])):
         directory = work / what
-        names = subprocess.run([ARGS.fixtures, what, str(directory)] + extra, check=True,
+        names = subprocess.run([ARGS.fixtures, kind, str(directory)] + extra, check=True,
                                capture_output=True, text=True).stdout.splitlines()
         PAGES[what] = {'dir': directory, 'line': names[0], 'train': names[1],
                        'file': run_view(directory, names[0], names[1])}
+
+    # A short line with two curves and two stations: its run-off is longer than its route.
+    directory = work / 'breve'
+    directory.mkdir()
+    write_text(directory / 'Breve_linea.txt',
+               '[generale]\nlunghezza percorso, 5000\n[curve]\n'
+               'curvas4, 1000, 600\ncurvad5, 3000, 800\n[fine]\n')
+    write_text(directory / 'Breve_B1-.txt',
+               '[generale]\nvelocita, 0, 60\n' +
+               ''.join(f'stazione, {metre}, 27, 200, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 30, 0, '
+                       f'{name}\n' for metre, name in ((500, 'Alfa'), (4500, 'Beta'))) +
+               '[fine]\n')
+    PAGES['breve'] = {'dir': directory, 'line': 'Breve', 'train': 'B1',
+                      'file': run_view(directory, 'Breve', 'B1')}
 
     # Markup in the folder's name, the line's name, the train's code, a station and a sign; a
     # misspelt keyword adds a warning that names the file.
@@ -148,6 +168,33 @@ return Array.from(document.querySelectorAll('svg .etichetta')).map((e) => {
           r.top >= s.top - 0.5 && r.bottom <= s.bottom + 0.5};
 });
 """
+
+# The plan as drawn: the drawing's size, every vertex of the route's and the run-off's lines and
+# every station's centre in its pixels, the first vertex of the route and the last of the run-off,
+# and the plan's points [metre, east, north] from the data the page holds.
+PLAN_DRAWN = """
+const svg = document.getElementById('pianta');
+const box = svg.viewBox.baseVal;
+const drawn = [];
+for (const line of svg.querySelectorAll('polyline.binario, polyline.dopo-percorso-pianta')) {
+  for (const p of Array.from(line.points)) drawn.push([p.x, p.y, line.getAttribute('class')]);
+}
+for (const c of svg.querySelectorAll('circle.stazione-pianta')) {
+  drawn.push([c.cx.baseVal.value, c.cy.baseVal.value, 'stazione-pianta']);
+}
+const route = svg.querySelector('polyline.binario').points;
+const off = svg.querySelector('polyline.dopo-percorso-pianta');
+const end = off ? off.points : route;
+const last = end.getItem(end.numberOfItems - 1);
+return {width: box.width, height: box.height, drawn,
+        first: [route.getItem(0).x, route.getItem(0).y], last: [last.x, last.y],
+        plan: JSON.parse(document.getElementById('dati').textContent).pianta};
+"""
+
+
+def km_words(km):
+    """Kilometres as the page writes them: 7.05 -> "7,050"."""
+    return f'{km:.3f}'.replace('.', ',')
 
 
 class ViewPage(BrowserTest):
@@ -345,6 +392,33 @@ class ViewPage(BrowserTest):
             lambda d: 'non raggiungibile' in d.find_element(By.ID, 'stato').text)
         self.assertEqual(self.window_km(), (5, 9))
 
+    def test_live_mode_keeps_showing_the_whole_of_a_new_line(self):
+        """A first view left as it is follows new data: the window and the plan show the whole
+        of the new line, here one of 22 km after one of 5."""
+        short = PAGES['breve']
+        first, data = live_files(short['dir'], short['line'], short['train'], 'live-breve')
+        longer = PAGES['program']
+        _, new_data = live_files(longer['dir'], longer['line'], longer['train'], 'live-program')
+        server = live_server(first, data)
+        try:
+            self.driver.get('about:blank')
+            self.driver.get(server.url)
+            WebDriverWait(self.driver, 10).until(
+                lambda d: 'versione 1' in d.find_element(By.ID, 'stato').text)
+            self.assertEqual(self.window_km(), (0, json.loads(data)['fine'] / 1000))
+            server.data = new_data
+            server.version = 2
+            WebDriverWait(self.driver, 10).until(
+                lambda d: 'versione 2' in d.find_element(By.ID, 'stato').text)
+            new = json.loads(new_data)
+            WebDriverWait(self.driver, 5).until(
+                lambda d: self.window_km() == (0, new['fine'] / 1000))
+            self.assertTrue(self.driver.find_element(By.ID, 'finestra').text.startswith(
+                'Finestra: da km 0,000 a km 22,000 '))
+            self.assert_whole_plan(new['pianta'])
+        finally:
+            server.stop()
+
     def test_labels_never_overlap_and_every_station_can_be_named(self):
         self.open('synthetic')
         labels = self.assert_labels_apart('whole line')
@@ -387,6 +461,96 @@ class ViewPage(BrowserTest):
                     value = float(label.replace(',', '.'))
                     self.assertTrue(expected[0] <= value <= expected[1], label)
 
+    def assert_whole_plan(self, plan=None):
+        """Every point of the plan (the page's own, or these [metre, east, north]), route and
+        run-off, lies inside the drawing with a margin, north up at one scale on both axes, and
+        the plan fills the drawing on one axis."""
+        margin = 10
+        seen = self.driver.execute_script(PLAN_DRAWN)
+        if plan is not None:
+            seen['plan'] = plan
+        width, height = seen['width'], seen['height']
+        self.assertGreater(len(seen['plan']), 2)
+        for x, y, cls in seen['drawn']:
+            self.assertTrue(margin <= x <= width - margin and margin <= y <= height - margin,
+                            f'{cls} point ({x}, {y}) outside the drawing of {width} x {height} '
+                            f'less {margin} px')
+        xs = [point[0] for point in seen['drawn']]
+        ys = [point[1] for point in seen['drawn']]
+        east = [point[1] for point in seen['plan']]
+        north = [point[2] for point in seen['plan']]
+        # The drawn box is the plan's box through one scale, north up, from the first point; so
+        # is the last point of the run-off.
+        x0, y0 = seen['plan'][0][1], seen['plan'][0][2]
+        first_x, first_y = seen['first']
+        if max(east) - min(east) >= max(north) - min(north):
+            scale = (max(xs) - min(xs)) / (max(east) - min(east))
+        else:
+            scale = (max(ys) - min(ys)) / (max(north) - min(north))
+
+        def at(e, n):
+            return first_x + scale * (e - x0), first_y - scale * (n - y0)
+
+        expected = (at(min(east), max(north)), at(max(east), min(north)),
+                    at(seen['plan'][-1][1], seen['plan'][-1][2]))
+        got = ((min(xs), min(ys)), (max(xs), max(ys)), tuple(seen['last']))
+        for (got_x, got_y), (want_x, want_y) in zip(got, expected):
+            self.assertAlmostEqual(got_x, want_x, delta=2)
+            self.assertAlmostEqual(got_y, want_y, delta=2)
+        self.assertGreater(max((max(xs) - min(xs)) / width, (max(ys) - min(ys)) / height), 0.6,
+                           'the plan is drawn too small to fit its drawing')
+
+    def test_the_first_view_fits_the_whole_plan(self):
+        """A long winding line, a short one whose run-off is longer than its route, and the
+        program's line: each page first shows the whole plan."""
+        for what in ('winding', 'breve', 'program'):
+            with self.subTest(page=what):
+                self.open(what)
+                self.assert_whole_plan()
+
+    def test_the_window_figures_count_the_route_only(self):
+        """A 5 km line: the window's figures read its route, km 0 to 5 at first, and the run-off
+        after it apart, as how far the window runs past the end; each window's link opens it
+        again; the kilometre axis and the pointer's reading never count the run-off as route."""
+        self.open('breve')
+        data = self.data()
+        self.assertEqual(data['percorso'], 5000)
+        past = ' km oltre la fine del percorso'
+        run_off = km_words((data['fine'] - data['percorso']) / 1000)
+        end = data['fine'] / 1000
+        cases = (('', 'da km 0,000 a km 5,000 (5,000 km)', f'+ {run_off}{past}'),
+                 ('#km=1-3', 'da km 1,000 a km 3,000 (2,000 km)', ''),
+                 ('#km=4-8', 'da km 4,000 a km 5,000 (1,000 km)', f'+ 3,000{past}'),
+                 (f'#km=5-{end}', '', f'da 0,000 a {run_off}{past}'),
+                 (f'#km=0-{end}', 'da km 0,000 a km 5,000 (5,000 km)', f'+ {run_off}{past}'))
+        for fragment, route, beyond in cases:
+            with self.subTest(address=fragment):
+                expected = 'Finestra: ' + ' '.join(part for part in (route, beyond) if part)
+                self.open('breve', fragment)
+                caption = self.driver.find_element(By.ID, 'finestra')
+                self.assertEqual(caption.text, expected)
+                apart = caption.find_elements(By.CLASS_NAME, 'oltre-fine')
+                self.assertEqual([e.text for e in apart], [beyond] if beyond else [])
+                link = self.driver.find_element(By.ID, 'collegamento').get_attribute('href')
+                window = self.window_km()
+                self.open('breve', '#' + link.split('#', 1)[1])
+                self.assertEqual(self.window_km(), window)
+                self.assertEqual(self.driver.find_element(By.ID, 'finestra').text, expected)
+
+        self.open('breve')
+        for label in self.driver.execute_script(
+                "return Array.from(document.querySelectorAll('#profilo .km'))"
+                ".map((e) => e.textContent);"):
+            self.assertTrue(label.startswith('+') or float(label.replace(',', '.')) <= 5, label)
+        strip = self.driver.find_element(By.CSS_SELECTOR, '#profilo rect.dopo-percorso')
+        ActionChains(self.driver).move_to_element(strip).perform()
+        readout = self.driver.find_element(By.ID, 'puntatore')
+        WebDriverWait(self.driver, 5).until(lambda d: readout.text)
+        self.assertTrue(readout.text.startswith('Puntatore: ') and readout.text.endswith(past),
+                        readout.text)
+        beyond_km = float(readout.text[len('Puntatore: '):-len(past)].replace(',', '.'))
+        self.assertTrue(0 < beyond_km <= (data['fine'] - data['percorso']) / 1000, readout.text)
+
     def test_screenshots(self):
         target = os.environ.get('SCENARIO_VIEW_SCREENSHOTS')
         if not target:
@@ -395,7 +559,9 @@ class ViewPage(BrowserTest):
         for what, fragment, name in (('program', '', 'linea-intera'),
                                      ('program', '#km=1.6-4.4', 'linea-zoom'),
                                      ('synthetic', '', 'sintetico-intero'),
-                                     ('synthetic', '#km=17-24', 'sintetico-zoom')):
+                                     ('synthetic', '#km=17-24', 'sintetico-zoom'),
+                                     ('winding', '', 'tortuoso-intero'),
+                                     ('breve', '', 'breve-intero')):
             self.open(what, fragment)
             time.sleep(0.3)
             self.driver.save_screenshot(str(pathlib.Path(target) / f'{name}.png'))

@@ -1,6 +1,7 @@
-// Helpers the two drawings share: SVG and HTML elements built with text only, numbers written
-// the Italian way, text widths, the label placer that keeps labels apart, and the map between
-// metres and the drawn track axis (the run-off after the route squeezed into a thin strip).
+// Helpers the two drawings share: SVG and HTML elements built with text only, numbers and
+// places written the Italian way (a place in the run-off as its distance past the route's end),
+// text widths, the label placer that keeps labels apart, and the map between metres and the
+// drawn track axis (the run-off after the route squeezed into a thin strip).
 
 const SVG_NS = 'http://www.w3.org/2000/svg';
 const LABEL_FONT = '"DejaVu Sans", Verdana, Arial, sans-serif';
@@ -48,6 +49,21 @@ function fmt_km(metres) {
 
 function fmt_m(metres) {
   return fmt_short(metres) + ' m';
+}
+
+// The run-off after the route's end is cells and geometry, not route: a place there is told as
+// its distance past the end, never as a kilometre of the route.
+const RUN_OFF_WORDS = 'oltre la fine del percorso';
+
+function fmt_beyond(metres) {
+  return fmt(metres / 1000, 3) + ' km';
+}
+
+// A place along the track of a route of `route` metres whose cells end at `end`: "km 3,250" on
+// the route, "1,200 km oltre la fine del percorso" in the run-off.
+function fmt_place(route, end, metres) {
+  return metres > route && end > route ? fmt_beyond(metres - route) + ' ' + RUN_OFF_WORDS
+    : fmt_km(metres);
 }
 
 // Text widths from a canvas with the labels' font, remembered.
@@ -171,6 +187,7 @@ function make_track(data) {
   return {
     route,
     end,
+    squeezed: squeeze < 1,
     span: span > 0 ? span : 1000,
     u(m) {
       return m <= route ? m : route + (m - route) * squeeze;

@@ -14,6 +14,7 @@ const view = {
   plan_svg: document.getElementById('pianta'),
   plan: null,
   plan_target: null,
+  plan_whole: false,  // the plan shows every point as fitted, not yet zoomed nor moved
   pointer_m: null,
   chosen_m: null,
   diagnostic_places: [],
@@ -68,13 +69,36 @@ function address_window() {
   return null;
 }
 
+// The window's figures count the route only: the part of the window past the route's end is
+// written apart, as how far it runs past the end. The address and the data attributes keep the
+// metres of the track, run-off included, so that any window can be linked.
+function caption_words(m0, m1) {
+  const track = view.track;
+  const route = track.end > track.route ? track.route : Infinity;
+  const words = {route: '', beyond: ''};
+  if (m0 < route) {
+    const to = Math.min(m1, route);
+    words.route = 'da ' + fmt_km(m0) + ' a ' + fmt_km(to) + ' (' + fmt((to - m0) / 1000, 3) +
+      ' km)';
+  }
+  if (m1 > route) {
+    words.beyond = m0 < route ? '+ ' + fmt_beyond(m1 - route) + ' ' + RUN_OFF_WORDS
+      : 'da ' + fmt((m0 - route) / 1000, 3) + ' a ' + fmt_beyond(m1 - route) + ' ' +
+        RUN_OFF_WORDS;
+  }
+  return words;
+}
+
 function update_caption() {
-  const [m0, m1] = window_metres();
+  const [m0, m1] = window_metres().map(Math.round);
   const caption = document.getElementById('finestra');
-  caption.textContent = 'Finestra: da ' + fmt_km(m0) + ' a ' + fmt_km(m1) + ' (' +
-    fmt((m1 - m0) / 1000, 3) + ' km)';
-  const from = String(Math.round(m0) / 1000);
-  const to = String(Math.round(m1) / 1000);
+  const words = caption_words(m0, m1);
+  clear(caption);
+  caption.appendChild(document.createTextNode('Finestra: ' + words.route +
+    (words.route && words.beyond ? ' ' : '')));
+  if (words.beyond) html_el('span', 'oltre-fine', words.beyond, caption);
+  const from = String(m0 / 1000);
+  const to = String(m1 / 1000);
   caption.setAttribute('data-da-km', from);
   caption.setAttribute('data-a-km', to);
   document.getElementById('collegamento').setAttribute('href', '#km=' + from + '-' + to);
@@ -82,7 +106,8 @@ function update_caption() {
 
 function update_pointer_readout() {
   const readout = document.getElementById('puntatore');
-  readout.textContent = view.pointer_m === null ? '' : 'Puntatore: ' + fmt_km(view.pointer_m);
+  readout.textContent = view.pointer_m === null ? ''
+    : 'Puntatore: ' + fmt_place(view.track.route, view.track.end, view.pointer_m);
 }
 
 // Both widths are read before either drawing changes: a width read after a change would make
@@ -126,17 +151,25 @@ function go_to(metres) {
   redraw();
 }
 
+function whole_window() {
+  return view.u0 <= 0 && view.u1 >= view.track.span;
+}
+
 // Everything the page shows, from a data document; `keep` holds the window and the plan's view.
+// A window or a plan that showed the whole line goes on showing the whole of the new one.
 function apply_data(data, keep) {
   const old = keep && view.track ? window_metres() : null;
+  const was_whole = old !== null && whole_window();
   view.data = data;
   view.track = make_track(data);
   view.diagnostic_places = diagnostic_places(data.diagnostica);
   document.title = data.titolo + ' \u2014 scenario-tool view';
   document.getElementById('titolo').textContent = data.titolo;
-  draw_diagnostics(data.diagnostica, go_to);
+  draw_diagnostics(data.diagnostica, go_to,
+    (m) => fmt_place(view.track.route, view.track.end, m));
   if (old) {
-    show_metres(old[0], old[1]);
+    if (was_whole) set_window(0, view.track.span); else show_metres(old[0], old[1]);
+    if (view.plan_whole) view.plan = null;
     return;
   }
   view.plan = null;
@@ -225,6 +258,7 @@ function plan_events() {
     const f = view.plan_drawn.frame;
     const world = f.world(p.x, p.y);
     const scale = clamp(view.plan.scale / wheel_factor(event), 1e-5, PLAN_MAX_SCALE);
+    view.plan_whole = false;
     view.plan = {
       scale,
       cx: world.x - (p.x - f.width / 2) / scale,
@@ -241,6 +275,7 @@ function plan_events() {
     if (!view.plan_drawn) return;
     if (drag) {
       const scale = view.plan.scale;
+      view.plan_whole = false;
       view.plan = {scale, cx: drag.cx - (event.clientX - drag.x) / scale,
         cy: drag.cy + (event.clientY - drag.y) / scale};
       tooltip.hide();
@@ -274,6 +309,7 @@ function button_events() {
   document.getElementById('tutta').addEventListener('click', () => {
     set_window(0, view.track.span);
     view.plan = null;
+    view.plan_target = null;
     redraw();
   });
   document.getElementById('stringi').addEventListener('click', () => zoom(0.5));

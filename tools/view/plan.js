@@ -1,7 +1,7 @@
 // The plan of the line, north up and one scale on both axes: the route, the run-off after it
 // dashed, the stretch in the profile's window highlighted, stations with their names, signals,
-// kilometre marks, a scale bar and a north arrow. It has its own zoom and pan; the pointer's
-// place is marked in both drawings.
+// kilometre marks, a scale bar and a north arrow. It first shows every point of the plan, and
+// has its own zoom and pan; the pointer's place is marked in both drawings.
 
 const PLAN_HEIGHT = 300;
 const PLAN_MAX_SCALE = 5;  // pixels per metre
@@ -32,9 +32,14 @@ function plan_stretch(points, from, to) {
   return out;
 }
 
-// The view {scale, cx, cy} that shows the stretch from..to whole.
-function plan_fit(points, from, to, width, height) {
-  const stretch = plan_stretch(points, from, to);
+// The margins a fitted view leaves on each side, in pixels: clear of the north arrow in the top
+// right corner and of the scale bar along the bottom.
+const PLAN_MARGIN_X = 60;
+const PLAN_MARGIN_Y = 35;
+
+// The view {scale, cx, cy} that shows points [{x, y}] whole within the margins, north up and
+// one scale on both axes.
+function plan_fit_points(stretch, width, height) {
   let x0 = Infinity;
   let x1 = -Infinity;
   let y0 = Infinity;
@@ -43,9 +48,20 @@ function plan_fit(points, from, to, width, height) {
     x0 = Math.min(x0, p.x), x1 = Math.max(x1, p.x);
     y0 = Math.min(y0, p.y), y1 = Math.max(y1, p.y);
   }
-  const scale = Math.min((width - 120) / Math.max(x1 - x0, 1),
-    (height - 70) / Math.max(y1 - y0, 1), PLAN_MAX_SCALE);
+  const scale = Math.min((width - 2 * PLAN_MARGIN_X) / Math.max(x1 - x0, 1),
+    (height - 2 * PLAN_MARGIN_Y) / Math.max(y1 - y0, 1), PLAN_MAX_SCALE);
   return {scale, cx: (x0 + x1) / 2, cy: (y0 + y1) / 2};
+}
+
+// The view that shows the stretch from..to whole.
+function plan_fit(points, from, to, width, height) {
+  return plan_fit_points(plan_stretch(points, from, to), width, height);
+}
+
+// The view that shows every point of the plan, the route and the run-off after it: a long
+// winding route may wander anywhere, and its run-off may leave the route's box.
+function plan_fit_whole(points, width, height) {
+  return plan_fit_points(points.map((p) => ({x: p[1], y: p[2]})), width, height);
 }
 
 function plan_frame(view, width, height) {
@@ -147,8 +163,10 @@ function draw_plan_km(view, g, labels, f) {
   }
 }
 
-// Draws the plan, `available` pixels wide, for view {plan_svg, data, track, u0, u1, plan, plan_target, pointer_m,
-// chosen_m}; returns its frame and the group of the cursors, or null when there is no geometry.
+// Draws the plan, `available` pixels wide, for view {plan_svg, data, track, u0, u1, plan,
+// plan_target, plan_whole, pointer_m, chosen_m}: with no plan view yet, the view fits the
+// window's stretch when plan_target asks for it, else the whole plan. Returns the frame and the
+// group of the cursors, or null when there is no geometry.
 function draw_plan(view, available) {
   const svg = view.plan_svg;
   clear(svg);
@@ -167,8 +185,10 @@ function draw_plan(view, available) {
     return null;
   }
   if (!view.plan) {
-    const [from, to] = view.plan_target || [0, view.track.route || view.track.end];
-    view.plan = plan_fit(points, from, to, width, PLAN_HEIGHT);
+    view.plan = view.plan_target
+      ? plan_fit(points, view.plan_target[0], view.plan_target[1], width, PLAN_HEIGHT)
+      : plan_fit_whole(points, width, PLAN_HEIGHT);
+    view.plan_whole = !view.plan_target;
     view.plan_target = null;
   }
   const f = plan_frame(view, width, PLAN_HEIGHT);

@@ -338,17 +338,22 @@ function draw_axis(view, g, labels, layout, f) {
   const minor = nice_step(per_km, 8);
   const major = nice_step(per_km, 64);
   const end = view.track.end / 1000;
+  const route = view.track.route / 1000;
   let last_x = -Infinity;
   for (let km = Math.ceil(f.m0 / 1000 / minor) * minor; km <= Math.min(f.m1 / 1000, end) + 1e-9;
     km += minor) {
     const x = f.x(km * 1000);
     const is_major = Math.abs(km / major - Math.round(km / major)) < 1e-6;
+    const beyond = km > route + 1e-9;
     // In the squeezed run-off the ticks would run together.
-    if (!is_major && x - last_x < 4) continue;
+    if ((!is_major || beyond) && x - last_x < 4) continue;
     last_x = x;
     svg_el('line', {x1: x, x2: x, y1: y, y2: y + (is_major ? 7 : 4), class: 'asse'}, g);
     if (is_major) {
-      labels.place(fmt_short(km), 11, [{x, y: y + 17, anchor: 'middle'}], 'km');
+      // Past the route's end a mark tells how far past, so that no kilometre of the run-off
+      // reads as route.
+      labels.place(beyond ? '+' + fmt_short(km - route) : fmt_short(km), 11,
+        [{x, y: y + 17, anchor: 'middle'}], beyond ? 'km oltre-fine' : 'km');
     }
   }
   for (const d of view.diagnostic_places) {
@@ -403,9 +408,11 @@ function draw_profile(view, available) {
       width: layout.right - route_x,
       height: layout.lanes.quota.bottom - layout.lanes.stazioni.top, class: 'dopo-percorso'},
     back);
-    set_tip(strip, () => ({title: 'oltre la fine del percorso',
-      lines: ['da ' + fmt_m(view.track.route) + ' a ' + fmt_m(view.track.end) +
-        ': celle e geometria che seguono il percorso (disegnate strette)']}));
+    set_tip(strip, () => ({title: RUN_OFF_WORDS,
+      lines: [fmt_beyond(view.track.end - view.track.route) + ' di celle e geometria dopo la ' +
+        'fine del percorso a ' + fmt_km(view.track.route) +
+        (view.track.squeezed ? ' (disegnati stretti)' : ''),
+      'le celle da ' + fmt_m(view.track.route) + ' a ' + fmt_m(view.track.end)]}));
   }
   draw_lane_titles(labels, layout);
   draw_axis(view, marks, labels, layout, f);

@@ -1,5 +1,6 @@
 // The faults, notes and warnings of the compile beside the drawing, written the way the compile
-// prints them. Choosing one that has a place moves the view there.
+// prints them. Choosing one that has a place moves the view there. `place(m)` words a metre of
+// the track for the item's title.
 
 function place_prefix(m) {
   return m.file + (m.line !== null ? ':' + m.line + ':' + m.column : '') + ': ';
@@ -22,14 +23,14 @@ function diagnostic_places(diagnostics) {
   return places;
 }
 
-function diagnostic_item(list, cls, text, metres, go_to) {
+function diagnostic_item(list, cls, text, metres, go_to, place) {
   const item = html_el('li', cls, text, list);
   if (metres === null) return item;
   item.classList.add('con-posto');
   item.tabIndex = 0;
   item.setAttribute('role', 'button');
   item.setAttribute('data-metri', String(metres));
-  item.title = 'mostra ' + fmt_km(metres);
+  item.title = 'mostra ' + place(metres);
   const choose = (event) => {
     event.stopPropagation();
     for (const other of document.querySelectorAll('#elenco li[aria-current]')) {
@@ -48,16 +49,16 @@ function diagnostic_item(list, cls, text, metres, go_to) {
   return item;
 }
 
-function draw_diagnostics(diagnostics, go_to) {
+function draw_diagnostics(diagnostics, go_to, place) {
   const list = document.getElementById('elenco');
   clear(list);
   const count = document.getElementById('conteggio');
   // The other records a fault or a warning concerns, under it.
-  function list_notes(item, notes, go_to) {
+  function list_notes(item, notes) {
     if (!notes.length) return;
     const sub = html_el('ol', 'note', null, item);
     for (const n of notes) {
-      diagnostic_item(sub, 'nota', place_prefix(n) + 'nota: ' + n.message, n.metri, go_to);
+      diagnostic_item(sub, 'nota', place_prefix(n) + 'nota: ' + n.message, n.metri, go_to, place);
     }
   }
   const faults = diagnostics.errori.length;
@@ -68,12 +69,12 @@ function draw_diagnostics(diagnostics, go_to) {
   for (const f of diagnostics.errori) {
     const item = diagnostic_item(list, 'errore',
       place_prefix(f) + 'errore ' + f.codice + ': ' + f.message +
-        (f.registrato ? ' [codice registrato]' : ''), f.metri, go_to);
-    list_notes(item, f.notes, go_to);
+        (f.registrato ? ' [codice registrato]' : ''), f.metri, go_to, place);
+    list_notes(item, f.notes);
   }
   for (const w of diagnostics.warnings) {
     const item = diagnostic_item(list, 'avviso', place_prefix(w) + 'avviso: ' + w.message,
-      w.metri, go_to);
-    list_notes(item, w.notes || [], go_to);
+      w.metri, go_to, place);
+    list_notes(item, w.notes || []);
   }
 }

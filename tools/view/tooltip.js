@@ -39,8 +39,13 @@ function cell_span(cell) {
     fmt_m((cell + 1) * CELL_METRES);
 }
 
+// A metre of the track with its place: on the route or past its end.
+function position_words(data, m) {
+  return 'posizione ' + fmt_m(m) + ' (' + fmt_place(data.percorso, data.fine, m) + ')';
+}
+
 function element_tip(data, e) {
-  const lines = [cell_span(e.cella), 'posizione ' + fmt_m(e.m) + ' (' + fmt_km(e.m) + ')'];
+  const lines = [cell_span(e.cella), position_words(data, e.m)];
   if (e.campi.length) lines.push(e.campi.map((f) => f[0] + ' ' + f[1]).join(', '));
   if (e.tipo === 14 && e.etichetta) lines.push('testo: ' + e.etichetta);
   return {title: e.nome + ' (tipo ' + e.tipo + ')', lines: lines.concat(record_lines(data, e.r))};
@@ -48,7 +53,7 @@ function element_tip(data, e) {
 
 function station_tip(data, s) {
   const lines = [
-    'posizione ' + fmt_m(s.c) + ' (' + fmt_km(s.c) + '), tipo ' + s.tipo,
+    position_words(data, s.c) + ', tipo ' + s.tipo,
     'marciapiede da ' + fmt_m(s.a) + ' a ' + fmt_m(s.b),
     'voce ' + s.voce + ' della testata, orario ' + s.orario,
   ];
