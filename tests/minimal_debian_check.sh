@@ -29,8 +29,22 @@ chroot_dir=$(cd "$chroot_dir" && pwd)
 # Everything mounted below is unmounted on the way out, in the reverse order, whatever happens.
 mounted=()
 clone=""
+# Processes started in the chroot that outlive the commands (wineserver stays a few seconds after
+# its last client) keep /dev busy: they are given up to a minute to end by themselves.
+left_in_chroot() {
+  local process root
+  for process in /proc/[0-9]*; do
+    root=$(readlink "$process/root" 2>/dev/null) || continue
+    [ "$root" = "$chroot_dir" ] && return 0
+  done
+  return 1
+}
 leave() {
   local i
+  for ((i = 0; i < 60; i++)); do
+    left_in_chroot || break
+    sleep 1
+  done
   for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
     umount "${mounted[i]}" || umount -l "${mounted[i]}" || true
   done
