@@ -19,12 +19,18 @@ export WINEDLLOVERRIDES := mscoree,mshtml=
 export WINEDEBUG := -all
 
 # What each command needs on a Debian machine; missing packages are installed first (as root) or
-# named with the command that installs them.
+# named with the command that installs them. They come without their recommendations, so every
+# program the suites call is named here, except those every Debian has (coreutils, diffutils,
+# findutils, grep, sed, mawk, util-linux, libc-bin's iconv).
 RUN_PACKAGES  := cmake g++ make libx11-dev nlohmann-json3-dev
-TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev nlohmann-json3-dev strace chromium imagemagick \
-                 chromium-driver python3-selenium \
-                 g++-mingw-w64-x86-64-posix wine64 xvfb clang libclang-rt-14-dev unzip
-DIST_PACKAGES := cmake make nlohmann-json3-dev g++-mingw-w64-x86-64-posix
+# The suite (strace: durability; chromium, imagemagick's convert: the plot's rendering); the
+# browser tests (python3, selenium, chromedriver); the Windows build under wine in xvfb-run,
+# which needs xauth; the package's check (unzip, the cross objdump); the fuzzers (clang).
+TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev strace chromium imagemagick \
+                 python3 python3-selenium chromium-driver \
+                 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb xauth unzip \
+                 clang libclang-rt-14-dev
+DIST_PACKAGES := cmake make nlohmann-json3-dev g++-mingw-w64-x86-64-posix googletest
 BENCH_PACKAGES := $(TEST_PACKAGES) libbenchmark-dev
 
 .PHONY: all build run test test-linux test-windows windows dist windows-package sanitize fuzz \

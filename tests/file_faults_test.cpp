@@ -11,11 +11,11 @@
 #include <optional>
 #include <span>
 
+#include "base/scenario_files.h"
 #include "describe/descriptions.h"
 #include "output/binary_files.h"
 #include "output/binary_readers.h"
 #include "run/run_sequence.h"
-#include "base/scenario_files.h"
 #include "testkit/test_support.h"
 
 #ifndef _WIN32
@@ -246,9 +246,24 @@ void expect_tool_failure(const testing::process_result& result, const std::strin
     EXPECT_NE(result.standard_error.find(reason), std::string::npos) << result.standard_error;
 }
 
+// A copy of the tool in a folder every user can reach and none but its owner can change: the
+// build tree may lie in a home that is closed to other users.
+std::filesystem::path install_tool(const scratch_directory& dir,
+                                   const std::filesystem::path& tool) {
+    using std::filesystem::perms;
+    std::filesystem::permissions(dir.path(), perms::owner_all | perms::group_read |
+                                                 perms::group_exec | perms::others_read |
+                                                 perms::others_exec);
+    const auto target = dir.path() / tool.filename();
+    std::filesystem::copy_file(tool, target);
+    return target;
+}
+
 TEST(FileFaults, ToolOutputDirectoryNotWritable) {
-    const auto tool = tool_program();
-    if (!tool) GTEST_SKIP() << "scenario-tool is not part of this build";
+    const auto built_tool = tool_program();
+    if (!built_tool) GTEST_SKIP() << "scenario-tool is not part of this build";
+    scratch_directory tool_directory;
+    const auto tool = install_tool(tool_directory, *built_tool);
     author_setup author;
     std::filesystem::permissions(
         author.out, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
@@ -257,7 +272,7 @@ TEST(FileFaults, ToolOutputDirectoryNotWritable) {
     testing::process_options as_nobody;
     as_nobody.unprivileged = true;
 
-    const auto result = run_process(*tool, author.compile_arguments(), as_nobody);
+    const auto result = run_process(tool, author.compile_arguments(), as_nobody);
     expect_tool_failure(result, name_of(file_kind::line_geometry), "Permission denied");
     for (const file_kind kind : k_binary_order) {
         EXPECT_TRUE(holds_earlier(author.out, kind)) << name_of(kind);
