@@ -33,7 +33,7 @@ enum class head_fault {
     too_large,           // 431: no blank line within the limit, or a head that ends past it
     no_request_line,     // 400: nothing but blank lines
     request_line,        // 400: not three words parted by single blanks
-    method_form,         // 400: a control character in the method
+    method_form,         // 400: an empty method, or a control character in it
     target_form,         // 400: a target that is not a path, or holds a control character
     version,             // 400: neither HTTP/1.1 nor HTTP/1.0
     header_line,         // 400: no name and colon, a blank in the name, a folded line
