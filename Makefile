@@ -118,7 +118,8 @@ $(FUZZ_BUILD)/CMakeCache.txt:
 	  -DSCENARIO_BUILD_FUZZ=ON -DSCENARIO_BUILD_TESTS=OFF
 
 fuzz: $(FUZZ_BUILD)/CMakeCache.txt
-	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target compile_fuzzer readers_fuzzer fuzz_corpus
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target compile_fuzzer readers_fuzzer \
+	  http_request_fuzzer fuzz_corpus
 	fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 fuzz-ci:

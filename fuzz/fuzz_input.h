@@ -9,8 +9,13 @@
 // Reader input:
 //   byte 0      which reader, modulo 3: 0 cells, 1 header table, 2 line geometry
 //   bytes 1...  the file image
+//
+// HTTP input:
+//   bytes 0-1   the loopback server's port, least significant byte first (missing bytes are 0)
+//   bytes 2...  what a client has sent so far
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -60,6 +65,28 @@ enum class reader_kind : std::uint8_t { cells = 0, header_table = 1, line_geomet
 inline std::string join_reader_input(reader_kind kind, std::string_view image) {
     std::string data(1, static_cast<char>(kind));
     data += image;
+    return data;
+}
+
+struct http_input {
+    std::uint16_t port = 0;
+    std::string_view received;
+};
+
+inline http_input split_http_input(std::string_view data) {
+    http_input input;
+    for (std::size_t i = 0; i < 2 && i < data.size(); ++i) {
+        input.port |= static_cast<std::uint16_t>(static_cast<std::uint8_t>(data[i]) << (8 * i));
+    }
+    input.received = data.substr(std::min<std::size_t>(data.size(), 2));
+    return input;
+}
+
+inline std::string join_http_input(std::uint16_t port, std::string_view received) {
+    std::string data;
+    data += static_cast<char>(port & 0xff);
+    data += static_cast<char>(port >> 8);
+    data += received;
     return data;
 }
 

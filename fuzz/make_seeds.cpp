@@ -1,8 +1,9 @@
-// Writes the seed corpora of the two fuzz targets: the program's own description texts, small
-// texts that reach every record kind and every fault code, and the binary images a compile of
-// the program's texts gives. Run at build time, so the seeds always follow the current texts.
+// Writes the seed corpora of the fuzz targets: the program's own description texts, small
+// texts that reach every record kind and every fault code, the binary images a compile of
+// the program's texts gives, and request heads the loopback server accepts and refuses. Run at
+// build time, so the seeds always follow the current texts.
 //
-//   fuzz_seeds DIR   writes DIR/compile/* and DIR/readers/*
+//   fuzz_seeds DIR   writes DIR/compile/*, DIR/readers/* and DIR/http/*
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -199,6 +200,33 @@ void write_reader_seeds(const std::filesystem::path& dir, const run_state& state
                join_reader_input(reader_kind::line_geometry, serialise_geometria(geometria(3))));
 }
 
+// Heads as browsers send them, and one of each kind the server refuses.
+void write_http_seeds(const std::filesystem::path& dir) {
+    struct http_seed {
+        const char* name;
+        std::uint16_t port;
+        std::string_view received;
+    };
+    const http_seed seeds[] = {
+        {"browser_get", 41873,
+         "GET /versione?t=1712 HTTP/1.1\r\nHost: 127.0.0.1:41873\r\nConnection: keep-alive\r\n"
+         "User-Agent: Mozilla/5.0 (X11; Linux x86_64)\r\nAccept: */*\r\n"
+         "Accept-Encoding: gzip, deflate, br\r\nAccept-Language: it-IT,it;q=0.9\r\n\r\n"},
+        {"head_localhost_port_80", 80, "HEAD /dati HTTP/1.0\nhost: LOCALHOST\n\n"},
+        {"leading_blank_line", 8080, "\r\nGET / HTTP/1.1\r\nHost: localhost:8080\r\n\r\n"},
+        {"post_with_body", 8080,
+         "POST / HTTP/1.1\r\nHost: 127.0.0.1:8080\r\nContent-Length: 3\r\n\r\nabc"},
+        {"foreign_host", 8080, "GET / HTTP/1.1\r\nHost: zelnor.example:8080\r\n\r\n"},
+        {"two_hosts", 8080,
+         "GET / HTTP/1.1\r\nHost: 127.0.0.1:8080\r\nhost: localhost:8080\r\n\r\n"},
+        {"folded_line", 8080, "GET / HTTP/1.1\r\nHost: 127.0.0.1:8080\r\nX-A: 1\r\n\t2\r\n\r\n"},
+        {"unfinished", 8080, "GET /dati HTTP/1.1\r\nHost: 127.0.0.1:80"},
+    };
+    for (const http_seed& seed : seeds) {
+        write_seed(dir / seed.name, join_http_input(seed.port, seed.received));
+    }
+}
+
 }  // namespace
 }  // namespace scenario::fuzz
 
@@ -211,11 +239,13 @@ int main(int argc, char** argv) {
     const std::filesystem::path root = argv[1];
     std::filesystem::create_directories(root / "compile");
     std::filesystem::create_directories(root / "readers");
+    std::filesystem::create_directories(root / "http");
 
     std::int32_t indice = 0;
     const std::string line = render_fixed_text(line_description_table(), indice);
     const std::string train = render_fixed_text(train_description_table(), indice);
     fuzz::write_compile_seeds(root / "compile", line, train);
     fuzz::write_reader_seeds(root / "readers", fuzz::compiled_program_texts(line, train));
+    fuzz::write_http_seeds(root / "http");
     return 0;
 }

@@ -9,7 +9,7 @@ build=${1:?build directory}
 seconds=${2:?seconds per target}
 here=$(cd "$(dirname "$0")" && pwd)
 out=$build/fuzz
-mkdir -p "$out/corpus/compile" "$out/corpus/readers" "$out/artifacts"
+mkdir -p "$out/corpus/compile" "$out/corpus/readers" "$out/corpus/http" "$out/artifacts"
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
@@ -27,3 +27,5 @@ run() {
 # The program's texts need about 5 KB; a reader needs room for a whole cell file of the program.
 run compile_fuzzer compile 8192 -dict="$here/scenario.dict"
 run readers_fuzzer readers 16384
+# A head may reach the server's limit of 8192 bytes; a little more shows what lies past it.
+run http_request_fuzzer http 10000 -dict="$here/http.dict"

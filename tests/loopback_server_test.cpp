@@ -1,33 +1,45 @@
-// The loopback server and its client, in-process, so that the same cases run on Linux and, in
-// the Windows build, under wine: it answers with the handler's page, refuses on its own what it
-// must, keeps going after every refusal, lets no client hold it, and stops at once.
-#include "platform/loopback_server.h"
+// The loopback server and the tests' client, in-process, so that the same cases run on Linux
+// and, in the Windows build, under wine: it answers with the handler's page, refuses on its own
+// what it must, keeps going after every refusal, lets no client hold it (nor a crowd of them),
+// stops at once, and, on Linux, where descriptors can be made to run out, neither spins when it
+// cannot take a connection nor hides a failure that stops it.
+#include "http/loopback_server.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "descriptor_limit.h"
+#include "loopback_client.h"
+#include "platform/sockets.h"
 
 namespace scenario {
 namespace {
 
 using namespace std::chrono_literals;
 using clock = std::chrono::steady_clock;
-using platform::http_reply;
-using platform::http_request;
-using platform::http_response;
-using platform::loopback_client;
-using platform::loopback_server;
+using testing::http_reply;
+using testing::loopback_client;
+using testing::loopback_get;
+using testing::parse_reply;
+using tool::http_request;
+using tool::http_response;
+using tool::loopback_server;
 
 constexpr const char* k_page = "<p>Metrò 2</p>";
+constexpr std::size_t k_enormous = 16 << 20;
 
-// A handler that notes each request and serves "/" and "/grande"; "/errore" throws, "/rotto"
-// answers with a content type that would split the answer's headers; anything else is 404.
+// A handler that notes each request and serves "/", "/grande" and "/enorme" (larger than any
+// socket buffers there are, so that a client that does not read holds it in the middle);
+// "/errore" throws, "/rotto" answers with a content type that would split the answer's headers;
+// anything else is 404.
 struct site {
     std::mutex guard;
     std::vector<http_request> requests;
@@ -39,6 +51,7 @@ struct site {
         }
         if (r.path == "/") return {200, "text/html; charset=utf-8", k_page};
         if (r.path == "/grande") return {200, "text/plain", std::string(3 << 20, 'x')};
+        if (r.path == "/enorme") return {200, "text/plain", std::string(k_enormous, 'x')};
         if (r.path == "/errore") throw std::runtime_error("guasto");
         if (r.path == "/rotto") return {200, "text/html\r\nSet-Cookie: a=b", "x"};
         return {404, "text/plain; charset=utf-8", "non trovato"};
@@ -49,7 +62,7 @@ struct site {
     }
 };
 
-platform::http_handler serve(site& s) {
+tool::http_handler serve(site& s) {
     return [&s](const http_request& r) { return s(r); };
 }
 
@@ -69,7 +82,18 @@ http_reply exchange(std::uint16_t port, const std::string& request) {
     EXPECT_TRUE(client.send(request));
     const loopback_client::received got = client.receive_until_closed(5s);
     EXPECT_TRUE(got.closed);
-    return platform::parse_reply(got.bytes);
+    return parse_reply(got.bytes);
+}
+
+// Whether the condition holds within `patience`, looking every 20 ms.
+template <typename condition>
+bool eventually(condition holds, std::chrono::milliseconds patience) {
+    const auto deadline = clock::now() + patience;
+    while (!holds()) {
+        if (clock::now() > deadline) return false;
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
 }
 
 std::string replace_all(std::string text, const std::string& from, const std::string& to) {
@@ -86,7 +110,7 @@ TEST(LoopbackServer, AnswersWithTheHandlersPageOnItsLoopbackAddress) {
     ASSERT_NE(server.port(), 0);
     EXPECT_EQ(server.address(), "http://127.0.0.1:" + std::to_string(server.port()) + "/");
 
-    const http_reply reply = platform::loopback_get(server.port(), "/?linea=Metr%C3%B2&treno=2");
+    const http_reply reply = loopback_get(server.port(), "/?linea=Metr%C3%B2&treno=2");
     EXPECT_EQ(reply.status, 200);
     EXPECT_EQ(reply.body, k_page);
     EXPECT_EQ(reply.header("Content-Type"), "text/html; charset=utf-8");
@@ -106,9 +130,9 @@ TEST(LoopbackServer, RefusesOnItsOwnWhatTheHandlerMustNotSee) {
     // A request head of exactly the limit (its blank line included), and one byte more.
     const std::string short_head = "GET / HTTP/1.1\r\n" + host + "X-Pad: \r\n\r\n";
     const std::string at_limit = replace_all(
-        short_head, "X-Pad: ",
-        "X-Pad: " + std::string(platform::k_request_head_limit - short_head.size(), 'p'));
-    ASSERT_EQ(at_limit.size(), platform::k_request_head_limit);
+        short_head,
+        "X-Pad: ", "X-Pad: " + std::string(tool::k_request_head_limit - short_head.size(), 'p'));
+    ASSERT_EQ(at_limit.size(), tool::k_request_head_limit);
     const std::string over_limit = replace_all(at_limit, "X-Pad: ", "X-Pad: p");
 
     struct request_case {
@@ -147,8 +171,7 @@ TEST(LoopbackServer, RefusesOnItsOwnWhatTheHandlerMustNotSee) {
         {"not HTTP at all", "ciao\r\n\r\n", 400, false},
         {"a head one byte over the limit", over_limit, 431, false},
         {"a request line over the limit",
-         "GET /" + std::string(platform::k_request_head_limit, 'a') + " HTTP/1.1\r\n" + host +
-             "\r\n",
+         "GET /" + std::string(tool::k_request_head_limit, 'a') + " HTTP/1.1\r\n" + host + "\r\n",
          431, false},
         {"a head that never ends", "GET / HTTP/1.1\r\n" + host + std::string(20000, 'h'), 431,
          false},
@@ -186,23 +209,23 @@ TEST(LoopbackServer, HeadAnswersTheHeadersOfTheSamePage) {
 TEST(LoopbackServer, APageLargerThanTheSocketsBuffersArrivesWhole) {
     site s;
     loopback_server server(0, serve(s));
-    const http_reply reply = platform::loopback_get(server.port(), "/grande");
+    const http_reply reply = loopback_get(server.port(), "/grande");
     EXPECT_EQ(reply.status, 200);
     EXPECT_EQ(reply.body, std::string(3 << 20, 'x'));
 }
 
 TEST(LoopbackServer, ClientsThatSendTooSlowlyAreCutOffWithoutHoldingOthers) {
     site s;
-    loopback_server server(0, serve(s), {.patience = 600ms, .connections = 8});
+    loopback_server server(0, serve(s), {.head_patience = 600ms, .connections = 8});
     loopback_client idle(server.port());
     loopback_client trickling(server.port());
     const auto start = clock::now();
 
     // Answered while the two slow clients are still connected.
-    EXPECT_EQ(platform::loopback_get(server.port(), "/").status, 200);
+    EXPECT_EQ(loopback_get(server.port(), "/").status, 200);
     EXPECT_FALSE(idle.receive_until_closed(0ms).closed);
 
-    // One byte of a request every 100 ms does not buy more time than the patience.
+    // One byte of a request every 100 ms does not buy more time than the head's patience.
     std::string trickled;
     bool trickle_closed = false;
     const std::string request =
@@ -214,27 +237,77 @@ TEST(LoopbackServer, ClientsThatSendTooSlowlyAreCutOffWithoutHoldingOthers) {
         trickle_closed = got.closed;
     }
     EXPECT_TRUE(trickle_closed);
-    EXPECT_EQ(platform::parse_reply(trickled).status, 408);
+    EXPECT_EQ(parse_reply(trickled).status, 408);
     const auto idle_got = idle.receive_until_closed(3s);
     EXPECT_TRUE(idle_got.closed);
-    EXPECT_EQ(platform::parse_reply(idle_got.bytes).status, 408);
+    EXPECT_EQ(parse_reply(idle_got.bytes).status, 408);
     EXPECT_LT(clock::now() - start, 3s);
     EXPECT_EQ(s.count(), 1u);
 }
 
-TEST(LoopbackServer, ConnectionsBeyondTheLimitWaitTheirTurn) {
+TEST(LoopbackServer, AWaitingConnectionTakesTheSlotOfTheOldestUnfinishedHead) {
     site s;
-    loopback_server server(0, serve(s), {.patience = 300ms, .connections = 1});
-    loopback_client idle(server.port());
-    // Taken once the idle client's time is up, not refused.
-    EXPECT_EQ(platform::loopback_get(server.port(), "/", 5s).status, 200);
-    EXPECT_TRUE(idle.receive_until_closed(1s).closed);
+    loopback_server server(0, serve(s), {.head_patience = 30s, .connections = 2});
+    loopback_client oldest(server.port());
+    ASSERT_TRUE(oldest.send("GET / HTTP/1.1\r\n"));
+    loopback_client younger(server.port());
+    // Both taken before the third comes.
+    std::this_thread::sleep_for(100ms);
+
+    const auto start = clock::now();
+    EXPECT_EQ(loopback_get(server.port(), "/").status, 200);
+    EXPECT_LT(clock::now() - start, 1s);
+    const auto dropped = oldest.receive_until_closed(1s);
+    EXPECT_TRUE(dropped.closed);
+    EXPECT_EQ(parse_reply(dropped.bytes).status, 408);
+    EXPECT_FALSE(younger.receive_until_closed(0ms).closed);
+}
+
+TEST(LoopbackServer, AConnectionTakingItsAnswerIsNotCutShortForAnother) {
+    site s;
+    loopback_server server(0, serve(s), {.answer_patience = 500ms, .connections = 1});
+    // A page larger than the sockets' buffers, asked for and never read: the only slot is busy
+    // sending it until the answer's patience runs out.
+    loopback_client reader(server.port());
+    ASSERT_TRUE(reader.send(
+        "GET /enorme HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server.port()) + "\r\n\r\n"));
+    std::this_thread::sleep_for(100ms);
+
+    const auto start = clock::now();
+    EXPECT_EQ(loopback_get(server.port(), "/", 5s).status, 200);
+    EXPECT_GE(clock::now() - start, 300ms);
+    const auto got = reader.receive_until_closed(1s);
+    EXPECT_TRUE(got.closed);
+    EXPECT_LT(got.bytes.size(), k_enormous);
+}
+
+TEST(LoopbackServer, IdleAndTricklingConnectionsNeverHoldUpAPage) {
+    site s;
+    loopback_server server(0, serve(s));
+    // 25 connections that send nothing and 5 that send a byte a second, opened again whenever
+    // the server closes one; the pages are asked for while their heads are young, while the
+    // server cuts them off, and after.
+    const testing::connection_crowd crowd(server.port(), 25, 5);
+    for (int probe = 0; probe < 4; ++probe) {
+        SCOPED_TRACE("probe " + std::to_string(probe));
+        for (const char* target : {"/", "/manca"}) {
+            SCOPED_TRACE(target);
+            const auto start = clock::now();
+            const http_reply reply = loopback_get(server.port(), target, 5s);
+            const auto took = clock::now() - start;
+            EXPECT_EQ(reply.status, std::string(target) == "/" ? 200 : 404);
+            EXPECT_LT(took, 1s);
+        }
+        std::this_thread::sleep_for(800ms);
+    }
+    EXPECT_GT(crowd.closed_by_server(), 0u);
+    EXPECT_FALSE(server.failure());
 }
 
 TEST(LoopbackServer, StopsAtOnceWhateverItsClientsAreDoing) {
     site s;
     auto server = std::make_unique<loopback_server>(
-        0, serve(s), platform::loopback_server_settings{.patience = 30s});
+        0, serve(s), tool::loopback_server_settings{.head_patience = 30s});
     loopback_client idle(server->port());
     loopback_client halfway(server->port());
     ASSERT_TRUE(halfway.send("GET / HTTP/1.1\r\nHo"));
@@ -256,12 +329,54 @@ TEST(LoopbackServer, ATakenPortIsReportedAndAFreedOneCanBeHadAgain) {
         port = first.port();
         EXPECT_THROW((loopback_server{port, serve(s)}), platform::network_error);
         // A served connection leaves the port waiting out its close.
-        EXPECT_EQ(platform::loopback_get(port, "/").status, 200);
+        EXPECT_EQ(loopback_get(port, "/").status, 200);
     }
     loopback_server again(port, serve(s));
     EXPECT_EQ(again.port(), port);
-    EXPECT_EQ(platform::loopback_get(port, "/").status, 200);
+    EXPECT_EQ(loopback_get(port, "/").status, 200);
 }
+
+#ifndef _WIN32
+TEST(LoopbackServer, ASystemOutOfDescriptorsPausesTakingConnectionsInsteadOfSpinning) {
+    site s;
+    loopback_server server(0, serve(s));
+    std::optional<loopback_client> waiting;
+    {
+        // Room for the client's end of a connection and none for the server's: the system
+        // cannot give the server the waiting connection.
+        const testing::descriptor_squeeze squeeze(1);
+        waiting.emplace(server.port());
+        const double before = testing::processor_seconds();
+        std::this_thread::sleep_for(1s);
+        EXPECT_LT(testing::processor_seconds() - before, 0.1);
+    }
+    // Descriptors again: the connection that waited is taken and answered.
+    ASSERT_TRUE(waiting->send("GET / HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server.port()) +
+                              "\r\n\r\n"));
+    const auto got = waiting->receive_until_closed(5s);
+    EXPECT_EQ(parse_reply(got.bytes).status, 200);
+    EXPECT_FALSE(server.failure());
+}
+
+TEST(LoopbackServer, AWaitThatFailsStopsTheServerWhichSaysWhyAndRefusesNewClients) {
+    site s;
+    loopback_server server(0, serve(s));
+    loopback_client held(server.port());
+    std::this_thread::sleep_for(100ms);
+    EXPECT_FALSE(server.failure());
+    {
+        // A wait on more sockets than the process may hold descriptors fails (EINVAL); the
+        // server's next wait comes within a second.
+        const testing::descriptor_limit limit(1);
+        EXPECT_TRUE(eventually([&] { return server.failure().has_value(); }, 5s));
+    }
+    ASSERT_TRUE(server.failure());
+    EXPECT_NE(server.failure()->find("cannot wait on sockets: "), std::string::npos)
+        << *server.failure();
+    EXPECT_TRUE(held.receive_until_closed(1s).closed);
+    EXPECT_THROW(loopback_client{server.port()}, platform::network_error);
+}
+#endif
 
 }  // namespace
 }  // namespace scenario

@@ -2,7 +2,8 @@
 // --compiles so that it ends by itself: each save of a text is a new compile that reaches
 // the loopback server ("versione", "dati", the live page), the page file and, with --out, the
 // binary set; a text that is missing or half-written at a save is reported and the watch goes
-// on; the server gives out nothing but its three paths.
+// on; the server gives out nothing but its three paths, keeps giving them out to the page while a
+// crowd of connections holds on to it, and a server that stops ends the watch.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -16,10 +17,13 @@
 #include <thread>
 #include <vector>
 
-#include "base/scenario_files.h"
-#include "platform/loopback_server.h"
-#include "testkit/test_support.h"
 #include "app/run_tool.h"
+#include "base/scenario_files.h"
+#include "descriptor_limit.h"
+#include "http/loopback_server.h"
+#include "loopback_client.h"
+#include "platform/sockets.h"
+#include "testkit/test_support.h"
 
 namespace scenario {
 namespace {
@@ -27,6 +31,8 @@ namespace {
 using namespace std::chrono_literals;
 using json = nlohmann::json;
 using testing::file_names;
+using testing::http_reply;
+using testing::loopback_get;
 using testing::read_bytes;
 using testing::scratch_directory;
 using testing::write_bytes;
@@ -159,7 +165,7 @@ class watch_run {
 // "versione" as the server gives it; empty when no server answers.
 std::string version(std::uint16_t port) {
     try {
-        const platform::http_reply reply = platform::loopback_get(port, "/versione");
+        const http_reply reply = loopback_get(port, "/versione");
         return reply.status == 200 ? reply.body : std::string();
     } catch (const platform::network_error&) {
         return std::string();
@@ -171,7 +177,7 @@ bool version_becomes(std::uint16_t port, const std::string& wanted) {
 }
 
 json served_data(std::uint16_t port) {
-    const platform::http_reply reply = platform::loopback_get(port, "/dati");
+    const http_reply reply = loopback_get(port, "/dati");
     EXPECT_EQ(reply.status, 200);
     return json::parse(reply.body, nullptr, false);
 }
@@ -201,7 +207,7 @@ TEST(WatchCommand, EachSaveReachesTheServerAndThePageFile) {
     ASSERT_TRUE(version_becomes(port, "1")) << run.out() << run.err();
     EXPECT_EQ(served_data(port).at("percorso"), 5000);
 
-    const platform::http_reply live = platform::loopback_get(port, "/");
+    const http_reply live = loopback_get(port, "/");
     EXPECT_EQ(live.status, 200);
     EXPECT_EQ(live.header("Content-Type"), "text/html; charset=utf-8");
     EXPECT_NE(live.body.find("data-live=\"1\""), std::string::npos);
@@ -286,7 +292,7 @@ TEST(WatchCommand, TheServerGivesOutOnlyItsThreePaths) {
     };
     for (const served_case& c : cases) {
         SCOPED_TRACE(c.target);
-        const platform::http_reply reply = platform::loopback_get(port, c.target);
+        const http_reply reply = loopback_get(port, c.target);
         EXPECT_EQ(reply.status, c.status);
         EXPECT_EQ(reply.header("Content-Type"), c.type);
         if (c.status == 404) {
@@ -314,8 +320,8 @@ TEST(WatchCommand, AMissingOrHalfWrittenTextIsReportedAndTheWatchGoesOn) {
                std::string::npos;
     })) << run.err();
     EXPECT_EQ(version(port), "0");
-    EXPECT_EQ(platform::loopback_get(port, "/dati").status, 404);
-    const platform::http_reply waiting = platform::loopback_get(port, "/");
+    EXPECT_EQ(loopback_get(port, "/dati").status, 404);
+    const http_reply waiting = loopback_get(port, "/");
     EXPECT_EQ(waiting.status, 200);
     EXPECT_NE(waiting.body.find("http-equiv=\"refresh\""), std::string::npos);
     EXPECT_EQ(waiting.body.find("<script"), std::string::npos);
@@ -360,10 +366,64 @@ TEST(WatchCommand, TheFolderRemovedEndsTheWatch) {
     EXPECT_NE(run.err().find("non c'è più"), std::string::npos) << run.err();
 }
 
+TEST(WatchCommand, ACrowdOfIdleAndTricklingConnectionsNeverHoldsUpTheLivePage) {
+    scenario_folder folder;
+    watch_run run(folder, {"--compiles", "2"});
+    const std::uint16_t port = run.port();
+    ASSERT_NE(port, 0) << run.out() << run.err();
+    ASSERT_TRUE(version_becomes(port, "1")) << run.out() << run.err();
+
+    // 25 connections that send nothing and 5 that send a byte a second, opened again whenever
+    // the server closes one; what the page asks for comes within a second each time, while
+    // their heads are young, while the server cuts them off, and after.
+    const testing::connection_crowd crowd(port, 25, 5);
+    for (int probe = 0; probe < 4; ++probe) {
+        SCOPED_TRACE("probe " + std::to_string(probe));
+        for (const char* target : {"/versione", "/"}) {
+            SCOPED_TRACE(target);
+            const auto start = std::chrono::steady_clock::now();
+            const http_reply reply = loopback_get(port, target, 5s);
+            EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+            EXPECT_EQ(reply.status, 200);
+            if (std::string(target) == "/versione") {
+                EXPECT_EQ(reply.body, "1");
+            } else {
+                EXPECT_NE(reply.body.find("data-live=\"1\""), std::string::npos);
+            }
+        }
+        std::this_thread::sleep_for(800ms);
+    }
+    EXPECT_GT(crowd.closed_by_server(), 0u);
+    EXPECT_EQ(run.finish(), k_exit_ok) << run.err();
+}
+
+#ifndef _WIN32
+TEST(WatchCommand, AServerThatStopsServingEndsTheWatchWithOneReport) {
+    scenario_folder folder;
+    watch_run run(folder, {});
+    const std::uint16_t port = run.port();
+    ASSERT_NE(port, 0) << run.out() << run.err();
+    ASSERT_TRUE(version_becomes(port, "1")) << run.out() << run.err();
+    const std::string failure = "pagina dal vivo non più disponibile (cannot wait on sockets: ";
+    {
+        // Fewer descriptors allowed than the server waits on: its next wait fails (EINVAL),
+        // while the watch's own wait, on one descriptor, goes on.
+        const testing::descriptor_limit limit(1);
+        EXPECT_TRUE(eventually([&] { return run.err().find(failure) != std::string::npos; }))
+            << run.err();
+    }
+    EXPECT_EQ(run.finish(), k_exit_failure);
+    const std::string err = run.err();
+    EXPECT_NE(err.find("scenario-tool: errore: " + failure), std::string::npos) << err;
+    EXPECT_EQ(err.find(failure), err.rfind(failure)) << err;
+    EXPECT_NE(err.find("fine dell'osservazione"), std::string::npos) << err;
+}
+#endif
+
 TEST(WatchCommand, ACommandLineItCannotServeEndsAtOnce) {
     scenario_folder folder;
-    const platform::loopback_server taken(
-        0, [](const platform::http_request&) { return platform::http_response{}; });
+    const tool::loopback_server taken(
+        0, [](const tool::http_request&) { return tool::http_response{}; });
     struct refused_case {
         std::vector<std::string> options;  // the last is the trace's name
         const char* message;

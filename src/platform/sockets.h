@@ -1,13 +1,26 @@
-// The few socket operations the loopback server and its client are built on, for use inside
-// src/platform only: TCP sockets on 127.0.0.1, never blocking, and one wait over several of them.
-// sockets_linux.cpp and sockets_windows.cpp give them; the HTTP exchange on top of them is the
-// same on both systems.
+// The few socket operations a loopback server and its clients are built on: TCP sockets on
+// 127.0.0.1, never blocking, and one wait over several of them. sockets_linux.cpp and
+// sockets_windows.cpp give them; everything above them (the HTTP exchange of the tool's server,
+// the tests' client) is the same on both systems and lives outside src/platform.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <stdexcept>
+#include <string>
+
+namespace scenario::platform {
+
+// A socket operation that failed, with what was being done and the operating system's reason.
+class network_error : public std::runtime_error {
+   public:
+    network_error(const std::string& action, const std::string& reason)
+        : std::runtime_error("cannot " + action + ": " + reason) {}
+};
+
+}  // namespace scenario::platform
 
 namespace scenario::platform::sockets {
 
@@ -43,13 +56,17 @@ class socket {
     handle handle_ = k_no_socket;
 };
 
-// A listening socket bound to 127.0.0.1:port (0: a port the system picks). Throws network_error.
+// A listening socket bound to 127.0.0.1:port (0: a port the system picks), whose queue holds this
+// many connections not yet taken. Throws network_error.
+inline constexpr int k_listen_queue = 64;
 socket listen_loopback(std::uint16_t port);
 
 // The port a socket is bound to.
 std::uint16_t local_port(handle s);
 
-// A connection waiting on the listening socket, or an empty socket when none is waiting.
+// A connection waiting on the listening socket, or an empty socket when none is waiting (or the
+// one that was went away before it was taken). Throws network_error when the system cannot take
+// one: out of descriptors or memory, which may pass, or a listener that no longer works.
 socket accept_waiting(handle listener);
 
 // A connection to 127.0.0.1:port. Throws network_error.

@@ -1,4 +1,4 @@
-// POSIX sockets for the loopback server and client: every socket is created non-blocking and
+// POSIX sockets on the loopback address: every socket is created non-blocking and
 // closed on exec, waits go through poll, and sends never raise SIGPIPE.
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/loopback_server.h"
 #include "platform/sockets.h"
 
 namespace scenario::platform::sockets {
@@ -65,7 +64,7 @@ socket listen_loopback(std::uint16_t port) {
     if (::bind(fd(s.get()), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         throw network_error("listen on " + where(port), reason(errno));
     }
-    if (::listen(fd(s.get()), 16) != 0) {
+    if (::listen(fd(s.get()), k_listen_queue) != 0) {
         throw network_error("listen on " + where(port), reason(errno));
     }
     return s;
@@ -85,8 +84,9 @@ socket accept_waiting(handle listener) {
         const int c = ::accept4(fd(listener), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (c >= 0) return socket(c);
         // A connection that went before it was taken is no reason to stop listening.
-        if (errno == EINTR || errno == ECONNABORTED) continue;
-        return socket();
+        if (errno == EINTR || errno == ECONNABORTED || errno == EPROTO) continue;
+        if (again(errno)) return socket();
+        throw network_error("accept a connection", reason(errno));
     }
 }
 

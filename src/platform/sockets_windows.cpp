@@ -1,4 +1,4 @@
-// Winsock for the loopback server and client: every socket is non-blocking and not inherited by
+// Winsock on the loopback address: every socket is non-blocking and not inherited by
 // child processes, and waits go through WSAPoll. Each user of sockets holds a `library`, so
 // Winsock is started and cleaned up in pairs.
 #include <windows.h>
@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/loopback_server.h"
 #include "platform/sockets.h"
 #include "platform/system_reason.h"
 
@@ -84,7 +83,7 @@ socket listen_loopback(std::uint16_t port) {
                sizeof on);
     const sockaddr_in address = loopback_address(port);
     if (bind(sock(s.get()), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        listen(sock(s.get()), 16) != 0 || !make_non_blocking(s.get())) {
+        listen(sock(s.get()), k_listen_queue) != 0 || !make_non_blocking(s.get())) {
         throw network_error("listen on " + where(port), last_reason());
     }
     return s;
@@ -108,8 +107,10 @@ socket accept_waiting(handle listener) {
             return c;
         }
         // A connection that went before it was taken is no reason to stop listening.
-        if (WSAGetLastError() == WSAECONNRESET) continue;
-        return socket();
+        const int err = WSAGetLastError();
+        if (err == WSAECONNRESET) continue;
+        if (err == WSAEWOULDBLOCK) return socket();
+        throw network_error("accept a connection", system_reason(static_cast<unsigned long>(err)));
     }
 }
 

@@ -9,7 +9,6 @@
 #include "platform/platform.h"
 
 namespace scenario::tool {
-namespace {
 
 void require_directory(const std::filesystem::path& dir) {
     std::error_code ec;
@@ -17,6 +16,8 @@ void require_directory(const std::filesystem::path& dir) {
         throw tool_failure("cartella non trovata: " + display_path(dir));
     }
 }
+
+namespace {
 
 // The text of a description file, or nothing when the file does not exist: the compiler then
 // records the fault the program would (101 for the line, 25 for the train).
@@ -197,6 +198,11 @@ scenario_request parse_scenario_request(arguments args, std::string_view command
     return r;
 }
 
+text_names scenario_text_names(const scenario_request& request) {
+    return {scenario_file_name(request.line, request.train, file_kind::line_description),
+            scenario_file_name(request.line, request.train, file_kind::train_description)};
+}
+
 compile_inputs compiled_scenario::inputs() const {
     return {state,
             diagnostics,
@@ -223,10 +229,7 @@ int compiled_scenario::status() const {
 std::unique_ptr<compiled_scenario> compile_scenario_texts(const scenario_request& request) {
     require_directory(request.dir);
 
-    const std::string line_name =
-        scenario_file_name(request.line, request.train, file_kind::line_description);
-    const std::string train_name =
-        scenario_file_name(request.line, request.train, file_kind::train_description);
+    const auto [line_name, train_name] = scenario_text_names(request);
     require_texts(request, line_name, train_name);
     auto compiled = std::make_unique<compiled_scenario>();
     compiled->line_label = display_path(path_argument(request.dir_word) / path_argument(line_name));

@@ -36,6 +36,16 @@ scenario_request parse_scenario_request(arguments args, std::string_view command
                                         std::set<std::string> valued, std::set<std::string> bare,
                                         parsed_arguments& parsed);
 
+// DIR must be a folder; throws tool_failure ("cartella non trovata") when it is not.
+void require_directory(const std::filesystem::path& dir);
+
+// The file names of the request's two texts in DIR: NAME_linea.txt and NAME_CODE-.txt.
+struct text_names {
+    std::string line;
+    std::string train;
+};
+text_names scenario_text_names(const scenario_request& request);
+
 // The result of one compile. Not movable: the diagnostics and the messages refer to the texts
 // and the state it holds.
 struct compiled_scenario {

@@ -2,7 +2,11 @@
 // author what the compile found, and serves the page of `view` on the loopback address, where it
 // follows every new compile by itself. The compile loop runs on the command's own thread; the
 // server answers on its thread from the last compile the loop published, behind a mutex. Every
-// file is written staged, so a Ctrl+C at any moment leaves each file whole, old or new.
+// file is written staged, so a Ctrl+C at any moment leaves each file whole, old or new. A server
+// that stops serving ends the watch (exit status 3): the page the author is looking at would
+// otherwise stop following the texts without a word.
+#include "watch/watch_command.h"
+
 #include <charconv>
 #include <chrono>
 #include <cstdint>
@@ -16,12 +20,11 @@
 #include <system_error>
 #include <vector>
 
-#include "watch/watch_command.h"
-#include "base/scenario_files.h"
-#include "session/compile_session.h"
+#include "http/loopback_server.h"
 #include "platform/file_watch.h"
-#include "platform/loopback_server.h"
 #include "platform/platform.h"
+#include "platform/sockets.h"
+#include "session/compile_session.h"
 #include "view/view_page.h"
 
 namespace scenario::tool {
@@ -55,7 +58,7 @@ class live_pages {
 
     // The three paths the page uses; everything else is not here. The path is compared as the
     // client sent it, so no spelling of a dot segment or an escape names anything else.
-    platform::http_response answer(const platform::http_request& request) const {
+    http_response answer(const http_request& request) const {
         const std::shared_ptr<const live_snapshot> now = latest();
         if (request.path == "/" || request.path == "/index.html") {
             return {200, "text/html; charset=utf-8", now ? now->page : std::string(k_waiting_page)};
@@ -182,13 +185,30 @@ int compile_round(const scenario_request& request, const watch_settings& setting
     return status;
 }
 
-platform::loopback_server open_server(std::uint16_t port, live_pages& live) {
+loopback_server open_server(std::uint16_t port, live_pages& live) {
     try {
-        return platform::loopback_server(
-            port, [&live](const platform::http_request& request) { return live.answer(request); });
+        return loopback_server(
+            port, [&live](const http_request& request) { return live.answer(request); });
     } catch (const platform::network_error& e) {
         throw tool_failure("pagina dal vivo non disponibile (" + std::string(e.what()) + ")");
     }
+}
+
+// How often a watch waiting for a save looks whether its server still serves.
+constexpr std::chrono::milliseconds k_server_check{250};
+
+void require_serving(const loopback_server& server) {
+    if (const std::optional<std::string> failure = server.failure()) {
+        throw tool_failure("pagina dal vivo non più disponibile (" + *failure +
+                           "): fine dell'osservazione");
+    }
+}
+
+// Waits for the next save of a text; throws tool_failure as soon as the server has stopped.
+void wait_for_save(platform::file_watcher& watcher, const loopback_server& server) {
+    do {
+        require_serving(server);
+    } while (!watcher.wait_for_change(k_server_check));
 }
 
 }  // namespace
@@ -205,14 +225,8 @@ int watch_command(arguments args, streams io) {
     settings.port = static_cast<std::uint16_t>(number_option(parsed, "--port", 0, 65535, 0));
     settings.rounds = number_option(parsed, "--compiles", 1, UINT64_MAX, 0);
 
-    std::error_code ec;
-    if (!std::filesystem::is_directory(request.dir, ec)) {
-        throw tool_failure("cartella non trovata: " + display_path(request.dir));
-    }
-    const std::string line_name =
-        scenario_file_name(request.line, request.train, file_kind::line_description);
-    const std::string train_name =
-        scenario_file_name(request.line, request.train, file_kind::train_description);
+    require_directory(request.dir);
+    const auto [line_name, train_name] = scenario_text_names(request);
     const std::vector<std::filesystem::path> texts = {request.dir / path_argument(line_name),
                                                       request.dir / path_argument(train_name)};
     for (const std::filesystem::path& text : texts) {
@@ -227,7 +241,7 @@ int watch_command(arguments args, streams io) {
     platform::file_watcher watcher(texts);
 
     live_pages live;  // outlives the server, whose thread reads it
-    const platform::loopback_server server = open_server(settings.port, live);
+    const loopback_server server = open_server(settings.port, live);
     io.out << "pagina dal vivo: " << server.address() << '\n'
            << "in attesa dei salvataggi di " << line_name << " e " << train_name
            << " (Ctrl+C per finire)\n";
@@ -237,14 +251,15 @@ int watch_command(arguments args, streams io) {
         io.out.flush();
         io.err.flush();
         if (!io.out) return output_failure(io);
+        require_serving(server);
+        std::error_code ec;
         if (!std::filesystem::is_directory(request.dir, ec)) {
             // The watcher no longer sees the folder: no save can come any more.
             throw tool_failure("la cartella " + display_path(request.dir) +
                                " non c'è più: fine dell'osservazione");
         }
         if (round == settings.rounds) return status;
-        while (!watcher.wait_for_change(std::chrono::hours(1))) {
-        }
+        wait_for_save(watcher, server);
     }
 }
 

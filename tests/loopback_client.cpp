@@ -1,11 +1,14 @@
-// The blocking client of the loopback server, the same on both systems over sockets.h, and the
-// reading of an answer's parts.
+// The tests' client of the loopback server, over the platform's sockets, and the crowd of
+// connections that never finish a request.
+#include "loopback_client.h"
+
 #include <algorithm>
 
-#include "platform/loopback_server.h"
 #include "platform/sockets.h"
 
-namespace scenario::platform {
+namespace scenario::testing {
+namespace sockets = platform::sockets;
+
 namespace {
 
 using clock = std::chrono::steady_clock;
@@ -68,6 +71,8 @@ loopback_client::loopback_client(std::uint16_t port) : impl_(std::make_unique<im
 }
 
 loopback_client::~loopback_client() = default;
+loopback_client::loopback_client(loopback_client&&) noexcept = default;
+loopback_client& loopback_client::operator=(loopback_client&&) noexcept = default;
 
 bool loopback_client::send(std::string_view bytes, milliseconds patience) {
     const auto deadline = clock::now() + patience;
@@ -114,4 +119,50 @@ http_reply loopback_get(std::uint16_t port, std::string_view target, millisecond
     return parse_reply(client.receive_until_closed(patience).bytes);
 }
 
-}  // namespace scenario::platform
+connection_crowd::connection_crowd(std::uint16_t port, std::size_t idle, std::size_t trickling,
+                                   std::chrono::milliseconds pace)
+    : port_(port),
+      pace_(pace),
+      head_("GET / HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\nX-Lento: ") {
+    for (std::size_t i = 0; i < idle + trickling; ++i) {
+        members_.push_back({loopback_client(port), i >= idle, 0});
+    }
+    thread_ = std::thread([this] {
+        std::unique_lock<std::mutex> hold(guard_);
+        while (!stopping_) {
+            hold.unlock();
+            beat();
+            hold.lock();
+            wake_.wait_for(hold, pace_, [this] { return stopping_; });
+        }
+    });
+}
+
+connection_crowd::~connection_crowd() {
+    {
+        const std::lock_guard<std::mutex> hold(guard_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+}
+
+void connection_crowd::beat() {
+    for (member& m : members_) {
+        if (m.client.receive_until_closed(milliseconds{0}).closed) {
+            ++closed_;
+            try {
+                m.client = loopback_client(port_);
+            } catch (const platform::network_error&) {
+                continue;  // the server is going; the next beat tries again
+            }
+            m.sent = 0;
+        }
+        if (!m.trickling) continue;
+        // The head goes on with its last header's value for ever.
+        const char byte = m.sent < head_.size() ? head_[m.sent] : 'a';
+        if (m.client.send(std::string_view(&byte, 1), milliseconds{0})) ++m.sent;
+    }
+}
+
+}  // namespace scenario::testing
