@@ -210,6 +210,7 @@ TEST(CellKinds, ASpeedBoardReadsBackToItsRecord) {
     const speed_board_record records[] = {
         {400, 80, 80, 80, 0, 0, 0, 0, 0},
         {400, 60, 100, 30, 2, 95, 5, 40, 3},
+        {400, 120, 160, 100, 1, 120, 150, 100, 2},  // the other sides at 100 km/h and more
     };
     for (const speed_board_record& record : records) {
         run_state state = track();
@@ -238,6 +239,8 @@ TEST(CellKinds, ValuesOutsideTheirCodeDoNotReadBack) {
         {value_code::sides, 9, std::nullopt},
         {value_code::sides, -3, std::nullopt},
         {value_code::board_speed, 1601, std::array<std::int32_t, 3>{80, 5, 0}},
+        {value_code::board_speed, 2424, std::array<std::int32_t, 3>{120, 120, 0}},
+        {value_code::board_speed, 3299, std::array<std::int32_t, 3>{160, 495, 0}},
         {value_code::board_speed, -20, std::nullopt},
         {value_code::flag, 3, std::array<std::int32_t, 3>{1, 0, 0}},
         {value_code::kmh, -30, std::array<std::int32_t, 3>{-30, 0, 0}},

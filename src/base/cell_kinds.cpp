@@ -168,8 +168,12 @@ std::optional<std::array<std::int32_t, 3>> decode_field(const cell_value_field& 
             return std::array<std::int32_t, 3>{value / 10, both / 3, both % 3};
         }
         case board_speed:
+            // Board speeds are multiples of 5 km/h, so first × 20 is a multiple of 100: the
+            // word's hundreds are the first speed / 5 and the rest is the second speed / 5, for
+            // any second speed below 500 km/h. (Read as first = word / 20, a board for 120 and
+            // 120 km/h would read back as 121 and 20.)
             if (value < 0) return std::nullopt;
-            return std::array<std::int32_t, 3>{value / 20, value % 20 * 5, 0};
+            return std::array<std::int32_t, 3>{value / 100 * 5, value % 100 * 5, 0};
         case flag:
             return std::array<std::int32_t, 3>{value != 0 ? 1 : 0, 0, 0};
         case number:

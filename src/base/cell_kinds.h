@@ -46,7 +46,7 @@ enum class value_code : std::uint8_t {
     kmh,          // the item, a speed in km/h
     tens,         // first × 10 + second (each from 0 to 9)
     sides,        // rapp × 10 + sx × 3 + dx (sx and dx from 0 to 2): the items rapp, sx, dx
-    board_speed,  // first × 20 + second / 5: two speeds in km/h, the second a multiple of 5
+    board_speed,  // first × 20 + second / 5: two speeds in km/h, read back as multiples of 5
     entry,        // the header entry of the station or of the sign's text
     count,        // not an item: the cell's number in a row of cells (1 to 4)
     flag,         // not an item: not 0 when the item named is not 0
