@@ -117,16 +117,4 @@ std::optional<std::uint8_t> approach_mark(const cella& c, int j);
 // that lays none.
 int approach_mark_distance(approach_marks marks, int j);
 
-// The cells of one slow order's boards.
-struct slow_order_cells {
-    std::optional<std::size_t> warning, start, end;
-};
-
-// For the cell of a slow order's board or approach cell: the boards of the same slow order,
-// found where the compiler lays them (the warning board 24 cells before the start; the approach
-// cell numbered k the k-th cell before the warning board, or the one before that when the
-// positions round apart; the end at the next end board after the start). Nothing for a board
-// that is not found, and nothing at all for a cell of any other kind.
-slow_order_cells slow_order_of(const celle& cells, std::size_t n);
-
 }  // namespace scenario
