@@ -159,8 +159,8 @@ TEST(CellKinds, ASignalReadsBackToItsRecord) {
     }
 }
 
-// The boards of two slow orders read back to their records, and each board and approach cell
-// finds the other boards of its own slow order.
+// The boards of two slow orders read back to their records. Which boards make one slow order is
+// tested in slow_orders_test.cpp.
 TEST(CellKinds, SlowOrderBoardsReadBackToTheirRecord) {
     run_state state = track();
     ASSERT_TRUE(memo_rallentamento(state, {3000, 30, 500, 1, 1, 2}).ok());
@@ -175,41 +175,13 @@ TEST(CellKinds, SlowOrderBoardsReadBackToTheirRecord) {
         EXPECT_EQ(items_read(cells[std::size_t(37 - n)]), (items{{"numero", n}, {"d_v", 1}}));
         EXPECT_EQ(items_read(cells[std::size_t(77 - n)]), (items{{"numero", n}, {"d_v", 0}}));
     }
-    struct row {
-        std::size_t cell;
-        slow_order_cells order;
-    };
-    const slow_order_cells first{37, 61, 71}, second{77, 101, 107};
-    const row rows[] = {{33, first},  {36, first},  {37, first},   {61, first},   {71, first},
-                        {73, second}, {77, second}, {101, second}, {107, second}, {50, {}}};
-    for (const row& r : rows) {
-        const slow_order_cells found = slow_order_of(cells, r.cell);
-        EXPECT_EQ(found.warning, r.order.warning) << r.cell;
-        EXPECT_EQ(found.start, r.order.start) << r.cell;
-        EXPECT_EQ(found.end, r.order.end) << r.cell;
-    }
-}
-
-// A slow order whose warning board stands at an odd multiple of 25 m: 1525 m puts the first
-// approach cell on cell 30 (1525 / 50 rounds to even) and the warning board on 32, two cells on;
-// each approach cell still finds its boards.
-TEST(CellKinds, ApproachCellsFindTheirBoardsAcrossRounding) {
-    run_state state = track();
-    ASSERT_TRUE(memo_rallentamento(state, {2725, 30, 500, 1, 1, 0}).ok());
-    ASSERT_EQ(kind_of(state.celle[32]), cell_kind::slow_order_warning);
-    for (std::size_t cell = 27; cell <= 30; ++cell) {
-        ASSERT_EQ(kind_of(state.celle[cell]), cell_kind::slow_order_approach) << cell;
-        const slow_order_cells found = slow_order_of(state.celle, cell);
-        EXPECT_EQ(found.warning, 32u) << cell;
-        EXPECT_EQ(found.start, 56u) << cell;
-        EXPECT_EQ(found.end, 66u) << cell;
-    }
 }
 
 TEST(CellKinds, ASpeedBoardReadsBackToItsRecord) {
     const speed_board_record records[] = {
         {400, 80, 80, 80, 0, 0, 0, 0, 0},
         {400, 60, 100, 30, 2, 95, 5, 40, 3},
+        {400, 120, 160, 100, 1, 120, 150, 100, 2},  // the other sides at 100 km/h and more
     };
     for (const speed_board_record& record : records) {
         run_state state = track();
@@ -238,6 +210,8 @@ TEST(CellKinds, ValuesOutsideTheirCodeDoNotReadBack) {
         {value_code::sides, 9, std::nullopt},
         {value_code::sides, -3, std::nullopt},
         {value_code::board_speed, 1601, std::array<std::int32_t, 3>{80, 5, 0}},
+        {value_code::board_speed, 2424, std::array<std::int32_t, 3>{120, 120, 0}},
+        {value_code::board_speed, 3299, std::array<std::int32_t, 3>{160, 495, 0}},
         {value_code::board_speed, -20, std::nullopt},
         {value_code::flag, 3, std::array<std::int32_t, 3>{1, 0, 0}},
         {value_code::kmh, -30, std::array<std::int32_t, 3>{-30, 0, 0}},

@@ -1,9 +1,10 @@
 // The data of the view page and the page around it, from compiles of small texts held in
 // scratch folders: every feature names the record that placed it with that record's whole
 // line, the profile's runs follow the cells, the speed to keep is the lower of limit and slow
-// order, curves turn the way the plan does, diagnostics carry the place the view moves to, the
-// thinned plan stays within its tolerance, and scenario texts reach the page only as escaped
-// JSON. The command is tested in view_command_test.cpp, the page in a browser in tests/browser.
+// order, curves are read from the plan with the record that traced each, diagnostics carry the
+// place the view moves to, the thinned plan stays within its tolerance, and scenario texts reach
+// the page only as escaped JSON. The command is tested in view_command_test.cpp, the page in a
+// browser in tests/browser.
 #include "view/view_page.h"
 
 #include <gtest/gtest.h>
@@ -192,7 +193,7 @@ double east_at(const json& plan, double m) {
     return plan.back()[1];
 }
 
-TEST(ViewPage, CurvesComeFromTheirRecordsAndTurnAsThePlanDoes) {
+TEST(ViewPage, CurvesComeFromThePlanWithTheirRecordsAndTurnAsItDoes) {
     const compiled_texts c(k_line, k_train);
     const json curves = c.data["curve"];
     ASSERT_EQ(curves.size(), 2u);

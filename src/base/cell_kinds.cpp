@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <initializer_list>
 
 namespace scenario {
 namespace {
@@ -168,8 +167,12 @@ std::optional<std::array<std::int32_t, 3>> decode_field(const cell_value_field& 
             return std::array<std::int32_t, 3>{value / 10, both / 3, both % 3};
         }
         case board_speed:
+            // Board speeds are multiples of 5 km/h, so first × 20 is a multiple of 100: the
+            // word's hundreds are the first speed / 5 and the rest is the second speed / 5, for
+            // any second speed below 500 km/h. (Read as first = word / 20, a board for 120 and
+            // 120 km/h would read back as 121 and 20.)
             if (value < 0) return std::nullopt;
-            return std::array<std::int32_t, 3>{value / 20, value % 20 * 5, 0};
+            return std::array<std::int32_t, 3>{value / 100 * 5, value % 100 * 5, 0};
         case flag:
             return std::array<std::int32_t, 3>{value != 0 ? 1 : 0, 0, 0};
         case number:
@@ -212,84 +215,6 @@ std::optional<std::uint8_t> approach_mark(const cella& c, int j) {
             break;
     }
     return std::nullopt;
-}
-
-namespace {
-
-constexpr std::int64_t k_warning_cells = 24;  // 1200 m between the warning board and the start
-
-bool kind_at(const celle& cells, std::int64_t n, cell_kind kind) {
-    return n >= 0 && n < static_cast<std::int64_t>(cells.size()) &&
-           kind_of(cells[static_cast<std::size_t>(n)]) == kind;
-}
-
-// The first of the cells, in the order given, that holds the kind.
-std::optional<std::size_t> first_of(const celle& cells, cell_kind kind,
-                                    std::initializer_list<std::int64_t> candidates) {
-    for (const std::int64_t n : candidates) {
-        if (kind_at(cells, n, kind)) return static_cast<std::size_t>(n);
-    }
-    return std::nullopt;
-}
-
-// x / 50 + 1 and (x - 1200) / 50 + 1 differ by 24 and round alike, whatever x is.
-std::optional<std::size_t> start_after_warning(const celle& cells, std::size_t w) {
-    return first_of(cells, cell_kind::slow_order_start,
-                    {static_cast<std::int64_t>(w) + k_warning_cells});
-}
-
-std::optional<std::size_t> warning_before_start(const celle& cells, std::size_t s) {
-    return first_of(cells, cell_kind::slow_order_warning,
-                    {static_cast<std::int64_t>(s) - k_warning_cells});
-}
-
-// The end board of the start board on cell s: the next end board before another start.
-std::optional<std::size_t> end_after_start(const celle& cells, std::size_t s) {
-    for (std::size_t n = s + 1; n < cells.size(); ++n) {
-        if (kind_of(cells[n]) == cell_kind::slow_order_end) return n;
-        if (kind_of(cells[n]) == cell_kind::slow_order_start) break;
-    }
-    return std::nullopt;
-}
-
-std::optional<std::size_t> start_before_end(const celle& cells, std::size_t e) {
-    for (std::size_t n = e; n-- > 0;) {
-        if (kind_of(cells[n]) == cell_kind::slow_order_start) return n;
-        if (kind_of(cells[n]) == cell_kind::slow_order_end) break;
-    }
-    return std::nullopt;
-}
-
-}  // namespace
-
-slow_order_cells slow_order_of(const celle& cells, std::size_t n) {
-    slow_order_cells order;
-    switch (kind_of(cells[n])) {
-        case cell_kind::slow_order_start:
-            order.start = n;
-            break;
-        case cell_kind::slow_order_end:
-            order.end = n;
-            order.start = start_before_end(cells, n);
-            break;
-        case cell_kind::slow_order_warning:
-            order.warning = n;
-            order.start = start_after_warning(cells, n);
-            break;
-        case cell_kind::slow_order_approach: {
-            // The first approach cell lies on (x - 1200) / 50, rounded on its own: one cell
-            // before the warning board, or two when the two quotients round apart.
-            const auto a = static_cast<std::int64_t>(n) + cells[n].val1;
-            order.warning = first_of(cells, cell_kind::slow_order_warning, {a, a + 1});
-            if (order.warning) order.start = start_after_warning(cells, *order.warning);
-            break;
-        }
-        default:
-            return order;
-    }
-    if (order.start && !order.end) order.end = end_after_start(cells, *order.start);
-    if (order.start && !order.warning) order.warning = warning_before_start(cells, *order.start);
-    return order;
 }
 
 }  // namespace scenario

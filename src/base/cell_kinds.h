@@ -46,7 +46,7 @@ enum class value_code : std::uint8_t {
     kmh,          // the item, a speed in km/h
     tens,         // first × 10 + second (each from 0 to 9)
     sides,        // rapp × 10 + sx × 3 + dx (sx and dx from 0 to 2): the items rapp, sx, dx
-    board_speed,  // first × 20 + second / 5: two speeds in km/h, the second a multiple of 5
+    board_speed,  // first × 20 + second / 5: two speeds in km/h, read back as multiples of 5
     entry,        // the header entry of the station or of the sign's text
     count,        // not an item: the cell's number in a row of cells (1 to 4)
     flag,         // not an item: not 0 when the item named is not 0
@@ -116,17 +116,5 @@ std::optional<std::uint8_t> approach_mark(const cella& c, int j);
 // The distance in cells from a feature back to its j-th approach mark: 2j or j; 0 for a kind
 // that lays none.
 int approach_mark_distance(approach_marks marks, int j);
-
-// The cells of one slow order's boards.
-struct slow_order_cells {
-    std::optional<std::size_t> warning, start, end;
-};
-
-// For the cell of a slow order's board or approach cell: the boards of the same slow order,
-// found where the compiler lays them (the warning board 24 cells before the start; the approach
-// cell numbered k the k-th cell before the warning board, or the one before that when the
-// positions round apart; the end at the next end board after the start). Nothing for a board
-// that is not found, and nothing at all for a cell of any other kind.
-slow_order_cells slow_order_of(const celle& cells, std::size_t n);
 
 }  // namespace scenario

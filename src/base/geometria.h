@@ -1,10 +1,12 @@
 // The per-metre plan geometry of the line, and how its traced points follow from one another.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string_view>
 #include <vector>
 
 namespace scenario {
@@ -12,6 +14,22 @@ namespace scenario {
 // The seeded values, k_seed[coord][metre]: points 0 and 1 are (0, 0) and (0, 1), so the route
 // starts at the origin heading along coordinate 1 with steps of 1 m.
 inline constexpr std::int16_t k_seed[2][2] = {{0, 0}, {0, 1}};
+
+// The curvatures a curve record traces with, in radians per metre, by the digit its keyword
+// holds ("curvad4" turns 0.001 to the right, "curvas4" as much to the left): the line pass reads
+// a keyword by this table, and a reader of the geometry tells which keyword traced a curve by it.
+struct curve_class {
+    std::string_view digit;
+    double k = 0;
+};
+inline constexpr std::array<curve_class, 6> k_curve_classes = {{
+    {"1", 0.0001},
+    {"2", 0.0002},
+    {"3", 0.0004},
+    {"4", 0.001},
+    {"5", 0.002},
+    {"6", 0.003},
+}};
 
 // The per-metre plan geometry: two coordinates for every metre 0 to lunghezza_dim, each a
 // tagged value (empty, 16-bit integer or double). Coordinate 0 of every metre comes first,

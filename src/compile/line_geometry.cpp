@@ -2,9 +2,6 @@
 // traces, each point computed by geometria (compile/geometria.cpp holds the arithmetic).
 #include "compile/line_geometry.h"
 
-#include <array>
-#include <utility>
-
 #include "compile/compile_support.h"
 
 namespace scenario {
@@ -12,16 +9,10 @@ namespace scenario {
 void seed_geometry(geometria& g) { g.seed(); }
 
 std::optional<double> curvature(std::string_view keyword) {
-    static constexpr std::array<std::pair<std::string_view, double>, 6> classes = {{
-        {"1", 0.0001},
-        {"2", 0.0002},
-        {"3", 0.0004},
-        {"4", 0.001},
-        {"5", 0.002},
-        {"6", 0.003},
-    }};
-    for (const auto& [digit, k] : classes) {
-        if (contains_any_case(keyword, digit)) return contains_any_case(keyword, "s") ? -k : k;
+    for (const curve_class& c : k_curve_classes) {
+        if (contains_any_case(keyword, c.digit)) {
+            return contains_any_case(keyword, "s") ? -c.k : c.k;
+        }
     }
     return std::nullopt;
 }

@@ -10,6 +10,7 @@
 
 #include "base/cell_kinds.h"
 #include "base/positions.h"
+#include "base/slow_orders.h"
 #include "compile/compile_support.h"
 
 namespace scenario {
@@ -115,30 +116,24 @@ void mark_walk_step(run_state& state, std::int32_t k) {
     }
 }
 
-// A mark every 400 metres inside a slow order. Leaves the end board's cell in
-// indice2; false when the last cell comes before any end board.
-bool walk_slow_order(run_state& state) {
-    const std::int32_t last = last_cell(state);
+// The end board of the start board being treated, as slow_order_end pairs them (the first end
+// board after it, past any other start board), or the last cell when there is none. The marks
+// laid on the way only ever take free cells, so no end board appears or goes while the pass runs.
+std::int32_t end_of_walk(const run_state& state, const std::optional<std::size_t>& end) {
+    return end ? static_cast<std::int32_t>(*end) : last_cell(state);
+}
+
+// A mark every 400 metres inside a slow order, up to its end board (or the last cell). Leaves
+// the walk's last cell in indice2.
+void walk_slow_order(run_state& state, const std::optional<std::size_t>& end) {
+    const std::int32_t last = end_of_walk(state, end);
     state.conta_a = 0;
     state.indice2 = state.indice;
     while (state.indice2 < last) {
         ++state.indice2;
         ++state.conta_a;
         if (state.conta_a == k_walk_spacing) mark_walk_step(state, state.indice2);
-        if (kind_of(cell(state, state.indice2)) == cell_kind::slow_order_end) return true;
     }
-    return false;
-}
-
-// A fast order gets no marks inside, but its look-ahead still needs its own end board: finds it
-// without marking anything and leaves it in indice2.
-bool find_end_board(run_state& state) {
-    const std::int32_t last = last_cell(state);
-    for (state.indice2 = state.indice + 1; state.indice2 <= last; ++state.indice2) {
-        if (kind_of(cell(state, state.indice2)) == cell_kind::slow_order_end) return true;
-    }
-    state.indice2 = last;
-    return false;
 }
 
 // The first signal within 12 cells after the end board gets a mark in one of the two
@@ -160,12 +155,17 @@ void look_ahead(run_state& state) {
     }
 }
 
+// A fast order gets no marks inside, but its look-ahead still starts from its own end board.
 void treat_start_board(run_state& state) {
     mark_triples(state);
-    const bool has_end_board = cell(state, state.indice).val1 < k_unmarked_speed
-                                   ? walk_slow_order(state)
-                                   : find_end_board(state);
-    if (has_end_board) look_ahead(state);
+    const std::optional<std::size_t> end =
+        slow_order_end(state.celle, static_cast<std::size_t>(state.indice));
+    if (cell(state, state.indice).val1 < k_unmarked_speed) {
+        walk_slow_order(state, end);
+    } else {
+        state.indice2 = end_of_walk(state, end);
+    }
+    if (end) look_ahead(state);
 }
 
 }  // namespace

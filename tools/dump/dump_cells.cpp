@@ -2,15 +2,14 @@
 // with the metre its record named and the stretch the cell stands for, its values as the items
 // of that record, then the fills that run along the track (speed limit, gradient, adhesion,
 // scenery) as runs of equal cells, then the approach marks with the signal or stop that laid
-// each. The words come from cell_reading.h and the tables of base/.
-#include <functional>
+// each. The meanings come from the line model (model/line_model.h) and the tables of base/.
 #include <sstream>
 #include <vector>
 
 #include "base/windows1252.h"
-#include "model/cell_reading.h"
-#include "model/cell_words.h"
 #include "dump/dump.h"
+#include "model/cell_words.h"
+#include "model/line_model.h"
 
 namespace scenario::tool {
 namespace {
@@ -29,7 +28,7 @@ std::string cell_text(std::size_t n) {
 }
 
 // The header entry a cell points to, and its name or text.
-std::optional<std::string> entry_name(const std::optional<testata>& header, std::int32_t entry) {
+std::optional<std::string> entry_name(const testata* header, std::int32_t entry) {
     if (!header || entry < 0 || entry >= k_testata_entries) return std::nullopt;
     return from_windows1252((*header)[static_cast<std::size_t>(entry)].v_nome);
 }
@@ -38,7 +37,7 @@ std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // Where a feature stands, by its record: "a 1750 m", or for a stop the station's position and
 // its platform's end.
-std::string where_text(const cella& c, std::size_t n, const std::optional<testata>& header) {
+std::string where_text(const cella& c, std::size_t n, const testata* header) {
     const std::optional<std::int64_t> metre = named_metre(c, n, header);
     if (describe(c).place != cell_place::platform_end) {
         return metre ? " a " + metres_text(*metre) : "";
@@ -55,7 +54,7 @@ std::string raw_values(const cella& c) {
 }
 
 // The record's items the cell holds: "sx 2, s1 3, ...", with the name of a station or sign.
-std::string items_text(const cella& c, const std::optional<testata>& header) {
+std::string items_text(const cella& c, const testata* header) {
     const cell_kind_descriptor kind = describe(c);
     // A kind no record lays is shown by its fields; scenery marks and empty marks hold none.
     if (kind.fields.empty()) {
@@ -84,9 +83,10 @@ std::string feature_at(std::size_t n) {
            std::to_string(n) + ")";
 }
 
-// What the boards and approach cells of one slow order tell of each other.
-std::string slow_order_text(const celle& cells, std::size_t n) {
-    const slow_order_cells order = slow_order_of(cells, n);
+// What the boards and approach cells of one slow order tell of each other, and the other slow
+// orders an end board ends as well.
+std::string slow_order_text(const line_model& model, std::size_t n) {
+    const slow_order_cells order = model.slow_order_of(n);
     std::string text;
     const auto other = [&](const std::optional<std::size_t>& board, const char* what) {
         if (board && *board != n) text += std::string("; ") + what + " a " + feature_at(*board);
@@ -98,6 +98,9 @@ std::string slow_order_text(const celle& cells, std::size_t n) {
                                      point_position(static_cast<std::int64_t>(n)));
     }
     other(order.warning, "cartello di avviso");
+    for (const std::size_t start : order.also_ends) {
+        text += "; fine anche del rallentamento con inizio a " + feature_at(start);
+    }
     return text;
 }
 
@@ -108,20 +111,20 @@ std::string cell_list(const std::vector<std::size_t>& cells) {
 }
 
 // One feature, after its cell: "segnale a 1750 m: sx 2, ...; preavvisi sulle celle ... [tipo 1]".
-std::string feature_text(const celle& cells, std::size_t n, const std::optional<testata>& header,
-                         const std::vector<approach_mark_reading>& marks) {
-    const cella& c = cells[n];
+std::string feature_text(const line_model& model, std::size_t n) {
+    const cella& c = (*model.cells)[n];
+    const testata* header = model.header;
     const cell_kind_descriptor kind = describe(c);
     std::string text(kind.name);
     text += kind.place == cell_place::platform_end ? "" : where_text(c, n, header);
     text += items_text(c, header);
     if (kind.place == cell_place::platform_end) text += where_text(c, n, header);
-    if (kind.values == cell_values::slow_order) text += slow_order_text(cells, n);
+    if (kind.values == cell_values::slow_order) text += slow_order_text(model, n);
     if (spacing_mark(c)) {
         text += " (il valore dei segni che il compilatore pone da sé intorno ai rallentamenti)";
     }
     if (kind.marks != approach_marks::none) {
-        const std::vector<std::size_t> laid = marks_laid_by(marks, n);
+        const std::vector<std::size_t> laid = marks_laid_by(model.approach_marks, n);
         text += laid.empty()       ? "; nessun preavviso"
                 : laid.size() == 1 ? "; preavviso sulla cella " + cell_list(laid)
                                    : "; preavvisi sulle celle " + cell_list(laid);
@@ -147,60 +150,34 @@ std::string route_end_line(const route_end& end) {
            " --\n";
 }
 
-void features_text(const celle& cells, const std::optional<testata>& header,
-                   const std::vector<approach_mark_reading>& marks, const route_end& end,
-                   std::ostream& out) {
-    std::size_t count = 0;
-    for (const cella& c : cells) count += kind_of(c) != cell_kind::plain;
-    out << "\nelementi sulle celle (" << count << "):\n";
+void features_text(const line_model& model, std::ostream& out) {
+    const route_end& end = model.route;
+    out << "\nelementi sulle celle (" << model.features.size() << "):\n";
     bool end_shown = false;
-    for (std::size_t n = 0; n < cells.size(); ++n) {
-        if (!end_shown && static_cast<std::int64_t>(n) >= end.first_run_off_cell) {
+    for (const feature& f : model.features) {
+        if (!end_shown && static_cast<std::int64_t>(f.cell) >= end.first_run_off_cell) {
             out << route_end_line(end);
             end_shown = true;
         }
-        if (kind_of(cells[n]) == cell_kind::plain) continue;
-        out << "  " << cell_text(n) << ": " << feature_text(cells, n, header, marks) << '\n';
+        out << "  " << cell_text(f.cell) << ": " << feature_text(model, f.cell) << '\n';
     }
     if (!end_shown) out << route_end_line(end);
 }
 
-// Runs of cells with the same value of one field.
-struct run {
-    std::size_t first;
-    std::size_t last;
-    int value;
-};
-
-std::vector<run> runs_of(const celle& cells, const std::function<int(const cella&)>& field) {
-    std::vector<run> runs;
-    for (std::size_t n = 0; n < cells.size(); ++n) {
-        const int v = field(cells[n]);
-        if (!runs.empty() && runs.back().value == v)
-            runs.back().last = n;
-        else
-            runs.push_back({n, n, v});
-    }
-    return runs;
-}
-
-struct fill {
+// How the dump names each fill, in the text view and in the JSON view.
+struct fill_words {
+    cell_fill fill;
     const char* title;
     const char* key;  // the field's name in the JSON view
     const char* unit;
-    std::function<int(const cella&)> value;
 };
 
-const std::vector<fill>& fills() {
-    static const std::vector<fill> k_fills = {
-        {"limite di velocità", "vel_limite_kmh", "km/h",
-         [](const cella& c) { return c.vel_limite * 5; }},
-        {"pendenza", "pendenza", "‰", [](const cella& c) { return c.pendenza - 100; }},
-        {"aderenza", "aderenza", "", [](const cella& c) { return int(c.aderenza); }},
-        {"sfondo", "sfondo", "", [](const cella& c) { return int(c.sfondo); }},
-    };
-    return k_fills;
-}
+constexpr fill_words k_fill_words[] = {
+    {cell_fill::speed_limit, "limite di velocità", "vel_limite_kmh", "km/h"},
+    {cell_fill::gradient, "pendenza", "pendenza", "‰"},
+    {cell_fill::adhesion, "aderenza", "aderenza", ""},
+    {cell_fill::scenery, "sfondo", "sfondo", ""},
+};
 
 std::string value_text(int value, const char* unit) {
     return std::to_string(value) + (*unit != '\0' ? std::string(" ") + unit : "");
@@ -208,7 +185,7 @@ std::string value_text(int value, const char* unit) {
 
 // "80 km/h da 0 a 2200 m (celle 0–43: da -50 a 2150 m)": the metres a fill was written from
 // and to, then the cells and their stretches.
-std::string run_text(const run& r, const char* unit, const route_end& end) {
+std::string run_text(const fill_run& r, const char* unit, const route_end& end) {
     const auto first = static_cast<std::int64_t>(r.first), last = static_cast<std::int64_t>(r.last);
     std::string text = value_text(r.value, unit) + " da " + std::to_string(fill_position(first)) +
                        " a " + metres_text(fill_position(last + 1));
@@ -220,17 +197,16 @@ std::string run_text(const run& r, const char* unit, const route_end& end) {
     return text;
 }
 
-void runs_text(const celle& cells, const route_end& end, std::ostream& out) {
-    for (const fill& f : fills()) {
+void runs_text(const line_model& model, std::ostream& out) {
+    for (const fill_words& f : k_fill_words) {
         out << '\n' << f.title << ":\n";
-        for (const run& r : runs_of(cells, f.value))
-            out << "  " << run_text(r, f.unit, end) << '\n';
+        for (const fill_run& r : model.runs(f.fill).every)
+            out << "  " << run_text(r, f.unit, model.route) << '\n';
     }
 }
 
 // "del segnale a 1750 m (cella 36)", "della fermata di stazione 11 \"Moravaldi FS\" (cella 201)".
-std::string owner_text(const celle& cells, std::size_t owner,
-                       const std::optional<testata>& header) {
+std::string owner_text(const celle& cells, std::size_t owner, const testata* header) {
     const cella& c = cells[owner];
     std::string text(describe(c).mark_owner);
     if (describe(c).place == cell_place::platform_end) {
@@ -242,15 +218,15 @@ std::string owner_text(const celle& cells, std::size_t owner,
     return text + " (cella " + std::to_string(owner) + ")";
 }
 
-void marks_text(const celle& cells, const std::optional<testata>& header,
-                const std::vector<approach_mark_reading>& marks, std::ostream& out) {
-    out << "\npreavvisi (" << marks.size() << "):\n";
-    for (const approach_mark_reading& m : marks) {
+void marks_text(const line_model& model, std::ostream& out) {
+    const celle& cells = *model.cells;
+    out << "\npreavvisi (" << model.approach_marks.size() << "):\n";
+    for (const approach_mark_reading& m : model.approach_marks) {
         out << "  " << cell_text(m.cell) << ": " << int(m.mark);
         if (m.owners.empty()) out << ", di nessun segnale né fermata";
         for (std::size_t i = 0; i < m.owners.size(); ++i) {
             out << (i == 0 ? ", preavviso " : " o ") << m.j << ' '
-                << owner_text(cells, m.owners[i], header);
+                << owner_text(cells, m.owners[i], model.header);
         }
         out << '\n';
     }
@@ -297,16 +273,16 @@ json route_json(const route_end& end) {
 
 json optional_cell(const std::optional<std::size_t>& n) { return value_or_null(n); }
 
-json feature_json(const celle& cells, std::size_t n, const std::optional<testata>& header,
-                  const std::vector<approach_mark_reading>& marks) {
-    const cella& c = cells[n];
+json feature_json(const line_model& model, std::size_t n) {
+    const cella& c = (*model.cells)[n];
+    const testata* header = model.header;
     const cell_kind_descriptor kind = describe(c);
     json feature;
     feature["cella"] = n;
     feature["posizione"] = static_cast<std::int64_t>(feature_metres(c, n));
     feature["tipo_cella"] = c.tipo_cella;
     feature["nome_tipo"] = kind.name;
-    feature["descrizione"] = feature_text(cells, n, header, marks);
+    feature["descrizione"] = feature_text(model, n);
     feature["record"] = kind.record;
     feature["metri"] = value_or_null(named_metre(c, n, header));
     const cell_stretch stretch = stretch_of(static_cast<std::int64_t>(n));
@@ -326,11 +302,11 @@ json feature_json(const celle& cells, std::size_t n, const std::optional<testata
     feature["valori"] = std::move(values);
     feature["nome"] = std::move(name);
     json laid = json::array();
-    for (const std::size_t mark : marks_laid_by(marks, n)) laid.push_back(mark);
+    for (const std::size_t mark : marks_laid_by(model.approach_marks, n)) laid.push_back(mark);
     feature["preavvisi"] = std::move(laid);
     json order = nullptr;
     if (kind.values == cell_values::slow_order) {
-        const slow_order_cells pieces = slow_order_of(cells, n);
+        const slow_order_cells pieces = model.slow_order_of(n);
         order = json::object();
         order["avviso"] = optional_cell(pieces.warning);
         order["inizio"] = optional_cell(pieces.start);
@@ -360,6 +336,7 @@ json marks_json(const std::vector<approach_mark_reading>& marks) {
 
 void dump_cells_text(const celle& cells, const std::optional<testata>& header, bool all,
                      std::ostream& out) {
+    const line_model model = read_line_model({cells, header ? &*header : nullptr});
     out << "celle: " << cells.size() << " (da 0 a " << cells.size() - 1
         << "); la cella N copre il tratto da (N - 1) × 50 a N × 50 m\n";
     // The readers give no cell file without cell 1.
@@ -367,34 +344,28 @@ void dump_cells_text(const celle& cells, const std::optional<testata>& header, b
         << (header ? identity_note(check_identity(*header, identity_code::cell_sum, cells[1].val2))
                    : "")
         << '\n';
-    const route_end end = route_end_of(cells, header);
-    out << route_text(end) << '\n';
-    const std::vector<approach_mark_reading> marks = approach_marks_of(cells);
-    features_text(cells, header, marks, end, out);
-    runs_text(cells, end, out);
-    marks_text(cells, header, marks, out);
+    out << route_text(model.route) << '\n';
+    features_text(model, out);
+    runs_text(model, out);
+    marks_text(model, out);
     if (all) every_cell_text(cells, out);
 }
 
 json dump_cells_json(const celle& cells, const std::optional<testata>& header, bool all) {
+    const line_model model = read_line_model({cells, header ? &*header : nullptr});
     json document;
     document["tipo"] = "celle";
     document["numero_celle"] = cells.size();
     const std::int32_t code = cells[1].val2;
     document["identita"] = identity_json(
         code, header ? check_identity(*header, identity_code::cell_sum, code) : std::nullopt);
-    const std::vector<approach_mark_reading> marks = approach_marks_of(cells);
     json features = json::array();
-    for (std::size_t n = 0; n < cells.size(); ++n) {
-        if (kind_of(cells[n]) != cell_kind::plain) {
-            features.push_back(feature_json(cells, n, header, marks));
-        }
-    }
+    for (const feature& f : model.features) features.push_back(feature_json(model, f.cell));
     document["elementi"] = std::move(features);
-    const route_end end = route_end_of(cells, header);
-    for (const fill& f : fills()) {
+    const route_end& end = model.route;
+    for (const fill_words& f : k_fill_words) {
         json stretches = json::array();
-        for (const run& r : runs_of(cells, f.value)) {
+        for (const fill_run& r : model.runs(f.fill).every) {
             const auto first = static_cast<std::int64_t>(r.first);
             const auto last = static_cast<std::int64_t>(r.last);
             json stretch;
@@ -412,7 +383,7 @@ json dump_cells_json(const celle& cells, const std::optional<testata>& header, b
         document[f.key] = std::move(stretches);
     }
     document["percorso"] = route_json(end);
-    document["preavvisi"] = marks_json(marks);
+    document["preavvisi"] = marks_json(model.approach_marks);
     if (all) {
         json every = json::array();
         for (std::size_t n = 0; n < cells.size(); ++n) every.push_back(cell_json(n, cells[n]));

@@ -9,10 +9,10 @@ constexpr int k_marks = 4;  // approach marks 1 to 4
 
 }  // namespace
 
-route_end route_end_of(const celle& cells, const std::optional<testata>& header) {
+route_end route_end_of(const celle& cells, const testata* header) {
     route_end end;
     end.last_cell = static_cast<std::int64_t>(cells.size()) - 1;
-    end.from_header = header.has_value();
+    end.from_header = header != nullptr;
     end.length = header ? (*header)[k_entry_treno].v_b : route_length_of_cells(end.last_cell);
     end.first_run_off_cell = cell_holding(end.length);
     return end;
@@ -22,8 +22,7 @@ bool spacing_mark(const cella& c) {
     return kind_of(c) == cell_kind::value_mark && c.val1 == k_spacing_mark_value;
 }
 
-std::optional<std::int64_t> named_metre(const cella& c, std::size_t n,
-                                        const std::optional<testata>& header) {
+std::optional<std::int64_t> named_metre(const cella& c, std::size_t n, const testata* header) {
     const cell_kind_descriptor kind = describe(c);
     if (!kind.record_position || spacing_mark(c)) return std::nullopt;
     const auto cell = static_cast<std::int64_t>(n);
@@ -61,6 +60,15 @@ std::optional<std::vector<record_item>> record_items(const cella& c) {
         if (found != read.end()) ordered.push_back(*found);
     }
     return ordered;
+}
+
+std::optional<std::int32_t> first_board_speed(const cella& c) {
+    const cell_kind_descriptor kind = describe(c);
+    if (kind.values != cell_values::board_speeds) return std::nullopt;
+    const cell_value_field& first = kind.fields.front();
+    const auto read = decode_field(first, field_value(c, first.field));
+    if (!read) return std::nullopt;
+    return (*read)[0];
 }
 
 std::string item_text(const record_item& item) {

@@ -1,7 +1,7 @@
 // The cells read back in the author's terms: where the route ends, the metre a record named for
 // each cell with the stretch the cell stands for, the record items the value fields hold, which
 // signal or stop laid each approach mark. The meanings come from the tables of base/cell_kinds.h
-// and the rule of base/positions.h; the dump prints them.
+// and the rule of base/positions.h; the line model (line_model.h) gathers them for its readers.
 #pragma once
 
 #include <cstddef>
@@ -24,7 +24,7 @@ struct route_end {
     std::int64_t first_run_off_cell = 0;  // the cell whose stretch holds the route's end
     std::int64_t last_cell = 0;
 };
-route_end route_end_of(const celle& cells, const std::optional<testata>& header);
+route_end route_end_of(const celle& cells, const testata* header);
 
 // Whether a cell holds a mark of the value the signal spacing pass lays: the pass, not a record,
 // may have put it there.
@@ -34,8 +34,7 @@ bool spacing_mark(const cella& c);
 // station's position (from the header table; nothing without it). Nothing for the cells no
 // record names (approach cells, scenery marks, plain track) nor for the marks of the signal
 // spacing pass.
-std::optional<std::int64_t> named_metre(const cella& c, std::size_t n,
-                                        const std::optional<testata>& header);
+std::optional<std::int64_t> named_metre(const cella& c, std::size_t n, const testata* header);
 
 // One item of a record, read back from a cell.
 struct record_item {
@@ -46,6 +45,10 @@ struct record_item {
 // The items the cell's fields hold, in the record's order; nothing when a field holds a value
 // the record cannot have given.
 std::optional<std::vector<record_item>> record_items(const cella& c);
+
+// The speed a speed board shows first (the first side of its first pair, "vas"), in km/h;
+// nothing for another kind, or a word no record writes.
+std::optional<std::int32_t> first_board_speed(const cella& c);
 
 // "s1 3", "v 30 km/h", "d_v sì"; the header entry of a station or sign as its number.
 std::string item_text(const record_item& item);

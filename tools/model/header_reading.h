@@ -1,6 +1,9 @@
 // The header table read back in the records' terms: which entries hold stations and which hold
-// the texts of signs.
+// the texts of signs, and the names they give.
 #pragma once
+
+#include <cstdint>
+#include <string>
 
 #include "base/records.h"
 
@@ -16,5 +19,9 @@ struct header_layout {
     int last_station = 0;  // the highest non-empty entry below first_sign; 0 when none
 };
 header_layout layout_of(const testata& header);
+
+// The name of a header entry (a station or a sign) as a label shows it, UTF-8 and trimmed; a
+// sign's lines "(A)(B)" read "A / B". Empty for an entry outside the table.
+std::string entry_text(const testata& header, std::int16_t entry);
 
 }  // namespace scenario::tool

@@ -1,6 +1,7 @@
 // The picture of a compiled line that `scenario-tool plot` draws: the plan from the geometry on
 // top, the profile along the kilometres under it, and a legend. Everything comes from the three
-// binary files; the drawing reads no file itself.
+// binary files, read into the line model; the drawing reads no file and works out no meaning of
+// its own.
 //
 // The route fills the drawing: the run-off after the route end is drawn as a short strip, not
 // to scale, or, when the author asks for a stretch of kilometres, only that stretch is drawn.
@@ -14,11 +15,14 @@
 
 #include "base/positions.h"
 #include "base/records.h"
+#include "model/line_model.h"
 #include "plot/layout.h"
 #include "plot/svg.h"
 
 namespace scenario::tool {
 
+// The three tables as read from their files; the drawing reads them through the line model
+// (model/line_model.h), which refers to them.
 struct plot_data {
     testata header;
     celle cells;
@@ -39,12 +43,10 @@ struct plot_window {
     bool to_scale(double m) const { return m >= from && m <= to; }
 };
 
-// The route length recorded in the header table (entry 84), or the cells' length when it is 0.
-double route_length(const plot_data& data);
 // Where the line ends: the route and its run-off, as far as the cells reach.
-double line_end(const plot_data& data);
+double line_end(const line_model& model);
 // The whole line: the route to scale, the run-off squeezed after it.
-plot_window whole_line(const plot_data& data);
+plot_window whole_line(const line_model& model);
 
 // Colours and marks shared by the plan, the profile and the legend.
 namespace plot_style {
@@ -100,52 +102,10 @@ class plot_canvas {
     std::optional<label_space> space_;
 };
 
-// What the records say along the line, read once for both panels.
-
-// A curve of the plan: a run of metres turned by the same angle each, `k` radians per metre,
-// positive to the right of the direction of travel.
-struct curve {
-    double from = 0, to = 0;
-    double k = 0;
-    double radius() const { return 1 / (k < 0 ? -k : k); }
-};
-// The curves traced in the geometry up to `last_metre`, from the heading change at each metre.
-std::vector<curve> curves_of(const geometria& plan, std::int32_t last_metre);
-
-// A slow order, in force from its start board to its end board at `speed` km/h.
-struct slow_order {
-    double from = 0, to = 0;
-    int speed = 0;
-};
-std::vector<slow_order> slow_orders_of(const celle& cells);
-
-// A stretch of constant speed: the cell limit (`vel_limite` × 5 km/h) and the speed the driver
-// must keep there, the lower of the limit and any slow order in force.
-struct speed_stretch {
-    double from = 0, to = 0;
-    double limit = 0, keep = 0;
-};
-std::vector<speed_stretch> speed_profile(const celle& cells, const std::vector<slow_order>& orders);
-
-// The height of the track, in metres above the start of the line, at each cell boundary, from
-// the gradients (‰) of the 50-metre cells: (metre, height) pairs.
-std::vector<std::pair<double, double>> elevation_profile(const celle& cells);
-
-// The cells the fills reach: the passes never write the last three cells, whose zero bytes
-// would read as a gradient of -100.
-std::size_t charted_cells(const celle& cells);
-
-// The position in metres of a point feature on cell n (the inverse of p / 50 + 1), and the
-// start of the stretch a fill value of cell n covers (the inverse of p / 50).
-inline double point_metres(std::size_t n) {
-    return static_cast<double>(point_position(static_cast<std::int64_t>(n)));
-}
+// The start of the stretch a fill value of cell n covers (the inverse of p / 50).
 inline double fill_metres(std::size_t n) {
     return static_cast<double>(cell_first_metre(static_cast<std::int64_t>(n)));
 }
-
-// The name of a header entry (a station or a sign), UTF-8; a sign's lines "(A)(B)" read "A / B".
-std::string entry_text(const testata& header, std::int16_t entry);
 
 // A number for a label, with the Italian decimal comma and at most `decimals` decimals:
 // "12", "12,5"; and metres as kilometres so.
@@ -153,11 +113,11 @@ std::string decimal_text(double value, int decimals);
 std::string km_text(double metres, int decimals = 1);
 
 // The plan in the band from `top` to `bottom`; north up, one scale for both axes.
-void draw_plan(plot_canvas& canvas, const plot_data& data, const plot_window& window, double top,
+void draw_plan(plot_canvas& canvas, const line_model& model, const plot_window& window, double top,
                double bottom);
 
 // The profile and the legend in the band from `top` to `bottom`.
-void draw_profile(plot_canvas& canvas, const plot_data& data, const plot_window& window, double top,
-                  double bottom);
+void draw_profile(plot_canvas& canvas, const line_model& model, const plot_window& window,
+                  double top, double bottom);
 
 }  // namespace scenario::tool

@@ -4,7 +4,6 @@
 // the scenery, then the kilometre grid and axis. Values are ticked at round numbers.
 #include <algorithm>
 #include <cmath>
-#include <functional>
 
 #include "plot/plot_profile.h"
 
@@ -31,41 +30,40 @@ void value_ticks(plot_canvas& canvas, const profile_axis& a, const chart_scale& 
     }
 }
 
-// The cells whose stretch meets the window.
+// The charted runs of a fill whose cells meet the window, each with its stretch cut to the
+// window.
 template <typename Each>
-void cells_in_window(const plot_data& d, const profile_axis& a, Each each) {
-    const std::size_t count = charted_cells(d.cells);
-    for (std::size_t n = 0; n < count; ++n) {
-        const double from = fill_metres(n), to = fill_metres(n + 1);
+void runs_in_window(const line_model& m, cell_fill fill, const profile_axis& a, Each each) {
+    for (const fill_run& r : m.runs(fill).charted) {
+        const double from = fill_metres(r.first), to = fill_metres(r.last + 1);
         if (to <= a.first() || from >= a.last()) continue;
-        each(n, std::max(from, a.first()), std::min(to, a.last()));
+        each(r, std::max(from, a.first()), std::min(to, a.last()));
     }
 }
 
-// A step chart of one cell field over the window.
-void step_line(plot_canvas& canvas, const plot_data& d, const profile_axis& a, const chart_scale& s,
-               const std::function<double(const cella&)>& value, std::string_view style) {
+// A step chart of one fill over the window.
+void step_line(plot_canvas& canvas, const line_model& m, cell_fill fill, const profile_axis& a,
+               const chart_scale& s, std::string_view style) {
     std::vector<std::pair<double, double>> points;
-    cells_in_window(d, a, [&](std::size_t n, double from, double to) {
-        const double level = s.y(value(d.cells[n]));
+    runs_in_window(m, fill, a, [&](const fill_run& r, double from, double to) {
+        const double level = s.y(r.value);
         if (points.empty() || points.back().second != level) {
             if (!points.empty()) points.emplace_back(a.x(from), points.back().second);
             points.emplace_back(a.x(from), level);
         }
-        if (to >= a.last() || n + 1 == charted_cells(d.cells)) points.emplace_back(a.x(to), level);
+        if (to >= a.last() || r.last + 1 == m.charted) points.emplace_back(a.x(to), level);
     });
     canvas.svg.polyline(points, style);
 }
 
-// The lowest and highest of a cell field over the window's stretch drawn to scale: the
-// run-off's strip may leave its chart.
-std::pair<double, double> range_of(const plot_data& d, const profile_axis& a,
-                                   const std::function<double(const cella&)>& value) {
+// The lowest and highest of a fill over the window's stretch drawn to scale: the run-off's strip
+// may leave its chart.
+std::pair<double, double> range_of(const line_model& m, cell_fill fill, const profile_axis& a) {
     double low = 0, high = 0;
     bool any = false;
-    cells_in_window(d, a, [&](std::size_t n, double from, double) {
+    runs_in_window(m, fill, a, [&](const fill_run& r, double from, double) {
         if (from >= a.w.to) return;
-        const double v = value(d.cells[n]);
+        const double v = r.value;
         low = any ? std::min(low, v) : v;
         high = any ? std::max(high, v) : v;
         any = true;
@@ -79,18 +77,19 @@ std::string radius_text(const curve& c) {
 
 }  // namespace
 
-void curvature_band(plot_canvas& canvas, const plot_data& d, const profile_axis& a, double top) {
+void curvature_band(plot_canvas& canvas, const line_model& m, const profile_axis& a, double top) {
     constexpr double k_lane = 11, k_half = 20;
     static_assert(2 * k_lane + 4 + 2 * k_half + 4 + 2 * k_lane + 2 == k_curvature_height);
     const double mid = top + 2 * k_lane + 4 + k_half;
     row_title(canvas, mid - 2, "Curvatura", "1/km, + dx");
-    if (!d.plan || !d.plan->allocated()) {
+    if (!m.plan || !m.plan->allocated()) {
         canvas.text(a.x0 + 8, mid + 4,
                     "curvatura non disponibile (linea compilata senza geometria)", 10,
                     text_anchor::start, "fill=\"#888\"");
         return;
     }
-    std::vector<curve> curves = curves_of(*d.plan, static_cast<std::int32_t>(std::ceil(a.last())));
+    std::vector<curve> curves =
+        curves_up_to(m.curves, static_cast<std::int32_t>(std::ceil(a.last())));
     std::erase_if(curves, [&](const curve& c) { return c.to <= a.first() || c.from >= a.last(); });
     double sharpest = 0.1;
     for (const curve& c : curves) sharpest = std::max(sharpest, std::abs(c.k) * 1000);
@@ -122,10 +121,10 @@ void curvature_band(plot_canvas& canvas, const plot_data& d, const profile_axis&
     }
 }
 
-void speed_chart(plot_canvas& canvas, const plot_data& d, const profile_axis& a, double top,
+void speed_chart(plot_canvas& canvas, const line_model& m, const profile_axis& a, double top,
                  double bottom) {
-    const std::vector<slow_order> orders = slow_orders_of(d.cells);
-    const std::vector<speed_stretch> stretches = speed_profile(d.cells, orders);
+    const std::vector<slow_order>& orders = m.slow_orders;
+    const std::vector<speed_stretch>& stretches = m.speed;
     double fastest = 20;
     for (const speed_stretch& st : stretches) {
         if (st.to > a.first() && st.from < a.w.to) fastest = std::max(fastest, st.limit);
@@ -186,22 +185,21 @@ void speed_chart(plot_canvas& canvas, const plot_data& d, const profile_axis& a,
     }
 }
 
-void gradient_chart(plot_canvas& canvas, const plot_data& d, const profile_axis& a, double top,
+void gradient_chart(plot_canvas& canvas, const line_model& m, const profile_axis& a, double top,
                     double bottom) {
-    const auto gradient = [](const cella& c) { return c.pendenza - 100.0; };
-    const auto [low, high] = range_of(d, a, gradient);
+    const auto [low, high] = range_of(m, cell_fill::gradient, a);
     const double steepest = std::max({5.0, std::abs(low), std::abs(high)});
     const double step = round_step(steepest, 2);
     const double edge = std::ceil(steepest / step) * step;
     const chart_scale s{top, bottom, -edge, edge};
     row_title(canvas, s.top + 10, "Pendenza", "\u2030");
     value_ticks(canvas, a, s, step);
-    step_line(canvas, d, a, s, gradient, stroke_of(plot_style::k_gradient, 2));
+    step_line(canvas, m, cell_fill::gradient, a, s, stroke_of(plot_style::k_gradient, 2));
 }
 
-void elevation_chart(plot_canvas& canvas, const plot_data& d, const profile_axis& a, double top,
+void elevation_chart(plot_canvas& canvas, const line_model& m, const profile_axis& a, double top,
                      double bottom) {
-    const auto heights = elevation_profile(d.cells);
+    const std::vector<std::pair<double, double>>& heights = m.elevation;
     std::vector<std::pair<double, double>> window;  // (metre, height) inside the window
     const auto height_at = [&](double m) {
         const auto after = std::lower_bound(heights.begin(), heights.end(), std::pair{m, -1e300});
@@ -244,24 +242,27 @@ void elevation_chart(plot_canvas& canvas, const plot_data& d, const profile_axis
     canvas.svg.polyline(points, stroke_of(plot_style::k_elevation, 2));
 }
 
-void adhesion_chart(plot_canvas& canvas, const plot_data& d, const profile_axis& a, double top) {
-    const auto adhesion = [](const cella& c) { return double(c.aderenza); };
-    const double best = std::max(range_of(d, a, adhesion).second, 10.0);
+void adhesion_chart(plot_canvas& canvas, const line_model& m, const profile_axis& a, double top) {
+    const double best = std::max(range_of(m, cell_fill::adhesion, a).second, 10.0);
     const double step = round_step(best, 2);
     const chart_scale s{top, top + k_adhesion_height, 0, std::ceil(best / step) * step};
     row_title(canvas, s.top + 10, "Aderenza", "valore");
     value_ticks(canvas, a, s, step);
-    step_line(canvas, d, a, s, adhesion, stroke_of(plot_style::k_adhesion, 2));
+    step_line(canvas, m, cell_fill::adhesion, a, s, stroke_of(plot_style::k_adhesion, 2));
 }
 
-void scenery_band(plot_canvas& canvas, const plot_data& d, const profile_axis& a, double top) {
+void scenery_band(plot_canvas& canvas, const line_model& m, const profile_axis& a, double top) {
     row_title(canvas, top + 11, "Sfondo");
-    for (std::size_t n = 0; n < d.cells.size(); ++n) {
-        const double from = fill_metres(n), to = fill_metres(n + 1);
-        if (d.cells[n].sfondo == 0 || to <= a.first() || from >= a.last()) continue;
-        const double x1 = a.x(std::max(from, a.first())), x2 = a.x(std::min(to, a.last()));
-        canvas.svg.rect(x1, top + 2, std::max(1.0, x2 - x1), k_scenery_height - 4,
-                        fill_of(plot_style::k_scenery));
+    for (const fill_run& r : m.runs(cell_fill::scenery).every) {
+        if (r.value == 0) continue;
+        // A rectangle for each cell: the drawing shows where each cell's mark is.
+        for (std::size_t n = r.first; n <= r.last; ++n) {
+            const double from = fill_metres(n), to = fill_metres(n + 1);
+            if (to <= a.first() || from >= a.last()) continue;
+            const double x1 = a.x(std::max(from, a.first())), x2 = a.x(std::min(to, a.last()));
+            canvas.svg.rect(x1, top + 2, std::max(1.0, x2 - x1), k_scenery_height - 4,
+                            fill_of(plot_style::k_scenery));
+        }
     }
 }
 

@@ -2,17 +2,19 @@
 // picture of the line (plan above, profile below), of the whole line or of the stretch between
 // --from and --to (kilometres). The geometry file is optional: a line compiled without geometry
 // still gets its profile.
+#include "plot/plot_command.h"
+
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <system_error>
 
-#include "plot/plot_command.h"
 #include "base/scenario_files.h"
 #include "base/windows1252.h"
+#include "cli/command_line.h"
 #include "output/binary_readers.h"
 #include "platform/platform.h"
 #include "plot/plot.h"
-#include "cli/command_line.h"
 
 namespace scenario::tool {
 namespace {
@@ -75,15 +77,31 @@ double kilometres(const std::string& option, const std::string& word) {
 
 std::string km_words(double metres) { return km_text(metres, 3) + " km"; }
 
+}  // namespace
+
+double line_end(const line_model& model) {
+    return std::max<double>(k_cell_metres,
+                            std::min(model.route_length + k_run_off, model.cells_end));
+}
+
+plot_window whole_line(const line_model& model) {
+    plot_window w;
+    w.to = std::max<double>(k_cell_metres, model.route_length);
+    w.squeezed_to = line_end(model);
+    return w;
+}
+
+namespace {
+
 // The stretch to draw: the whole line, or what --from and --to ask for, checked against the line.
-plot_window window_of(const parsed_arguments& parsed, const plot_data& data) {
-    plot_window window = whole_line(data);
+plot_window window_of(const parsed_arguments& parsed, const line_model& model) {
+    plot_window window = whole_line(model);
     const bool has_from = parsed.values.count("--from") != 0;
     const bool has_to = parsed.values.count("--to") != 0;
     if (!has_from && !has_to) return window;
     const double from = has_from ? kilometres("--from", parsed.values.at("--from")) : 0;
     const double to = has_to ? kilometres("--to", parsed.values.at("--to")) : 0;
-    const double route = route_length(data), end = line_end(data);
+    const double route = model.route_length, end = line_end(model);
     const std::string line_words = " la fine della linea (" + km_words(end) + ": " +
                                    km_words(route) + " di percorso e " + km_words(end - route) +
                                    " dopo la fine)";
@@ -91,8 +109,8 @@ plot_window window_of(const parsed_arguments& parsed, const plot_data& data) {
         throw usage_error("--from " + km_words(from) + " è oltre" + line_words);
     if (has_to && to > end) throw usage_error("--to " + km_words(to) + " è oltre" + line_words);
     if (has_to && from >= to) {
-        throw usage_error(has_from ? "--from (" + km_words(from) + ") deve essere minore di --to (" +
-                                         km_words(to) + ")"
+        throw usage_error(has_from ? "--from (" + km_words(from) +
+                                         ") deve essere minore di --to (" + km_words(to) + ")"
                                    : "--to deve essere maggiore di 0 km");
     }
     window.from = from;
@@ -104,8 +122,8 @@ plot_window window_of(const parsed_arguments& parsed, const plot_data& data) {
     return window;
 }
 
-bool whole(const plot_window& window, const plot_data& data) {
-    const plot_window all = whole_line(data);
+bool whole(const plot_window& window, const line_model& model) {
+    const plot_window all = whole_line(model);
     return window.from == all.from && window.to == all.to && window.squeezed_to == all.squeezed_to;
 }
 
@@ -121,17 +139,19 @@ int plot_command(arguments args, streams io) {
     const std::filesystem::path dir = path_argument(parsed.positional.front());
     const std::filesystem::path output = path_argument(parsed.required("-o"));
     const plot_data data = load(dir, parsed.required("--line"), parsed.required("--train"));
-    const plot_window window = window_of(parsed, data);
+    const line_model model =
+        read_line_model({data.cells, &data.header, data.plan ? &*data.plan : nullptr});
+    const plot_window window = window_of(parsed, model);
 
     plot_canvas canvas(k_plot_width, k_plot_height);
     canvas.begin_panel({0, 0, k_plot_width, 40});
-    const std::string title = whole(window, data)
+    const std::string title = whole(window, model)
                                   ? data.title
                                   : data.title + ", da km " + km_text(window.from, 3) + " a km " +
                                         km_text(window.end(), 3);
     canvas.text(k_plot_width / 2, 26, title, 18, text_anchor::middle, "", true);
-    draw_plan(canvas, data, window, 40, 600);
-    draw_profile(canvas, data, window, 610, k_plot_height - 8);
+    draw_plan(canvas, model, window, 40, 600);
+    draw_profile(canvas, model, window, 610, k_plot_height - 8);
     try {
         platform::write_output_file(output, canvas.svg.finish());
     } catch (const platform::file_error& e) {

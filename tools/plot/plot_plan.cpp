@@ -8,7 +8,6 @@
 #include <array>
 #include <cmath>
 
-#include "base/windows1252.h"
 #include "model/header_reading.h"
 #include "plot/plot.h"
 
@@ -138,27 +137,26 @@ void north_arrow_and_scale(plot_canvas& canvas, const plan_frame& f, double top,
                 metres >= 1000 ? km_text(metres) + " km" : km_text(metres * 1000) + " m", 11);
 }
 
-void stations_and_signals(plot_canvas& canvas, const plot_data& d, const track& t,
+void stations_and_signals(plot_canvas& canvas, const line_model& model, const track& t,
                           const plot_window& w, double drawn_to) {
-    const auto inside = [&](double m) { return m >= w.from && m <= drawn_to; };
-    for (std::size_t n = 0; n < d.cells.size(); ++n) {
-        if (kind_of(d.cells[n]) != cell_kind::signal || !inside(point_metres(n))) continue;
-        const point p = t.page(point_metres(n));
-        canvas.svg.begin_group("segnale a " + std::to_string(static_cast<long>(point_metres(n))) +
-                               " m");
+    const auto inside = [&](double metres) { return metres >= w.from && metres <= drawn_to; };
+    for (const feature& f : model.features) {
+        if (f.kind != cell_kind::signal || !inside(f.metres)) continue;
+        const point p = t.page(f.metres);
+        canvas.svg.begin_group("segnale a " + std::to_string(static_cast<long>(f.metres)) + " m");
         canvas.svg.circle(p.x, p.y, 2.2, std::string("fill=\"") + plot_style::k_signal + "\"");
         canvas.svg.end_group();
     }
-    struct station {
+    struct named_place {
         std::string name;
         double m;
     };
-    std::vector<station> stations;
-    const header_layout layout = layout_of(d.header);
-    for (int e = 1; e <= layout.last_station; ++e) {
-        const voce& v = d.header[static_cast<std::size_t>(e)];
-        if (v == voce{} || !inside(v.v_c)) continue;
-        stations.push_back({entry_text(d.header, static_cast<std::int16_t>(e)), double(v.v_c)});
+    std::vector<named_place> stations;
+    for (const station& s : model.stations) {
+        const voce& v = *s.header_entry;
+        if (!inside(v.v_c)) continue;
+        stations.push_back(
+            {entry_text(*model.header, static_cast<std::int16_t>(s.entry)), double(v.v_c)});
         const point p = t.page(v.v_c);
         canvas.svg.begin_group(stations.back().name + " (" + std::to_string(v.v_c) + " m)");
         canvas.svg.circle(p.x, p.y, 4.5,
@@ -167,7 +165,7 @@ void stations_and_signals(plot_canvas& canvas, const plot_data& d, const track& 
         canvas.svg.end_group();
         canvas.space().take({p.x - 5, p.y - 5, p.x + 5, p.y + 5});
     }
-    for (const station& s : stations) {
+    for (const named_place& s : stations) {
         canvas.label_at_first(beside(t, s.m, k_label_size, {12, 24, 38}), s.name, k_label_size,
                               std::string("fill=\"") + plot_style::k_station + "\"");
     }
@@ -191,22 +189,22 @@ void km_ticks(plot_canvas& canvas, const track& t, double from, double to) {
 
 }  // namespace
 
-void draw_plan(plot_canvas& canvas, const plot_data& d, const plot_window& w, double top,
+void draw_plan(plot_canvas& canvas, const line_model& model, const plot_window& w, double top,
                double bottom) {
     svg_writer& svg = canvas.svg;
     svg.comment("pianta");
     canvas.begin_panel({10, top + 26, k_plot_width - 10, bottom - 20});
     canvas.text(30, top + 18, "Pianta della linea (nord in alto, stessa scala sui due assi)", 15,
                 text_anchor::start, "", true);
-    if (!d.plan || !d.plan->allocated() || !present(*d.plan, 0)) {
+    if (!model.plan || !model.plan->allocated() || !present(*model.plan, 0)) {
         canvas.text(k_plot_width / 2, (top + bottom) / 2,
                     "geometria non disponibile (linea compilata senza geometria)", 14,
                     text_anchor::middle, "fill=\"#888\"");
         return;
     }
-    const geometria& g = *d.plan;
+    const geometria& g = *model.plan;
     const std::int32_t last = last_traced(g);
-    const double route = std::min(route_length(d), double(last));
+    const double route = std::min(model.route_length, double(last));
     // The stretch drawn to scale, within the traced track.
     const double from = std::clamp(w.from, 0.0, double(last));
     const double to = std::clamp(w.to, from, double(last));
@@ -255,7 +253,7 @@ void draw_plan(plot_canvas& canvas, const plot_data& d, const plot_window& w, do
                           {{p.x, p.y}, {(p.x + q.x) / 2, (p.y + q.y) / 2}, {q.x, q.y}});
     }
     const double drawn_to = std::max(to, std::min(route, w.end()));
-    stations_and_signals(canvas, d, t, w, drawn_to);
+    stations_and_signals(canvas, model, t, w, drawn_to);
     if (shows_route_end) {
         canvas.label_at_first(beside(t, route, 10, {12, 24, 38}), "fine percorso", 10,
                               std::string("fill=\"") + plot_style::k_run_off + "\"");

@@ -11,7 +11,7 @@
 #include <cmath>
 
 #include "base/cell_kinds.h"
-#include "model/cell_words.h"
+#include "model/cell_reading.h"
 #include "model/header_reading.h"
 
 namespace scenario::tool {
@@ -60,22 +60,21 @@ constexpr double k_features_height = 92;
 // Station names in five lanes above the marks at `row`: platforms and stop cells on it. Names
 // are placed from the last station back, so that the names of close stations climb over one
 // another (a name begins at its mark, and its leader passes left of the names placed before).
-void stations_row(plot_canvas& canvas, const plot_data& d, const profile_axis& a, double top) {
+void stations_row(plot_canvas& canvas, const line_model& m, const profile_axis& a, double top) {
     constexpr double k_lane = 13;
     constexpr int k_lanes = 5;
     static_assert(k_lanes * k_lane + 6 + 14 == k_stations_height);
     const double row = top + k_lanes * k_lane + 6;
     row_title(canvas, row + 4, "Stazioni");
-    struct station {
+    struct named_place {
         std::string name;
         double at;
     };
-    std::vector<station> stations;
-    const header_layout layout = layout_of(d.header);
-    for (int e = 1; e <= layout.last_station; ++e) {
-        const voce& v = d.header[static_cast<std::size_t>(e)];
-        if (v == voce{} || !a.shows(v.v_c)) continue;
-        const std::string name = entry_text(d.header, static_cast<std::int16_t>(e));
+    std::vector<named_place> stations;
+    for (const station& s : m.stations) {
+        const voce& v = *s.header_entry;
+        if (!a.shows(v.v_c)) continue;
+        const std::string name = entry_text(*m.header, static_cast<std::int16_t>(s.entry));
         const double x = a.x(v.v_c);
         canvas.svg.begin_group(name + ": " + std::to_string(v.v_c) + " m, marciapiede da " +
                                std::to_string(v.v_a) + " a " + std::to_string(v.v_b) + " m");
@@ -87,13 +86,11 @@ void stations_row(plot_canvas& canvas, const plot_data& d, const profile_axis& a
         canvas.svg.end_group();
         if (a.to_scale(v.v_c)) stations.push_back({name, double(v.v_c)});
     }
-    for (std::size_t n = 0; n < d.cells.size(); ++n) {
-        const cella& c = d.cells[n];
-        const double m = feature_metres(c, n);
-        if (kind_of(c) != cell_kind::station_stop || !a.shows(m)) continue;
-        const double x = a.x(m);
-        canvas.svg.begin_group("fermata: " + entry_text(d.header, c.val1) + " (cella " +
-                               std::to_string(n) + ")");
+    for (const feature& f : m.features) {
+        if (f.kind != cell_kind::station_stop || !a.shows(f.metres)) continue;
+        const double x = a.x(f.metres);
+        canvas.svg.begin_group("fermata: " + entry_text(*m.header, (*m.cells)[f.cell].val1) +
+                               " (cella " + std::to_string(f.cell) + ")");
         canvas.svg.polygon({{x - 4, row + 12}, {x + 4, row + 12}, {x, row + 5}},
                            fill_of(plot_style::k_station));
         canvas.svg.end_group();
@@ -108,7 +105,7 @@ void stations_row(plot_canvas& canvas, const plot_data& d, const profile_axis& a
 // The point features of the cells, a row for each sort: signals, boards, value marks.
 struct feature_rows {
     plot_canvas& canvas;
-    const plot_data& d;
+    const line_model& m;
     const profile_axis& a;
     double signals = 0;  // the middle of each row
     double boards = 0;
@@ -146,16 +143,18 @@ struct feature_rows {
                               : "fill=\"white\" " + stroke_of(plot_style::k_value_mark));
     }
 
-    void draw(const cella& c, std::size_t n) const {
+    void draw(const feature& f) const {
+        const cella& c = (*m.cells)[f.cell];
+        const std::size_t n = f.cell;
         const cell_kind_descriptor kind = describe(c);
-        const double metres = feature_metres(c, n), x = a.x(metres);
+        const double metres = f.metres, x = a.x(metres);
         std::string title = std::string(kind.name) + ", cella " + std::to_string(n) + " (" +
                             svg_writer::num(metres) + " m)";
         if (kind.values == cell_values::slow_order || kind.values == cell_values::board_speeds ||
             kind.values == cell_values::value) {
             title += ", valore " + std::to_string(c.val1);
         }
-        if (kind.values == cell_values::sign_entry) title += ": " + entry_text(d.header, c.val1);
+        if (kind.values == cell_values::sign_entry) title += ": " + entry_text(*m.header, c.val1);
         canvas.svg.begin_group(title);
         switch (kind.values) {
             case cell_values::signal_aspects:
@@ -183,22 +182,16 @@ struct feature_rows {
     }
 };
 
-// A board's speed word is the first side's speed × 20 plus the other side's / 5. Board speeds
-// are multiples of 5 km/h, so the first side's speed is the word's hundreds × 5, whatever the
-// other side's speed below 500 km/h.
-int first_side_speed(std::int16_t word) { return word / 100 * 5; }
-
 // The boards' speeds (in two lanes above the boards) and the signs' texts (two lanes below),
 // the slow orders' first.
-void board_labels(plot_canvas& canvas, const plot_data& d, const profile_axis& a, double boards) {
+void board_labels(plot_canvas& canvas, const line_model& m, const profile_axis& a, double boards) {
     constexpr double k_lane = 10;
     const lanes above{boards - 6, boards - 8, -k_lane, 2};
     const lanes below{boards + 6, boards + 8 + k_value_size * 0.8, k_lane + 1, 2};
     const auto each = [&](auto wanted, auto label) {
-        for (std::size_t n = d.cells.size(); n-- > 0;) {
-            const cella& c = d.cells[n];
-            const double m = feature_metres(c, n);
-            if (wanted(kind_of(c)) && a.to_scale(m)) label(c, a.x(m));
+        for (auto f = m.features.rbegin(); f != m.features.rend(); ++f) {
+            if (wanted(f->kind) && a.to_scale(f->metres))
+                label((*m.cells)[f->cell], a.x(f->metres));
         }
     };
     each(
@@ -211,18 +204,20 @@ void board_labels(plot_canvas& canvas, const plot_data& d, const profile_axis& a
         });
     each([](cell_kind k) { return k == cell_kind::speed_board; },
          [&](const cella& c, double x) {
-             canvas.lane_label(x, std::to_string(first_side_speed(c.val1)), k_value_size, above,
+             const std::optional<std::int32_t> speed = first_board_speed(c);
+             if (!speed) return;
+             canvas.lane_label(x, std::to_string(*speed), k_value_size, above,
                                fill_of(plot_style::k_speed_board), "#9fd49f");
          });
     each([](cell_kind k) { return k == cell_kind::information_sign; },
          [&](const cella& c, double x) {
-             canvas.lane_label(x, entry_text(d.header, c.val1), k_value_size, below,
+             canvas.lane_label(x, entry_text(*m.header, c.val1), k_value_size, below,
                                fill_of(plot_style::k_sign), "#c9a99f");
          });
 }
 
-void features_rows(plot_canvas& canvas, const plot_data& d, const profile_axis& a, double top) {
-    feature_rows rows{canvas, d, a};
+void features_rows(plot_canvas& canvas, const line_model& m, const profile_axis& a, double top) {
+    feature_rows rows{canvas, m, a};
     rows.signals = top + 8;
     rows.boards = top + 16 + 26;
     rows.values = rows.boards + 6 + 26 + 10;
@@ -230,16 +225,15 @@ void features_rows(plot_canvas& canvas, const plot_data& d, const profile_axis& 
     row_title(canvas, rows.signals + 4, "Segnali");
     row_title(canvas, rows.boards + 4, "Cartelli");
     row_title(canvas, rows.values + 4, "Segni 12/13");
-    for (std::size_t n = 0; n < d.cells.size(); ++n) {
+    for (const feature& f : m.features) {
         // Stop cells have their own row and scenery marks the scenery band.
-        const cell_kind kind = kind_of(d.cells[n]);
-        if (kind == cell_kind::plain || kind == cell_kind::station_stop ||
-            kind == cell_kind::scenery_mark || !a.shows(feature_metres(d.cells[n], n))) {
+        if (f.kind == cell_kind::station_stop || f.kind == cell_kind::scenery_mark ||
+            !a.shows(f.metres)) {
             continue;
         }
-        rows.draw(d.cells[n], n);
+        rows.draw(f);
     }
-    board_labels(canvas, d, a, rows.boards);
+    board_labels(canvas, m, a, rows.boards);
 }
 
 void legend(plot_canvas& canvas, double y) {
@@ -273,9 +267,9 @@ void legend(plot_canvas& canvas, double y) {
 }
 
 // The route end: a dashed line through the rows and "fine percorso" at the top.
-void route_end(plot_canvas& canvas, const plot_data& d, const profile_axis& a, double top,
-               double bottom) {
-    const double route = route_length(d);
+void route_end_mark(plot_canvas& canvas, const line_model& m, const profile_axis& a, double top,
+                    double bottom) {
+    const double route = m.route_length;
     if (!a.shows(route) || route >= a.last()) return;
     const double x = a.x(route);
     if (a.w.has_strip()) {
@@ -297,7 +291,7 @@ void route_end(plot_canvas& canvas, const plot_data& d, const profile_axis& a, d
 
 }  // namespace
 
-void draw_profile(plot_canvas& canvas, const plot_data& d, const plot_window& w, double top,
+void draw_profile(plot_canvas& canvas, const line_model& m, const plot_window& w, double top,
                   double bottom) {
     canvas.svg.comment("profilo");
     const profile_axis a(w, 120, k_plot_width - 24);
@@ -320,15 +314,15 @@ void draw_profile(plot_canvas& canvas, const plot_data& d, const plot_window& w,
                  elevation_bottom = elevation_top + room * 0.3;
     // The grid and the run-off go under everything else.
     km_grid(canvas, a, rows_top, axis_y);
-    route_end(canvas, d, a, rows_top, axis_y);
-    stations_row(canvas, d, a, rows_top);
-    features_rows(canvas, d, a, rows_top + k_stations_height);
-    curvature_band(canvas, d, a, curvature_top);
-    speed_chart(canvas, d, a, speed_top, speed_bottom);
-    gradient_chart(canvas, d, a, gradient_top, gradient_bottom);
-    elevation_chart(canvas, d, a, elevation_top, elevation_bottom);
-    adhesion_chart(canvas, d, a, adhesion_top);
-    scenery_band(canvas, d, a, scenery_top);
+    route_end_mark(canvas, m, a, rows_top, axis_y);
+    stations_row(canvas, m, a, rows_top);
+    features_rows(canvas, m, a, rows_top + k_stations_height);
+    curvature_band(canvas, m, a, curvature_top);
+    speed_chart(canvas, m, a, speed_top, speed_bottom);
+    gradient_chart(canvas, m, a, gradient_top, gradient_bottom);
+    elevation_chart(canvas, m, a, elevation_top, elevation_bottom);
+    adhesion_chart(canvas, m, a, adhesion_top);
+    scenery_band(canvas, m, a, scenery_top);
     km_axis(canvas, a, axis_y);
     legend(canvas, legend_y);
 }

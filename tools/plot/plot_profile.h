@@ -40,15 +40,15 @@ std::string stroke_of(const char* colour, double width = 1.5);
 inline constexpr double k_curvature_height = 94;
 inline constexpr double k_adhesion_height = 44;
 inline constexpr double k_scenery_height = 16;
-void curvature_band(plot_canvas& canvas, const plot_data& d, const profile_axis& a, double top);
-void speed_chart(plot_canvas& canvas, const plot_data& d, const profile_axis& a, double top,
+void curvature_band(plot_canvas& canvas, const line_model& m, const profile_axis& a, double top);
+void speed_chart(plot_canvas& canvas, const line_model& m, const profile_axis& a, double top,
                  double bottom);
-void gradient_chart(plot_canvas& canvas, const plot_data& d, const profile_axis& a, double top,
+void gradient_chart(plot_canvas& canvas, const line_model& m, const profile_axis& a, double top,
                     double bottom);
-void elevation_chart(plot_canvas& canvas, const plot_data& d, const profile_axis& a, double top,
+void elevation_chart(plot_canvas& canvas, const line_model& m, const profile_axis& a, double top,
                      double bottom);
-void adhesion_chart(plot_canvas& canvas, const plot_data& d, const profile_axis& a, double top);
-void scenery_band(plot_canvas& canvas, const plot_data& d, const profile_axis& a, double top);
+void adhesion_chart(plot_canvas& canvas, const line_model& m, const profile_axis& a, double top);
+void scenery_band(plot_canvas& canvas, const line_model& m, const profile_axis& a, double top);
 
 // The kilometre grid behind the rows, from `top` to `bottom`, and the axis with its labels at
 // `bottom`; the axis returns where its labels end.

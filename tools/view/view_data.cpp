@@ -6,15 +6,19 @@
 //   percorso, fine            the route length and the end of the cells (route + run-off)
 //   pianta                    the thinned plan: [metre, east, north] (empty without geometry)
 //   pendenza, limite          runs of cells: [from, to, value (‰ or km/h), r]
-//   quota                     the elevation integrated from the gradients: [metre, metres]
-//   rallentamenti             {da, a, v (km/h), r}
+//   quota                     the elevation integrated from the gradients, at the ends of the
+//                             gradient's runs: [metre, metres]
+//   rallentamenti             {da, a, v (km/h), r}, paired as the compiler pairs their boards
 //   da_tenere                 the speed to keep, the lower of limit and slow order: [from, to, v]
-//   curve                     {da, a, k (rad/m), raggio (m), verso, r}
+//   curve                     the curves traced in the plan (none without geometry): {da, a,
+//                             k (rad/m: the keyword's, or as traced), raggio (m), verso, r}
 //   stazioni                  {voce, nome, tipo, c, a, b, orario, fermata (cell or null), r}
 //   elementi                  every feature cell: {cella, m, tipo, nome, campi [[field, value]],
 //                             etichetta, testo, r}
 //   record                    the records referred to (view_records.h)
 //   diagnostica               diagnostics_data
+//
+// Every meaning comes from the line model (model/line_model.h); this file only writes it down.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -22,10 +26,8 @@
 #include "base/cell_kinds.h"
 #include "base/positions.h"
 #include "base/windows1252.h"
-#include "model/cell_words.h"
-#include "compile/line_geometry.h"
+#include "model/line_model.h"
 #include "session/compile_session.h"
-#include "model/header_reading.h"
 #include "view/view_page.h"
 #include "view/view_records.h"
 
@@ -37,136 +39,71 @@ constexpr double k_plan_tolerance = 0.25;
 
 double rounded(double value, double step) { return std::round(value / step) * step; }
 
-// A run of equal values along the cells, from and to in metres.
-struct run {
-    double from = 0, to = 0, value = 0;
-};
-
-// The cells the fills reach: the passes never write the last three, whose zero bytes would read
-// as a gradient of -100 and a limit of 0.
-std::size_t charted_cells(const celle& cells) { return cells.size() > 3 ? cells.size() - 3 : 0; }
-
-template <typename Value>
-std::vector<run> cell_runs(const celle& cells, Value value) {
-    std::vector<run> runs;
-    for (std::size_t n = 0; n < charted_cells(cells); ++n) {
-        const double v = value(cells[n]);
-        const double from = static_cast<double>(cell_first_metre(static_cast<std::int64_t>(n)));
-        if (runs.empty() || runs.back().value != v) runs.push_back({from, from, v});
-        runs.back().to = from + k_cell_metres;
-    }
-    return runs;
+double fill_metres(std::size_t n) {
+    return static_cast<double>(cell_first_metre(static_cast<std::int64_t>(n)));
 }
 
-// Runs with the record that set each: the last record of that name laid at or before the run's
-// first cell with the run's value.
-json runs_json(const std::vector<run>& runs, record_table& records, std::string_view name,
-               double (*value_of_record)(const compiled_record&)) {
-    const std::vector<const compiled_record*> named = records.named(name);
+// The charted runs of a fill, each with the record that set it.
+json runs_json(const line_model& model, cell_fill fill, record_table& records) {
+    const fill_runs& runs = model.runs(fill);
     json out = json::array();
-    for (const run& r : runs) {
-        const compiled_record* setter = nullptr;
-        for (const compiled_record* candidate : named) {
-            if (candidate->values.size() < 2) continue;
-            const double from =
-                static_cast<double>(cell_first_metre(fill_cell(candidate->values[0])));
-            if (from <= r.from && value_of_record(*candidate) == r.value) setter = candidate;
-        }
-        out.push_back({r.from, r.to, r.value, setter ? records.ref(setter->at) : json(nullptr)});
+    for (std::size_t i = 0; i < runs.charted.size(); ++i) {
+        const fill_run& r = runs.charted[i];
+        const record_place setter =
+            i < runs.charted_records.size() ? runs.charted_records[i] : std::nullopt;
+        out.push_back({fill_metres(r.first), fill_metres(r.last + 1), static_cast<double>(r.value),
+                       records.ref(setter)});
     }
     return out;
 }
 
-double gradient_of(const cella& c) { return c.pendenza - 100.0; }
-double limit_of(const cella& c) { return c.vel_limite * 5.0; }
-double gradient_record(const compiled_record& r) { return r.values[1]; }
-double limit_record(const compiled_record& r) { return nearest(r.values[1] / 5.0) * 5.0; }
-
-json elevation(const std::vector<run>& gradients) {
+// The heights where the gradient's runs end, to the centimetre. The heights add up 50-metre
+// steps in floating point, so a height of 0 may come back a hair below it: it is written 0, not
+// -0.
+json elevation(const line_model& model) {
     json points = json::array();
-    double z = 0;
-    for (const run& r : gradients) {
-        if (points.empty()) points.push_back({r.from, 0});
-        z += r.value / 1000.0 * (r.to - r.from);
-        points.push_back({r.to, rounded(z, 0.01)});
+    for (const fill_run& r : model.runs(cell_fill::gradient).charted) {
+        if (points.empty()) points.push_back({fill_metres(r.first), 0});
+        const double height = model.elevation[r.last + 1].second;
+        points.push_back({fill_metres(r.last + 1), rounded(height, 0.01) + 0.0});
     }
     return points;
 }
 
-struct slow_order {
-    double from = 0, to = 0, speed = 0;
-};
-
-// Each start board with the end board that follows it; a slow order shorter than a cell has
-// only its start board (the start wins the shared cell).
-std::vector<slow_order> slow_orders(const celle& cells, record_table& records,
-                                    const compile_diagnostics& diagnostics, json& out) {
-    std::vector<slow_order> found;
-    for (std::size_t n = 0; n < cells.size(); ++n) {
-        if (kind_of(cells[n]) != cell_kind::slow_order_start) continue;
-        std::size_t end = n;
-        for (std::size_t e = n + 1; e < cells.size(); ++e) {
-            const cell_kind kind = kind_of(cells[e]);
-            if (kind == cell_kind::slow_order_start) break;
-            if (kind == cell_kind::slow_order_end) {
-                end = e;
-                break;
-            }
-        }
-        const slow_order s{feature_metres(cells[n], n),
-                           feature_metres(cells[end], end) + (end == n ? k_cell_metres : 0),
-                           static_cast<double>(cells[n].val1)};
-        found.push_back(s);
-        out.push_back({{"da", s.from},
-                       {"a", s.to},
-                       {"v", s.speed},
-                       {"r", records.ref(diagnostics.placed_by(static_cast<std::int64_t>(n)))}});
+json slow_orders(const line_model& model, record_table& records) {
+    json out = json::array();
+    for (const slow_order& o : model.slow_orders) {
+        out.push_back({{"da", o.from},
+                       {"a", o.to},
+                       {"v", static_cast<double>(o.speed)},
+                       {"r", records.ref(o.record)}});
     }
-    return found;
+    return out;
 }
 
-// The lower of the limit and every slow order in force, as runs.
-json speed_to_keep(const std::vector<run>& limits, const std::vector<slow_order>& slow) {
-    std::vector<double> edges;
-    for (const run& r : limits) edges.insert(edges.end(), {r.from, r.to});
-    for (const slow_order& s : slow) edges.insert(edges.end(), {s.from, s.to});
-    std::sort(edges.begin(), edges.end());
-    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+// The lower of the limit and every slow order in force, as runs of one speed.
+json speed_to_keep(const line_model& model) {
     json out = json::array();
-    if (limits.empty()) return out;
-    for (std::size_t i = 0; i + 1 < edges.size(); ++i) {
-        const double at = edges[i];
-        const auto limit = std::find_if(limits.begin(), limits.end(),
-                                        [&](const run& r) { return r.from <= at && at < r.to; });
-        if (limit == limits.end()) continue;
-        double speed = limit->value;
-        for (const slow_order& s : slow) {
-            if (s.from <= at && at < s.to) speed = std::min(speed, s.speed);
-        }
-        if (!out.empty() && out.back()[2] == speed && out.back()[1] == at) {
-            out.back()[1] = edges[i + 1];
+    for (const speed_stretch& s : model.speed) {
+        if (!out.empty() && out.back()[2] == s.keep) {
+            out.back()[1] = s.to;
         } else {
-            out.push_back({at, edges[i + 1], speed});
+            out.push_back({s.from, s.to, s.keep});
         }
     }
     return out;
 }
 
-json curves(record_table& records) {
+json curves(const line_model& model, record_table& records) {
     json out = json::array();
-    for (const compiled_record* r : records.named("curva")) {
-        // Without geometry the pass reads no value of a curve record.
-        if (r->values.size() < 2) continue;
-        const std::string_view keyword =
-            keyword_item(records.lines(r->at.text).line(r->at.where.line), r->at.where.column);
-        const std::optional<double> k = curvature(keyword);
-        if (!k) continue;
-        out.push_back({{"da", r->values[0]},
-                       {"a", std::int64_t{r->values[0]} + r->values[1]},
-                       {"k", *k},
-                       {"raggio", std::round(1 / std::abs(*k))},
-                       {"verso", *k < 0 ? "sinistra" : "destra"},
-                       {"r", records.ref(r->at)}});
+    for (const curve& c : model.curves) {
+        const double k = c.keyword_k.value_or(c.k);
+        out.push_back({{"da", static_cast<std::int64_t>(c.from)},
+                       {"a", static_cast<std::int64_t>(c.to)},
+                       {"k", k},
+                       {"raggio", std::round(1 / std::abs(k))},
+                       {"verso", k < 0 ? "sinistra" : "destra"},
+                       {"r", records.ref(c.record)}});
     }
     return out;
 }
@@ -178,34 +115,19 @@ std::string clock(std::int32_t seconds) {
     return text;
 }
 
-// The station records fill the header entries from 1 in the order they run.
-json stations(const run_state& state, record_table& records) {
-    const std::vector<const compiled_record*> named = records.named("stazione");
+json stations(const line_model& model, record_table& records) {
     json out = json::array();
-    const header_layout layout = layout_of(state.testata);
-    for (int e = 1; e <= layout.last_station; ++e) {
-        const voce& v = state.testata[static_cast<std::size_t>(e)];
-        if (v == voce{}) continue;
-        const compiled_record* record = static_cast<std::size_t>(e) <= named.size()
-                                            ? named[static_cast<std::size_t>(e - 1)]
-                                            : nullptr;
-        if (record != nullptr && (record->values.empty() || record->values[0] != v.v_c)) {
-            record = nullptr;
-        }
-        json stop = nullptr;
-        for (std::size_t n = 0; n < state.celle.size(); ++n) {
-            const cella& c = state.celle[n];
-            if (kind_of(c) == cell_kind::station_stop && c.val1 == e) stop = n;
-        }
-        out.push_back({{"voce", e},
+    for (const station& s : model.stations) {
+        const voce& v = *s.header_entry;
+        out.push_back({{"voce", s.entry},
                        {"nome", from_windows1252(v.v_nome)},
                        {"tipo", v.v_tipo},
                        {"c", v.v_c},
                        {"a", v.v_a},
                        {"b", v.v_b},
                        {"orario", clock(v.v_l)},
-                       {"fermata", stop},
-                       {"r", record ? records.ref(record->at) : json(nullptr)}});
+                       {"fermata", s.stop ? json(*s.stop) : json(nullptr)},
+                       {"r", records.ref(s.record)}});
     }
     return out;
 }
@@ -245,11 +167,14 @@ std::string label(const run_state& state, const cella& c, const compiled_record*
         case cell_kind::value_mark:
             return std::to_string(c.val1);
         case cell_kind::speed_board:
-            // The first side's speed, as the record gave it; the cell keeps it in steps of 20.
+            // The first side's speed, as the record gave it, else as the cell reads back.
             if (record != nullptr && record->values.size() > 1) {
                 return std::to_string(record->values[1]);
             }
-            return std::to_string(c.val1 / 20);
+            if (const std::optional<std::int32_t> speed = first_board_speed(c)) {
+                return std::to_string(*speed);
+            }
+            return "";
         case cell_kind::information_sign:
             if (c.val1 >= 1 && c.val1 < k_testata_entries) {
                 return from_windows1252(state.testata[static_cast<std::size_t>(c.val1)].v_nome);
@@ -260,23 +185,18 @@ std::string label(const run_state& state, const cella& c, const compiled_record*
     }
 }
 
-json elements(const run_state& state, const compile_diagnostics& diagnostics,
-              record_table& records) {
+json elements(const line_model& model, const run_state& state, record_table& records) {
     json out = json::array();
-    for (std::size_t n = 0; n < state.celle.size(); ++n) {
-        const cella& c = state.celle[n];
-        const cell_kind kind = kind_of(c);
-        if (kind == cell_kind::plain || kind == cell_kind::scenery_mark) continue;
-        const std::optional<text_position> at = diagnostics.placed_by(static_cast<std::int64_t>(n));
-        const compiled_record* record = nullptr;
-        if (at) record = records.find(*at);
-        out.push_back({{"cella", n},
-                       {"m", feature_metres(c, n)},
+    for (const feature& f : model.features) {
+        if (f.kind == cell_kind::scenery_mark) continue;
+        const cella& c = state.celle[f.cell];
+        out.push_back({{"cella", f.cell},
+                       {"m", f.metres},
                        {"tipo", c.tipo_cella},
                        {"nome", describe(c).name},
                        {"campi", fields(c)},
-                       {"etichetta", label(state, c, record)},
-                       {"r", records.ref(at)}});
+                       {"etichetta", label(state, c, f.numbers)},
+                       {"r", records.ref(f.record)}});
     }
     return out;
 }
@@ -295,32 +215,26 @@ json plan(const run_state& state) {
 json view_data(const compiled_scenario& compiled) {
     const run_state& state = compiled.state;
     record_table records(compiled);
-    const double cells_end =
-        static_cast<double>(cell_first_metre(static_cast<std::int64_t>(state.celle.size())));
-    const std::int32_t recorded = state.testata[k_entry_treno].v_b;
-    const double route = recorded > 0 ? std::min<double>(recorded, cells_end) : cells_end;
+    const line_model model = read_line_model(
+        {state.celle, &state.testata, state.crea_geometria != 0 ? &state.geometria : nullptr,
+         &compiled.diagnostics});
 
     json data;
     data["titolo"] = state.nome_linea + " \u2014 treno " + state.codice_treno;
     data["linea"] = state.nome_linea;
     data["treno"] = state.codice_treno;
     data["testi"] = {compiled.line_label, compiled.train_label};
-    data["percorso"] = route;
-    data["fine"] = std::max(cells_end, route);
+    data["percorso"] = model.route_length;
+    data["fine"] = std::max(model.cells_end, model.route_length);
     data["pianta"] = plan(state);
-    const std::vector<run> gradients = cell_runs(state.celle, gradient_of);
-    const std::vector<run> limits = cell_runs(state.celle, limit_of);
-    data["pendenza"] = runs_json(gradients, records, "pendenza", gradient_record);
-    data["limite"] = runs_json(limits, records, "velocita", limit_record);
-    data["quota"] = elevation(gradients);
-    json slow = json::array();
-    const std::vector<slow_order> orders =
-        slow_orders(state.celle, records, compiled.diagnostics, slow);
-    data["rallentamenti"] = std::move(slow);
-    data["da_tenere"] = speed_to_keep(limits, orders);
-    data["curve"] = curves(records);
-    data["stazioni"] = stations(state, records);
-    data["elementi"] = elements(state, compiled.diagnostics, records);
+    data["pendenza"] = runs_json(model, cell_fill::gradient, records);
+    data["limite"] = runs_json(model, cell_fill::speed_limit, records);
+    data["quota"] = elevation(model);
+    data["rallentamenti"] = slow_orders(model, records);
+    data["da_tenere"] = speed_to_keep(model);
+    data["curve"] = curves(model, records);
+    data["stazioni"] = stations(model, records);
+    data["elementi"] = elements(model, state, records);
     data["diagnostica"] = diagnostics_data(compiled);
     data["record"] = records.list();
     return data;

@@ -30,16 +30,6 @@ std::string_view text_lines::line(std::int32_t n) const {
     return text_.substr(begin, end - begin);
 }
 
-std::string_view keyword_item(std::string_view line, std::int32_t column) {
-    if (column < 1 || static_cast<std::size_t>(column) > line.size()) return {};
-    std::string_view item = line.substr(static_cast<std::size_t>(column - 1));
-    item = item.substr(0, item.find(','));
-    const std::size_t first = item.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    const std::size_t last = item.find_last_not_of(" \t");
-    return item.substr(first, last - first + 1);
-}
-
 record_table::record_table(const compiled_scenario& compiled)
     : diagnostics_(compiled.diagnostics),
       lines_{text_lines(compiled.texts->text(description_text::line)),
@@ -67,20 +57,6 @@ json record_table::ref(const std::optional<text_position>& at) {
     list_.push_back(std::move(entry));
     listed_.emplace(key, list_.size() - 1);
     return list_.size() - 1;
-}
-
-std::vector<const compiled_record*> record_table::named(std::string_view name) const {
-    std::vector<const compiled_record*> found;
-    for (const compiled_record& r : diagnostics_.records) {
-        if (r.name == name) found.push_back(&r);
-    }
-    return found;
-}
-
-const compiled_record* record_table::find(const text_position& at) const {
-    const auto found =
-        by_place_.find(std::tuple(text_index(at.text), at.where.line, at.where.column));
-    return found == by_place_.end() ? nullptr : &diagnostics_.records[found->second];
 }
 
 const compiled_record* record_table::on_line(description_text text, std::int32_t line) const {

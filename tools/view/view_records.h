@@ -11,8 +11,8 @@
 #include <tuple>
 #include <vector>
 
-#include "compile/compiler.h"
 #include "cli/json.h"
+#include "compile/compiler.h"
 
 namespace scenario::tool {
 
@@ -42,10 +42,6 @@ class record_table {
     // the first time it is asked for; null when there is no place.
     json ref(const std::optional<text_position>& at);
 
-    // The records a pass ran under this name, in the order they ran.
-    std::vector<const compiled_record*> named(std::string_view name) const;
-    // The record whose keyword stands at `at`, if one ran there.
-    const compiled_record* find(const text_position& at) const;
     // The first record run whose keyword is on this line.
     const compiled_record* on_line(description_text text, std::int32_t line) const;
 
@@ -62,9 +58,5 @@ class record_table {
     std::map<std::tuple<int, std::int32_t, std::int32_t>, std::size_t> listed_;
     json list_ = json::array();
 };
-
-// The keyword item of a record's line: from the keyword's column to the next comma, blanks
-// trimmed (Windows-1252).
-std::string_view keyword_item(std::string_view line, std::int32_t column);
 
 }  // namespace scenario::tool
