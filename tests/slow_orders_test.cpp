@@ -19,7 +19,7 @@
 #include "testkit/test_support.h"
 #include "tool_in_process.h"
 #include "train_text.h"
-#include "view/view_page.h"
+#include "view/view_data.h"
 
 namespace scenario {
 namespace {

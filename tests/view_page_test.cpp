@@ -5,7 +5,10 @@
 // place the view moves to, the thinned plan stays within its tolerance, and scenario texts reach
 // the page only as escaped JSON. The command is tested in view_command_test.cpp, the page in a
 // browser in tests/browser.
+#include "view/view_data.h"
+#include "view/view_diagnostics.h"
 #include "view/view_page.h"
+#include "view/view_plan.h"
 
 #include <gtest/gtest.h>
 

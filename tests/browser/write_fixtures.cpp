@@ -21,6 +21,7 @@
 #include "run/run_sequence.h"
 #include "testkit/synthetic_scenario.h"
 #include "testkit/test_support.h"
+#include "view/view_data.h"
 #include "view/view_page.h"
 
 namespace {

@@ -2,12 +2,14 @@
 // draws the line (plan and profile, linked), with every feature's record and the diagnostics
 // beside it. The page is written even when the compile recorded a fault, so the author sees
 // where; the binary set only when --out asks for it.
+#include "view/view_command.h"
+
 #include <ostream>
 
-#include "view/view_command.h"
 #include "base/scenario_files.h"
-#include "session/compile_session.h"
 #include "platform/platform.h"
+#include "session/compile_session.h"
+#include "view/view_data.h"
 #include "view/view_page.h"
 
 namespace scenario::tool {

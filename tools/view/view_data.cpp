@@ -19,6 +19,8 @@
 //   diagnostica               diagnostics_data
 //
 // Every meaning comes from the line model (model/line_model.h); this file only writes it down.
+#include "view/view_data.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -28,7 +30,9 @@
 #include "base/windows1252.h"
 #include "model/line_model.h"
 #include "session/compile_session.h"
+#include "view/view_diagnostics.h"
 #include "view/view_page.h"
+#include "view/view_plan.h"
 #include "view/view_records.h"
 
 namespace scenario::tool {
@@ -238,6 +242,11 @@ json view_data(const compiled_scenario& compiled) {
     data["diagnostica"] = diagnostics_data(compiled);
     data["record"] = records.list();
     return data;
+}
+
+std::string view_data_json(const compiled_scenario& compiled) {
+    return script_safe_json(
+        view_data(compiled).dump(-1, ' ', false, json::error_handler_t::replace));
 }
 
 }  // namespace scenario::tool

@@ -1,11 +1,12 @@
 // The faults, notes and warnings of a compile as the page lists them beside the drawing, each
 // with the place in metres the view moves to when the author chooses it. The compile's own
 // words (messages.h) are taken as they are; only the place is worked out here.
+#include "view/view_diagnostics.h"
+
 #include <array>
 #include <charconv>
 
 #include "session/compile_session.h"
-#include "view/view_page.h"
 #include "view/view_records.h"
 
 namespace scenario::tool {

@@ -90,11 +90,6 @@ std::string script_safe_json(std::string_view text) {
     return out;
 }
 
-std::string view_data_json(const compiled_scenario& compiled) {
-    return script_safe_json(
-        view_data(compiled).dump(-1, ' ', false, json::error_handler_t::replace));
-}
-
 std::string view_page_html(const std::string& data_json, bool live) {
     std::string page;
     page.reserve(data_json.size() + 64 * 1024);

@@ -2,13 +2,13 @@
 // geometry of a long route is never held whole), sampled every few metres, then cut down by
 // Ramer-Douglas-Peucker to the points that keep the polyline within a tolerance of the trace. A
 // straight stretch becomes its two ends; a curve keeps a point every few tens of metres.
+#include "view/view_plan.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <optional>
 #include <utility>
-
-#include "view/view_page.h"
 
 namespace scenario::tool {
 namespace {

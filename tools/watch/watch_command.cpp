@@ -25,6 +25,7 @@
 #include "platform/platform.h"
 #include "platform/sockets.h"
 #include "session/compile_session.h"
+#include "view/view_data.h"
 #include "view/view_page.h"
 
 namespace scenario::tool {
