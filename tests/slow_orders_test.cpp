@@ -15,6 +15,7 @@
 #include "base/scenario_files.h"
 #include "compile/train_features.h"
 #include "model/slow_order_reading.h"
+#include "session/binary_set.h"
 #include "session/compile_session.h"
 #include "testkit/test_support.h"
 #include "tool_in_process.h"

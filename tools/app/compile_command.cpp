@@ -2,6 +2,7 @@
 // compile steps, checks both texts through to their ends, prints every fault and warning where
 // the author wrote it, and writes the binary set. The author's files are only read.
 #include "app/compile_command.h"
+#include "session/binary_set.h"
 #include "session/compile_session.h"
 #include "cli/json.h"
 

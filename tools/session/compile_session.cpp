@@ -1,21 +1,14 @@
+// One compile of an author's two description texts, as `compile`, `view` and `watch` all do it:
+// the texts read from DIR (never changed), compiled with the program's own compiler and once
+// more in the checking mode, and what the author is told about them worked out.
 #include "session/compile_session.h"
 
 #include <algorithm>
 #include <system_error>
 
-#include "base/names.h"
 #include "base/scenario_files.h"
-#include "output/binary_files.h"
-#include "platform/platform.h"
 
 namespace scenario::tool {
-
-void require_directory(const std::filesystem::path& dir) {
-    std::error_code ec;
-    if (!std::filesystem::is_directory(dir, ec)) {
-        throw tool_failure("cartella non trovata: " + display_path(dir));
-    }
-}
 
 namespace {
 
@@ -25,90 +18,6 @@ std::optional<std::string> read_if_present(const std::filesystem::path& file) {
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) return std::nullopt;
     return read_input_file(file);
-}
-
-// The description texts in a folder, told by the endings of their names.
-struct texts_present {
-    std::vector<std::string> lines;   // NAME of each NAME_linea.txt
-    std::vector<std::string> trains;  // file names NAME_CODE-.txt
-};
-
-texts_present list_texts(const std::filesystem::path& dir) {
-    texts_present found;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = display_path(it->path().filename());
-        const auto kind =
-            kind_by_ending(name, {file_kind::line_description, file_kind::train_description});
-        if (kind == file_kind::line_description) {
-            found.lines.push_back(name);
-        } else if (kind == file_kind::train_description) {
-            found.trains.push_back(name);
-        }
-    }
-    std::sort(found.lines.begin(), found.lines.end());
-    std::sort(found.trains.begin(), found.trains.end());
-    return found;
-}
-
-// The present name nearest the wanted one, when it is near enough to be a slip of the keys.
-std::optional<std::string> nearest_present(const std::string& wanted,
-                                           const std::vector<std::string>& present) {
-    const std::vector<std::string_view> names(present.begin(), present.end());
-    const auto near = nearest_name(wanted, names);
-    if (!near) return std::nullopt;
-    return std::string(*near);
-}
-
-std::string joined(const std::vector<std::string>& names) {
-    std::string all;
-    for (const std::string& n : names) all += (all.empty() ? "" : ", ") + n;
-    return all.empty() ? "nessuno" : all;
-}
-
-// A text named on the command line that is not in DIR ends the command before anything is
-// compiled or written: the message names what is there and the nearest name.
-void require_texts(const scenario_request& request, const std::string& line_name,
-                   const std::string& train_name) {
-    std::error_code ec;
-    const bool line_there = std::filesystem::exists(request.dir / path_argument(line_name), ec);
-    const bool train_there = std::filesystem::exists(request.dir / path_argument(train_name), ec);
-    if (line_there && train_there) return;
-
-    const texts_present present = list_texts(request.dir);
-    const std::string folder = request.dir_word;
-    std::string message;
-    std::string hints;
-    if (!line_there) {
-        message = "testo della linea non trovato: " +
-                  display_path(path_argument(request.dir_word) / path_argument(line_name));
-        if (const auto near = nearest_present(line_name, present.lines)) {
-            hints +=
-                "\nnota: forse --line \"" +
-                near->substr(0, near->size() - file_ending(file_kind::line_description).size()) +
-                "\" (" + *near + ")";
-        }
-    }
-    if (!train_there) {
-        message += std::string(message.empty() ? "" : "\n") + "testo del treno non trovato: " +
-                   display_path(path_argument(request.dir_word) / path_argument(train_name));
-        if (const auto near = nearest_present(train_name, present.trains)) {
-            // NAME_CODE-.txt: the code lies between the line's name and the ending.
-            const std::string prefix = request.line + "_";
-            const std::string code =
-                near->rfind(prefix, 0) == 0
-                    ? near->substr(prefix.size(),
-                                   near->size() - prefix.size() -
-                                       file_ending(file_kind::train_description).size())
-                    : std::string();
-            hints += "\nnota: forse " +
-                     (code.empty() ? std::string() : "--train \"" + code + "\" ") + "(" + *near +
-                     ")";
-        }
-    }
-    throw tool_failure(message + "\nnota: testi della linea in " + folder + ": " +
-                       joined(present.lines) + "\nnota: testi del treno in " + folder + ": " +
-                       joined(present.trains) + hints);
 }
 
 // The author's texts once more, for the checking compile: read in place, never deleted.
@@ -180,29 +89,6 @@ compile_summary summarise(const compiled_scenario& c) {
 
 }  // namespace
 
-scenario_request parse_scenario_request(arguments args, std::string_view command,
-                                        std::set<std::string> valued, std::set<std::string> bare,
-                                        parsed_arguments& parsed) {
-    valued.insert({"--line", "--train", "--out"});
-    parsed = parse_arguments(args, valued, bare);
-    if (parsed.positional.size() != 1) {
-        throw usage_error(std::string(command) + " vuole una sola cartella DIR");
-    }
-    scenario_request r;
-    r.dir_word = parsed.positional.front();
-    r.dir = path_argument(r.dir_word);
-    r.line = parsed.required("--line");
-    r.train = parsed.required("--train");
-    const auto out = parsed.values.find("--out");
-    r.out_dir = out == parsed.values.end() ? r.dir : path_argument(out->second);
-    return r;
-}
-
-text_names scenario_text_names(const scenario_request& request) {
-    return {scenario_file_name(request.line, request.train, file_kind::line_description),
-            scenario_file_name(request.line, request.train, file_kind::train_description)};
-}
-
 compile_inputs compiled_scenario::inputs() const {
     return {state,
             diagnostics,
@@ -229,8 +115,10 @@ int compiled_scenario::status() const {
 std::unique_ptr<compiled_scenario> compile_scenario_texts(const scenario_request& request) {
     require_directory(request.dir);
 
-    const auto [line_name, train_name] = scenario_text_names(request);
-    require_texts(request, line_name, train_name);
+    const text_names names = scenario_text_names(request);
+    require_texts(request, names);
+    const std::string& line_name = names.line;
+    const std::string& train_name = names.train;
     auto compiled = std::make_unique<compiled_scenario>();
     compiled->line_label = display_path(path_argument(request.dir_word) / path_argument(line_name));
     compiled->train_label =
@@ -269,32 +157,6 @@ std::unique_ptr<compiled_scenario> compile_scenario_texts(const scenario_request
     report.not_compiled = find_not_compiled(*compiled);
     report.summary = summarise(*compiled);
     return compiled;
-}
-
-std::vector<std::string> write_binary_set(const compiled_scenario& compiled) {
-    const run_state& state = compiled.state;
-    if (!compiled.outcome.writes_files()) return {};
-    // OUTDIR is made when it is not there yet, with the folders above it.
-    std::error_code ec;
-    std::filesystem::create_directories(state.scenario_directory(), ec);
-    if (ec) {
-        throw tool_failure("impossibile creare la cartella " +
-                           display_path(state.scenario_directory()) + ": " + ec.message());
-    }
-    try {
-        const platform::directory_lock lock(state.scenario_directory(), platform::k_lock_patience);
-        scrivi_file_binari(state);
-    } catch (const platform::file_error& e) {
-        throw tool_failure("scrittura dei file binari non riuscita (" + std::string(e.what()) +
-                           ")");
-    }
-    std::vector<std::string> written;
-    if (state.crea_geometria != 0) {
-        written.push_back(display_path(scenario_file(state, file_kind::line_geometry)));
-    }
-    written.push_back(display_path(scenario_file(state, file_kind::header_table)));
-    written.push_back(display_path(scenario_file(state, file_kind::cells)));
-    return written;
 }
 
 }  // namespace scenario::tool

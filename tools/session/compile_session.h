@@ -11,40 +11,14 @@
 #include <vector>
 
 #include "base/records.h"
+#include "cli/command_line.h"
 #include "compile/compiler.h"
 #include "compile/description_source.h"
-#include "cli/command_line.h"
 #include "report/compile_report.h"
 #include "report/messages.h"
+#include "session/scenario_request.h"
 
 namespace scenario::tool {
-
-// Which scenario to compile: the folder of its texts and the names that make the file names.
-struct scenario_request {
-    std::string dir_word;  // DIR as typed, for the names in diagnostics
-    std::filesystem::path dir;
-    std::filesystem::path out_dir;  // where the binary set goes, when it is written
-    std::string line;               // NAME, UTF-8
-    std::string train;              // CODE, UTF-8
-    bool geometry = true;
-};
-
-// The options every compiling subcommand shares: DIR --line NAME --train CODE [--out OUTDIR].
-// `valued` and `bare` name the subcommand's further options; its parsed words come back in
-// `parsed`.
-scenario_request parse_scenario_request(arguments args, std::string_view command,
-                                        std::set<std::string> valued, std::set<std::string> bare,
-                                        parsed_arguments& parsed);
-
-// DIR must be a folder; throws tool_failure ("cartella non trovata") when it is not.
-void require_directory(const std::filesystem::path& dir);
-
-// The file names of the request's two texts in DIR: NAME_linea.txt and NAME_CODE-.txt.
-struct text_names {
-    std::string line;
-    std::string train;
-};
-text_names scenario_text_names(const scenario_request& request);
 
 // The result of one compile. Not movable: the diagnostics and the messages refer to the texts
 // and the state it holds.
@@ -73,9 +47,5 @@ struct compiled_scenario {
 
 // Reads and compiles the texts the request names; throws tool_failure when DIR is not a folder.
 std::unique_ptr<compiled_scenario> compile_scenario_texts(const scenario_request& request);
-
-// Writes the binary set of a compile into its OUTDIR, one writer at a time, and returns the
-// names of the files written; throws tool_failure when they cannot be written.
-std::vector<std::string> write_binary_set(const compiled_scenario& compiled);
 
 }  // namespace scenario::tool

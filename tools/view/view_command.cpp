@@ -8,6 +8,7 @@
 
 #include "base/scenario_files.h"
 #include "platform/platform.h"
+#include "session/binary_set.h"
 #include "session/compile_session.h"
 #include "view/view_data.h"
 #include "view/view_page.h"

@@ -24,6 +24,7 @@
 #include "platform/file_watch.h"
 #include "platform/platform.h"
 #include "platform/sockets.h"
+#include "session/binary_set.h"
 #include "session/compile_session.h"
 #include "view/view_data.h"
 #include "view/view_page.h"
