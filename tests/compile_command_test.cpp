@@ -1,7 +1,6 @@
 // `scenario-tool compile` run in-process: the program's own texts give the program's bytes, the
 // output folder, texts missing from DIR, and every fault and warning named at its file, line and
 // column with its notes, in text and in JSON (parsed and compared member by member).
-#include "app/compile_command.h"
 
 #include <gtest/gtest.h>
 
@@ -11,17 +10,13 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <sstream>
-#include <streambuf>
 
 #include "base/scenario_files.h"
 #include "cli/command_line.h"
-#include "cli/usage.h"
 #include "compile/description_source.h"
 #include "describe/descriptions.h"
-#include "dump/dump_command.h"
 #include "output/binary_files.h"
 #include "output/binary_readers.h"
-#include "plot/plot_command.h"
 #include "run/run_sequence.h"
 #include "scenario_texts.h"
 #include "testkit/test_support.h"
@@ -34,15 +29,6 @@
 namespace scenario {
 namespace {
 
-using testing::contains;
-using testing::scenario_tool;
-using testing::shown;
-using testing::tool_result;
-
-using testing::file_names;
-using testing::read_bytes;
-using testing::scratch_directory;
-using testing::write_bytes;
 using namespace testing;
 
 TEST(CompileCommand, CompileOfTheProgramsOwnTextsGivesTheProgramsBytes) {

@@ -1,7 +1,6 @@
 // `scenario-tool dump` run in-process on the program's own files and on small scenarios: each file
 // in the records' terms, the JSON views member by member, damaged files with their byte offset,
 // and the identity codes held against the names.
-#include "dump/dump_command.h"
 
 #include <gtest/gtest.h>
 
@@ -11,17 +10,13 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <sstream>
-#include <streambuf>
 
-#include "app/compile_command.h"
 #include "base/scenario_files.h"
 #include "cli/command_line.h"
-#include "cli/usage.h"
 #include "compile/description_source.h"
 #include "describe/descriptions.h"
 #include "output/binary_files.h"
 #include "output/binary_readers.h"
-#include "plot/plot_command.h"
 #include "run/run_sequence.h"
 #include "scenario_texts.h"
 #include "testkit/test_support.h"
@@ -34,15 +29,6 @@
 namespace scenario {
 namespace {
 
-using testing::contains;
-using testing::scenario_tool;
-using testing::shown;
-using testing::tool_result;
-
-using testing::file_names;
-using testing::read_bytes;
-using testing::scratch_directory;
-using testing::write_bytes;
 using namespace testing;
 
 #ifndef _WIN32

@@ -2,45 +2,20 @@
 // the subcommands throw what run_tool reports, and a report that cannot be written is a failure.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <functional>
-#include <nlohmann/json.hpp>
-#include <optional>
 #include <sstream>
 #include <streambuf>
 
 #include "app/compile_command.h"
-#include "base/scenario_files.h"
 #include "cli/command_line.h"
 #include "cli/usage.h"
-#include "compile/description_source.h"
-#include "describe/descriptions.h"
 #include "dump/dump_command.h"
-#include "output/binary_files.h"
-#include "output/binary_readers.h"
 #include "plot/plot_command.h"
-#include "run/run_sequence.h"
-#include "scenario_texts.h"
 #include "testkit/test_support.h"
 #include "tool_in_process.h"
-
-#ifndef _WIN32
-#include <unistd.h>
-#endif
 
 namespace scenario {
 namespace {
 
-using testing::contains;
-using testing::scenario_tool;
-using testing::shown;
-using testing::tool_result;
-
-using testing::file_names;
-using testing::read_bytes;
-using testing::scratch_directory;
-using testing::write_bytes;
 using namespace testing;
 
 TEST(RunTool, UsageErrorsAndFailuresExitWithThree) {
