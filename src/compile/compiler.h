@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/fault_codes.h"
+#include "base/record_kinds.h"
 #include "base/records.h"
 #include "compile/description_source.h"
 #include "compile/item_reader.h"
@@ -33,11 +34,10 @@ struct compile_warning {
     std::vector<warning_note> notes;
 };
 
-// A record a pass ran: where its keyword item stands, the record's name ("segnale", "pendenza",
-// "curva", ...) and the numbers it read.
+// A record a pass ran: where its keyword item stands, its kind and the numbers it read.
 struct compiled_record {
     text_position at;
-    std::string_view name;
+    record_kind kind;
     std::vector<std::int32_t> values;
 };
 

@@ -46,14 +46,14 @@ class line_compiler {
    private:
     bool find_generale();
     outcome generale_loop();
-    outcome generale_record(line_record which);
+    outcome generale_record(record_kind which);
     outcome route_length();
     void progressive(int entry);
     outcome repetition();
 
     void prepare_features();
     outcome feature_loop();
-    outcome feature_record(line_record which);
+    outcome feature_record(record_kind which);
     outcome gradient();
     outcome curve();
     outcome mountain();
@@ -153,39 +153,38 @@ outcome line_compiler::generale_loop() {
     for (;;) {
         // A text that ends among the replacements of the "-" rule fails with 25.
         if (!scanner_.next_record(k_generale_rows, k_generale_dashes)) return outcome::go_on;
-        const outcome result = scanner_.run_records(k_generale_rows, [this](int which) {
-            return generale_record(static_cast<line_record>(which));
-        });
+        const outcome result = scanner_.run_records(
+            k_generale_rows, [this](record_kind which) { return generale_record(which); });
         if (result == outcome::hard_stop) return outcome::hard_stop;
         if (ends_generale(scanner_.keyword())) return outcome::go_on;
     }
 }
 
 // Scenery two and three are stored crosswise: "due" in v_c, "tre" in v_b.
-outcome line_compiler::generale_record(line_record which) {
+outcome line_compiler::generale_record(record_kind which) {
     voce& linea = state_.testata[k_entry_linea];
     switch (which) {
-        case line_record::route_length:
+        case record_kind::route_length:
             return route_length();
-        case line_record::progressive_tre:
+        case record_kind::progressive_tre:
             progressive(k_entry_progressiva_tre);
             break;
-        case line_record::progressive_due:
+        case record_kind::progressive_due:
             progressive(k_entry_progressiva_due);
             break;
-        case line_record::progressive_uno:
+        case record_kind::progressive_uno:
             progressive(k_entry_progressiva_uno);
             break;
-        case line_record::sfondo_uno:
+        case record_kind::sfondo_uno:
             linea.v_a = read_value();
             break;
-        case line_record::sfondo_due:
+        case record_kind::sfondo_due:
             linea.v_c = read_value();
             break;
-        case line_record::sfondo_tre:
+        case record_kind::sfondo_tre:
             linea.v_b = read_value();
             break;
-        case line_record::repetition:
+        case record_kind::repetition:
             return repetition();
         default:
             break;
@@ -264,25 +263,24 @@ void line_compiler::prepare_features() {
 
 outcome line_compiler::feature_loop() {
     while (scanner_.next_record(k_feature_rows, k_feature_dashes)) {
-        const outcome result = scanner_.run_records(k_feature_rows, [this](int which) {
-            return feature_record(static_cast<line_record>(which));
-        });
+        const outcome result = scanner_.run_records(
+            k_feature_rows, [this](record_kind which) { return feature_record(which); });
         if (result != outcome::go_on) return result;
     }
     return outcome::go_on;
 }
 
-outcome line_compiler::feature_record(line_record which) {
+outcome line_compiler::feature_record(record_kind which) {
     switch (which) {
-        case line_record::gradient:
+        case record_kind::gradient:
             return gradient();
-        case line_record::curve:
+        case record_kind::curve:
             return state_.crea_geometria != 0 ? curve() : outcome::go_on;
-        case line_record::mountain:
+        case record_kind::mountain:
             return mountain();
-        case line_record::speed_board:
+        case record_kind::speed_board:
             return board();
-        case line_record::sign:
+        case record_kind::sign:
             return sign();
         default:
             return outcome::go_on;

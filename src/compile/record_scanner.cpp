@@ -152,7 +152,7 @@ void record_scanner::note_record(const keyword_row& row) const {
         diagnostics_->records.size() >= compile_diagnostics::k_max_records) {
         return;
     }
-    diagnostics_->records.push_back({record_at(), row.name, values_});
+    diagnostics_->records.push_back({record_at(), row.record, values_});
 }
 
 namespace {
@@ -187,7 +187,7 @@ void record_scanner::note_unknown(std::span<const keyword_row> rows) const {
         return;
     }
     std::vector<std::string_view> names;
-    for (const keyword_row& row : rows) names.push_back(row.name);
+    for (const keyword_row& row : rows) names.push_back(record_name(row.record));
     const auto near = nearest_name(keyword_, names);
     warn("voce non riconosciuta, ignorata: " + in_quotes(keyword_) +
          (near ? "; forse \"" + std::string(*near) + "\"?" : std::string()));
@@ -196,8 +196,8 @@ void record_scanner::note_unknown(std::span<const keyword_row> rows) const {
 void record_scanner::note_comment_record(const keyword_row& row) const {
     if (diagnostics_ == nullptr || !looks_like_comment(keyword_)) return;
     warn("questa riga sembra un commento, ma il formato non ne ha: contiene \"" +
-         std::string(row.first) + "\" ed è letta come record \"" + std::string(row.name) +
-         "\", con i valori che seguono");
+         std::string(row.first) + "\" ed è letta come record \"" +
+         std::string(record_name(row.record)) + "\", con i valori che seguono");
 }
 
 // Items left on the line of the record's last value: the record took fewer values than the
@@ -217,7 +217,8 @@ void record_scanner::note_extra_values(std::span<const keyword_row> rows) const 
             break;
         }
     }
-    const std::string name = row != nullptr ? std::string(row->name) : from_windows1252(keyword_);
+    const std::string name =
+        row != nullptr ? std::string(record_name(row->record)) : from_windows1252(keyword_);
     std::string message = "valori in più per il record \"" + name + "\", che ne prende " +
                           std::to_string(values_.size()) + ": " + in_quotes(extra) +
                           " è ignorato";

@@ -22,6 +22,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/record_kinds.h"
 #include "compile/compile_support.h"
 #include "compile/compiler.h"
 #include "compile/item_reader.h"
@@ -35,8 +36,7 @@ struct keyword_row {
     std::string_view first;
     std::string_view second;
     keyword_case match;
-    int record;             // the pass's own record kind
-    std::string_view name;  // the record's keyword as the texts write it, for authors
+    record_kind record;  // the record an item that passes runs
 };
 
 bool passes(const keyword_row& row, std::string_view item);
@@ -76,7 +76,7 @@ class record_scanner {
     // Reads the next record's keyword item; false when the text has ended without one.
     bool next_record(std::span<const keyword_row> rows, dash_rule dashes);
 
-    // Runs the record of every row the keyword passes, through run(record kind), until one does
+    // Runs the record of every row the keyword passes, through run(record_kind), until one does
     // not go on; an item no row knows becomes a warning.
     template <class Run>
     record_outcome run_records(std::span<const keyword_row> rows, Run&& run) {

@@ -16,19 +16,6 @@ namespace scenario {
 
 class train_compiler {
    public:
-    enum class record_kind {
-        braked_mass,
-        cars,
-        speed,
-        adhesion,
-        clock,
-        sand,
-        signal,
-        slow_order,
-        abatement,
-        station
-    };
-
     // Reads the text through `reader`. Throws compile_fault when the cells do not exist.
     train_compiler(run_state& state, description_source& texts, item_reader& reader,
                    std::int32_t prossimo_cartello, compile_diagnostics* diagnostics);

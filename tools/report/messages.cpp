@@ -37,15 +37,15 @@ std::string written_metres(const compile_inputs& in, const std::optional<text_po
     return metres(cell_first_metre(cell));
 }
 
-// The names of the records of the three kilometric progressives, by header entry.
-std::string_view progressive_name(std::int32_t entry) {
+// The kilometric progressive whose record a header entry is named after.
+record_kind progressive_of(std::int32_t entry) {
     switch (entry) {
         case k_entry_progressiva_tre:
-            return "progressiva chilometrica tre";
+            return record_kind::progressive_tre;
         case k_entry_progressiva_due:
-            return "progressiva chilometrica due";
+            return record_kind::progressive_due;
         default:
-            return "progressiva chilometrica uno";
+            return record_kind::progressive_uno;
     }
 }
 
@@ -55,8 +55,8 @@ const compiled_record* progressive_record(const compile_inputs& in, std::int32_t
     const voce& v = in.state.testata[static_cast<std::size_t>(entry)];
     const compiled_record* found = nullptr;
     for (const compiled_record& r : in.diagnostics.records) {
-        if (r.name.starts_with("progressiva chilometrica") && r.values.size() == 3 &&
-            r.values[0] == v.v_a && r.values[1] == v.v_b && r.values[2] == v.v_c) {
+        if (is_progressive(r.kind) && r.values.size() == 3 && r.values[0] == v.v_a &&
+            r.values[1] == v.v_b && r.values[2] == v.v_c) {
             found = &r;
         }
     }
@@ -110,7 +110,8 @@ std::string progressive_detail(const compile_inputs& in, const found_fault& f) {
             if (value % k_cell_metres != 0) values += (values.empty() ? "" : " e ") + metres(value);
         }
         detail += (detail.empty() ? "" : "; ") +
-                  std::string(r != nullptr ? r->name : progressive_name(entry)) + ": " + values;
+                  std::string(record_name(r != nullptr ? r->kind : progressive_of(entry))) + ": " +
+                  values;
     }
     return detail;
 }

@@ -58,11 +58,11 @@ std::vector<run> cell_runs(const celle& cells, Value value) {
     return runs;
 }
 
-// Runs with the record that set each: the last record of that name laid at or before the run's
+// Runs with the record that set each: the last record of that kind laid at or before the run's
 // first cell with the run's value.
-json runs_json(const std::vector<run>& runs, record_table& records, std::string_view name,
+json runs_json(const std::vector<run>& runs, record_table& records, record_kind kind,
                double (*value_of_record)(const compiled_record&)) {
-    const std::vector<const compiled_record*> named = records.named(name);
+    const std::vector<const compiled_record*> named = records.of_kind(kind);
     json out = json::array();
     for (const run& r : runs) {
         const compiled_record* setter = nullptr;
@@ -154,7 +154,7 @@ json speed_to_keep(const std::vector<run>& limits, const std::vector<slow_order>
 
 json curves(record_table& records) {
     json out = json::array();
-    for (const compiled_record* r : records.named("curva")) {
+    for (const compiled_record* r : records.of_kind(record_kind::curve)) {
         // Without geometry the pass reads no value of a curve record.
         if (r->values.size() < 2) continue;
         const std::string_view keyword =
@@ -180,7 +180,7 @@ std::string clock(std::int32_t seconds) {
 
 // The station records fill the header entries from 1 in the order they run.
 json stations(const run_state& state, record_table& records) {
-    const std::vector<const compiled_record*> named = records.named("stazione");
+    const std::vector<const compiled_record*> named = records.of_kind(record_kind::station);
     json out = json::array();
     const header_layout layout = layout_of(state.testata);
     for (int e = 1; e <= layout.last_station; ++e) {
@@ -310,8 +310,8 @@ json view_data(const compiled_scenario& compiled) {
     data["pianta"] = plan(state);
     const std::vector<run> gradients = cell_runs(state.celle, gradient_of);
     const std::vector<run> limits = cell_runs(state.celle, limit_of);
-    data["pendenza"] = runs_json(gradients, records, "pendenza", gradient_record);
-    data["limite"] = runs_json(limits, records, "velocita", limit_record);
+    data["pendenza"] = runs_json(gradients, records, record_kind::gradient, gradient_record);
+    data["limite"] = runs_json(limits, records, record_kind::speed, limit_record);
     data["quota"] = elevation(gradients);
     json slow = json::array();
     const std::vector<slow_order> orders =

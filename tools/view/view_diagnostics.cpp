@@ -1,7 +1,6 @@
 // The faults, notes and warnings of a compile as the page lists them beside the drawing, each
 // with the place in metres the view moves to when the author chooses it. The compile's own
 // words (messages.h) are taken as they are; only the place is worked out here.
-#include <array>
 #include <charconv>
 
 #include "session/compile_session.h"
@@ -10,17 +9,6 @@
 
 namespace scenario::tool {
 namespace {
-
-// The records whose first value is a position along the track.
-constexpr std::array<std::string_view, 11> k_placed_records = {
-    "pendenza", "curva",    "montagna", "indicatori_vmax", "cartello_indicatore",
-    "velocita", "aderenza", "segnale",  "rallentamento",   "abbattimento",
-    "stazione"};
-
-bool placed_record(std::string_view name) {
-    return std::find(k_placed_records.begin(), k_placed_records.end(), name) !=
-           k_placed_records.end();
-}
 
 std::optional<description_text> text_named(const compiled_scenario& compiled,
                                            const std::string& file) {
@@ -52,7 +40,7 @@ json place_of(const compiled_scenario& compiled, const record_table& records,
     const std::optional<description_text> text = text_named(compiled, message.file);
     if (!text || !message.where) return nullptr;
     if (const compiled_record* r = records.on_line(*text, message.where->line)) {
-        if (placed_record(r->name) && !r->values.empty()) return r->values[0];
+        if (describe(r->kind).positioned && !r->values.empty()) return r->values[0];
         return nullptr;
     }
     const std::optional<std::int32_t> number =

@@ -60,7 +60,8 @@ json record_table::ref(const std::optional<text_position>& at) {
     entry["colonna"] = at->where.column;
     const auto found = by_place_.find(key);
     // A record past the diagnostics' cap is quoted without its name and numbers.
-    entry["nome"] = found != by_place_.end() ? diagnostics_.records[found->second].name : "";
+    entry["nome"] =
+        found != by_place_.end() ? record_name(diagnostics_.records[found->second].kind) : "";
     entry["valori"] = found != by_place_.end() ? diagnostics_.records[found->second].values
                                                : std::vector<std::int32_t>{};
     entry["testo"] = from_windows1252(lines(at->text).line(at->where.line));
@@ -69,10 +70,10 @@ json record_table::ref(const std::optional<text_position>& at) {
     return list_.size() - 1;
 }
 
-std::vector<const compiled_record*> record_table::named(std::string_view name) const {
+std::vector<const compiled_record*> record_table::of_kind(record_kind kind) const {
     std::vector<const compiled_record*> found;
     for (const compiled_record& r : diagnostics_.records) {
-        if (r.name == name) found.push_back(&r);
+        if (r.kind == kind) found.push_back(&r);
     }
     return found;
 }

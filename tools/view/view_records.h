@@ -1,5 +1,5 @@
 // The records of a compile as the page quotes them: each one's whole line of the author's text,
-// looked up by where its keyword stands, by the line it is on or by its name. The page's data
+// looked up by where its keyword stands, by the line it is on or by its kind. The page's data
 // carries only the records its features and diagnostics refer to, in one list.
 #pragma once
 
@@ -42,8 +42,8 @@ class record_table {
     // the first time it is asked for; null when there is no place.
     json ref(const std::optional<text_position>& at);
 
-    // The records a pass ran under this name, in the order they ran.
-    std::vector<const compiled_record*> named(std::string_view name) const;
+    // The records of one kind, in the order they ran.
+    std::vector<const compiled_record*> of_kind(record_kind kind) const;
     // The record whose keyword stands at `at`, if one ran there.
     const compiled_record* find(const text_position& at) const;
     // The first record run whose keyword is on this line.
