@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "report/wording.h"
+
 namespace scenario {
 namespace {
 
@@ -35,7 +37,8 @@ scan scan_all(const std::string& text, dash_rule dashes) {
         });
     }
     for (const compile_warning& w : diagnostics.warnings) {
-        out.warnings.push_back(std::to_string(w.at.where.line) + ": " + w.message);
+        EXPECT_TRUE(well_formed(w)) << tool::warning_words(w);
+        out.warnings.push_back(std::to_string(w.at.where.line) + ": " + tool::warning_words(w));
     }
     return out;
 }

@@ -293,7 +293,7 @@ outcome line_compiler::gradient() {
     if (beyond_cells(p)) return soft_stop(p);
     if (diagnostics_ != nullptr) {
         check_increasing(diagnostics_, gradients_, scanner_.record_at(), *scanner_.value_at(0),
-                         "pendenza", p);
+                         record_kind::gradient, p);
         warn_wrapped_gradient(g);
     }
     const std::int64_t c = fill_cell(p);
@@ -346,15 +346,14 @@ outcome line_compiler::board() {
     if (c < 0) return soft_stop_at_cell(posizione, c);
     if (diagnostics_ != nullptr) {
         warn_beyond_route_end(diagnostics_, state_, scanner_.record_at(), *scanner_.value_at(0),
-                              "il cartello indicatore di velocità", posizione);
+                              record_kind::speed_board, posizione);
         for (const auto& [speed, index] : {std::pair{record.vad, 5}, std::pair{record.vbd, 6},
                                            std::pair{record.vcd, 7}}) {
             if (speed % 5 != 0) {
-                scenario::warn(diagnostics_, description_text::line, *scanner_.value_at(index),
-                               "la velocità " + std::to_string(speed) +
-                                   " km/h del cartello è scritta nel file come " +
-                                   std::to_string(static_cast<std::int64_t>(nearest(speed / 5.0)) * 5) +
-                                   " km/h: il campo la tiene in passi di 5 km/h");
+                const auto held = static_cast<std::int64_t>(nearest(speed / 5.0)) * 5;
+                warn(diagnostics_, warning_code::board_speed_rounded,
+                     {description_text::line, *scanner_.value_at(index)},
+                     {std::int64_t{speed}, held});
             }
         }
     }
@@ -375,7 +374,7 @@ outcome line_compiler::sign() {
         throw compile_fault("testo del cartello più lungo di 65535 caratteri");
     if (diagnostics_ != nullptr) {
         warn_beyond_route_end(diagnostics_, state_, scanner_.record_at(), *scanner_.value_at(0),
-                              "il cartello di indicazione", p);
+                              record_kind::sign, p);
     }
     cell.tipo_cella = byte_of(cell_kind::information_sign);
     cell.val1 = static_cast<std::int16_t>(prossimo_cartello_);
@@ -478,9 +477,8 @@ void line_compiler::warn_wrapped_gradient(std::int32_t g) {
     const auto byte = static_cast<std::uint8_t>(static_cast<std::uint32_t>(std::int64_t{g} + 100));
     const std::int64_t stored = std::int64_t{byte} - 100;
     if (stored == g) return;
-    scenario::warn(diagnostics_, description_text::line, *scanner_.value_at(1),
-                   "la pendenza " + std::to_string(g) + " ‰ è scritta nel file come " +
-                       std::to_string(stored) + " ‰: il campo va da -100 a 155 ‰");
+    warn(diagnostics_, warning_code::gradient_wrapped,
+         {description_text::line, *scanner_.value_at(1)}, {std::int64_t{g}, stored});
 }
 
 // Curves must follow each other along the line: one that starts before the previous one ends
@@ -490,17 +488,15 @@ void line_compiler::check_curve(std::int32_t start, std::int32_t length) {
     const source_location value = *scanner_.value_at(0);
     const bool in_order = !curves_.position || start >= *curves_.position;
     if (in_order && curves_.end && start < *curves_.end) {
-        compile_warning w;
-        w.at = {description_text::line, value};
-        w.message = "la curva da " + std::to_string(start) +
-                    " m comincia prima che finisca la precedente (a " +
-                    std::to_string(*curves_.end) + " m): le curve si sovrappongono";
-        w.notes.push_back({curves_.record, "la curva precedente, da " +
-                                               std::to_string(*curves_.position) + " a " +
-                                               std::to_string(*curves_.end) + " m, è qui"});
+        compile_warning w{warning_code::curves_overlap,
+                          {description_text::line, value},
+                          {std::int64_t{start}, *curves_.end},
+                          {}};
+        w.notes.push_back(
+            {note_code::previous_curve, curves_.record, {*curves_.position, *curves_.end}});
         warn(diagnostics_, std::move(w));
     }
-    check_increasing(diagnostics_, curves_, record, value, "curva", start);
+    check_increasing(diagnostics_, curves_, record, value, record_kind::curve, start);
     if (in_order) curves_.end = std::int64_t{start} + length;
 }
 

@@ -137,10 +137,11 @@ class record_scanner {
     // Where the record's value number `index` (from 0) stands, when it was read.
     std::optional<source_location> value_at(std::size_t index) const;
 
-    void warn(std::string message) const;
+    // A warning at the current record's keyword item.
+    void warn(warning_code code, std::vector<diagnostic_argument> arguments) const;
 
    private:
-    void note(std::span<const keyword_row> rows, std::string_view what) const;
+    void note(std::span<const keyword_row> rows, warning_code code) const;
     void note_unknown(std::span<const keyword_row> rows) const;
     void note_record(const keyword_row& row) const;
     void note_comment_record(const keyword_row& row) const;

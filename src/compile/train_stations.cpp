@@ -38,8 +38,8 @@ train_compiler::outcome train_compiler::station_record() {
     const std::int32_t p = scanner_.read_long();
     entry.v_c = p;
     if (beyond_cells(p, k_station_room)) return soft_stop(p, k_station_room);
-    check_order("stazione", stations_, p);
-    warn_beyond_end("la stazione", p);
+    check_order(record_kind::station, stations_, p);
+    warn_beyond_end(record_kind::station, p);
     if (p % k_cell_metres != 0) return value_fault(fault_code::station_position, p, 0);
     entry.v_tipo = scanner_.read_byte();
     const std::int32_t length = scanner_.read_long();

@@ -10,13 +10,6 @@
 namespace scenario::tool {
 namespace {
 
-std::optional<description_text> text_named(const compiled_scenario& compiled,
-                                           const std::string& file) {
-    if (file == compiled.line_label) return description_text::line;
-    if (file == compiled.train_label) return description_text::train;
-    return std::nullopt;
-}
-
 // The second item of a line, when it is a whole number: the position a record the passes did
 // not run (a misspelt keyword) would have had.
 std::optional<std::int32_t> second_item_number(std::string_view line) {
@@ -35,16 +28,14 @@ std::optional<std::int32_t> second_item_number(std::string_view line) {
 
 // Where the view goes for a message at a line of a text: the first value of the record there
 // when that is a position, else the line's first number after its keyword.
-json place_of(const compiled_scenario& compiled, const record_table& records,
-              const located_message& message) {
-    const std::optional<description_text> text = text_named(compiled, message.file);
-    if (!text || !message.where) return nullptr;
-    if (const compiled_record* r = records.on_line(*text, message.where->line)) {
+json place_of(const record_table& records, const located_message& message) {
+    if (!message.where) return nullptr;
+    if (const compiled_record* r = records.on_line(message.in, message.where->line)) {
         if (describe(r->kind).positioned && !r->values.empty()) return r->values[0];
         return nullptr;
     }
     const std::optional<std::int32_t> number =
-        second_item_number(records.lines(*text).line(message.where->line));
+        second_item_number(records.lines(message.in).line(message.where->line));
     return number ? json(*number) : json(nullptr);
 }
 
@@ -68,21 +59,21 @@ json diagnostics_data(const compiled_scenario& compiled) {
         fault["codice"] = f.code;
         fault["registrato"] = f.recorded;
         fault["posizione"] = value_or_null(f.position);
-        fault.update(located(
-            f.message, f.position ? json(*f.position) : place_of(compiled, records, f.message)));
+        fault.update(
+            located(f.message, f.position ? json(*f.position) : place_of(records, f.message)));
         json notes = json::array();
         for (const located_message& n : f.notes) {
-            notes.push_back(located(n, place_of(compiled, records, n)));
+            notes.push_back(located(n, place_of(records, n)));
         }
         fault["notes"] = std::move(notes);
         faults.push_back(std::move(fault));
     }
     json warnings = json::array();
     for (const located_message& w : compiled.report.warnings) {
-        json warning = located(w, place_of(compiled, records, w));
+        json warning = located(w, place_of(records, w));
         json notes = json::array();
         for (const located_message& n : w.notes) {
-            notes.push_back(located(n, place_of(compiled, records, n)));
+            notes.push_back(located(n, place_of(records, n)));
         }
         warning["notes"] = std::move(notes);
         warnings.push_back(std::move(warning));
