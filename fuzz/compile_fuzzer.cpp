@@ -64,6 +64,9 @@ void check_found_fault(const run_state& state, const compile_outcome& outcome,
                 "a fault of the train text found elsewhere", state);
         require(!fault->occupant || !is_free(*fault->occupant), "a taken cell that was free",
                 state);
+        require(fault->failure.has_value() == (fault->code == fault_code::run_time_failure) &&
+                    (!fault->failure || well_formed(*fault->failure)),
+                "a run-time failure without what ended the compile", state);
     }
     require(diagnostics.identity_fault.has_value() == (outcome.identity_fault != 0) &&
                 (!diagnostics.identity_fault ||

@@ -87,8 +87,10 @@ TEST(Compiler, RunTimeFailureIsLocatedAtTheValueAtFault) {
     // The item ended its line; the fault stays on the line of the item, at its first column.
     EXPECT_EQ(r.diagnostics.fault->where, (source_location{2, 21}));
     EXPECT_FALSE(r.diagnostics.fault->missing_value);
-    EXPECT_NE(r.diagnostics.fault->detail.find("mille"), std::string::npos)
-        << r.diagnostics.fault->detail;
+    ASSERT_TRUE(r.diagnostics.fault->failure.has_value());
+    EXPECT_EQ(r.diagnostics.fault->failure->code, failure_code::not_whole_number);
+    EXPECT_EQ(r.diagnostics.fault->failure->arguments,
+              std::vector<diagnostic_argument>{std::string("mille")});
     EXPECT_FALSE(r.line_text_left);
     EXPECT_FALSE(r.train_text_left);
 }

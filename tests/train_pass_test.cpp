@@ -382,7 +382,9 @@ TEST(TrainPass, BothTextsOfTheProgramCompile) {
     run_state state;
     compile_diagnostics diagnostics;
     memorizza_dati(state, texts, &diagnostics);
-    EXPECT_EQ(state.codice_errore, 0) << (diagnostics.fault ? diagnostics.fault->detail : "");
+    EXPECT_EQ(state.codice_errore, 0) << (diagnostics.fault && diagnostics.fault->failure
+                                              ? static_cast<int>(diagnostics.fault->failure->code)
+                                              : -1);
     EXPECT_FALSE(texts.exists(description_text::line));
     EXPECT_FALSE(texts.exists(description_text::train));
     ASSERT_EQ(state.n_celle, k_route_last_cell);

@@ -1,9 +1,11 @@
-// Tests of the tool's one catalogue of words: every warning code and note code is worded, and its
-// words show every argument it carries; the arguments a code carries are checked as data.
+// Tests of the tool's one catalogue of words: every warning, note and run-time failure code is
+// worded, and its words show every argument it carries; the arguments a code carries are checked
+// as data.
 #include "report/wording.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,7 @@ namespace {
 
 constexpr auto k_last_warning = warning_code::abatement_value_wrapped;
 constexpr auto k_last_note = note_code::progressive_not_whole_too;
+constexpr auto k_last_failure = failure_code::limit_beyond_cell;
 
 // Arguments that fit a code's letters, each one told apart in the words: numbers from 7001 up,
 // texts "«1»", "«2»", ..., records a signal. With `repeats`, a "+" gives three of its kind.
@@ -27,6 +30,7 @@ std::vector<diagnostic_argument> arguments_for(std::string_view kinds, std::size
         if (kind == 'n') out.emplace_back(++n);
         if (kind == 't') out.emplace_back("«" + std::to_string(++t) + "»");
         if (kind == 'r') out.emplace_back(record_kind::signal);
+        if (kind == 'd') out.emplace_back(static_cast<double>(++n) + 0.25);
     }
     return out;
 }
@@ -38,6 +42,7 @@ std::vector<std::string> shown(const std::vector<diagnostic_argument>& arguments
         if (const auto* n = std::get_if<std::int64_t>(&a)) out.push_back(std::to_string(*n));
         if (const auto* t = std::get_if<std::string>(&a)) out.push_back(*t);
         if (const auto* r = std::get_if<record_kind>(&a)) out.emplace_back(record_name(*r));
+        if (const auto* d = std::get_if<double>(&a)) out.push_back(std::to_string(*d));
     }
     return out;
 }
@@ -67,6 +72,50 @@ TEST(Wording, EveryNoteShowsItsArguments) {
         for (const std::string& argument : shown(note.arguments)) {
             EXPECT_NE(words.find(argument), std::string::npos) << argument << " in " << words;
         }
+    }
+}
+
+TEST(Wording, EveryRunTimeFailureShowsItsArguments) {
+    const run_state state;
+    const compile_diagnostics diagnostics;
+    const std::optional<std::string> line = "", train = "";
+    const tool::compile_inputs in{state, diagnostics, line, train, "L_linea.txt", "L_T-.txt"};
+    for (int c = 0; c <= static_cast<int>(k_last_failure); ++c) {
+        const auto code = static_cast<failure_code>(c);
+        SCOPED_TRACE(c);
+        found_fault fault = bare_fault(fault_code::run_time_failure, description_text::train);
+        fault.failure = run_time_failure{code, arguments_for(arguments_of(code))};
+        ASSERT_TRUE(well_formed(*fault.failure));
+        const std::string words = tool::fault_words(fault, in);
+        EXPECT_TRUE(words.starts_with("errore di esecuzione nel compilatore: ")) << words;
+        EXPECT_EQ(words.find("errore di esecuzione ", 1), std::string::npos) << words;
+        for (const std::string& argument : shown(fault.failure->arguments)) {
+            EXPECT_NE(words.find(argument), std::string::npos) << argument << " in " << words;
+        }
+    }
+}
+
+// Only an item written with a decimal point or comma is told that values are whole numbers.
+TEST(Wording, DecimalNumbersAreToldApartFromOtherItems) {
+    const run_state state;
+    const compile_diagnostics diagnostics;
+    const std::optional<std::string> line = "", train = "";
+    const tool::compile_inputs in{state, diagnostics, line, train, "L_linea.txt", "L_T-.txt"};
+    const std::string hint = "; i valori sono numeri interi, senza virgola né punto decimale";
+    const struct {
+        failure_code code;
+        std::string item;
+        bool told;
+    } cases[] = {
+        {failure_code::not_whole_number, "12.5", true},
+        {failure_code::not_whole_number, "12,5", true},
+        {failure_code::not_whole_number, "quattro", false},
+        {failure_code::number_too_large, "1.5", false},
+    };
+    for (const auto& c : cases) {
+        found_fault fault = bare_fault(fault_code::run_time_failure, description_text::line);
+        fault.failure = run_time_failure{c.code, {c.item}};
+        EXPECT_EQ(tool::fault_words(fault, in).ends_with(hint), c.told) << c.item;
     }
 }
 

@@ -51,16 +51,14 @@ bool is_whole_number(std::string_view item) {
 std::int16_t checked_integer(double value) {
     const double rounded = nearest(value);
     if (!(rounded >= -32768.0 && rounded <= 32767.0)) {
-        throw compile_fault("il valore " + std::to_string(value) +
-                            " non entra in un campo a 16 bit");
+        throw compile_fault(failure_code::result_beyond_integer, {value});
     }
     return static_cast<std::int16_t>(rounded);
 }
 
 std::int32_t checked_long(std::int64_t value) {
     if (value < INT32_MIN || value > INT32_MAX) {
-        throw compile_fault("il valore " + std::to_string(value) +
-                            " non entra in un campo a 32 bit");
+        throw compile_fault(failure_code::result_beyond_long, {value});
     }
     return static_cast<std::int32_t>(value);
 }
@@ -228,7 +226,7 @@ void report_run_time_failure(compile_diagnostics* diagnostics, description_text 
     fault.code = fault_code::run_time_failure;
     fault.text = text;
     fault.where = where;
-    fault.detail = failure.what();
+    fault.failure = {failure.code(), failure.arguments()};
     report_fault(diagnostics, std::move(fault));
 }
 

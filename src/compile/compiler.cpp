@@ -53,7 +53,7 @@ void memorizza_dati(run_state& state, description_source& texts, compile_diagnos
         if (diagnostics != nullptr &&
             (!diagnostics->fault || diagnostics->fault->code != fault_code::run_time_failure)) {
             found_fault failure = bare_fault(fault_code::run_time_failure);
-            failure.detail = fault.what();
+            failure.failure = run_time_failure{fault.code(), fault.arguments()};
             report_fault(diagnostics, std::move(failure));
         }
     } catch (...) {

@@ -55,6 +55,37 @@ std::string_view arguments_of(note_code code) {
     return "?";
 }
 
+std::string_view arguments_of(failure_code code) {
+    using enum failure_code;
+    switch (code) {
+        case text_ends_in_record:
+        case no_route_length:
+        case no_entry_for_sign:
+        case sign_text_too_long:
+        case no_cells:
+            return "";
+        case not_whole_number:
+        case number_too_large:
+        case no_train_text:
+            return "t";
+        case beyond_long:
+        case beyond_integer:
+        case beyond_byte:
+        case result_beyond_long:
+        case negative_route_length:
+        case too_many_mountains:
+        case board_beyond_cells:
+        case no_entry_for_station:
+        case station_name_too_long:
+        case cell_beyond_cells:
+        case limit_beyond_cell:
+            return "n";
+        case result_beyond_integer:
+            return "d";
+    }
+    return "?";
+}
+
 namespace {
 
 // The index of a kind's alternative in diagnostic_argument; none for anything else.
@@ -66,6 +97,8 @@ std::size_t alternative(char kind) {
             return 1;
         case 'r':
             return 2;
+        case 'd':
+            return 3;
         default:
             return std::variant_npos;
     }
@@ -96,6 +129,10 @@ bool well_formed(const compile_warning& warning) {
         if (!well_formed(note)) return false;
     }
     return true;
+}
+
+bool well_formed(const run_time_failure& failure) {
+    return fits(arguments_of(failure.code), failure.arguments);
 }
 
 void compile_diagnostics::note_placed(std::int64_t cell, text_position record) {

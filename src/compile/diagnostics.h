@@ -14,6 +14,7 @@
 #include "base/fault_codes.h"
 #include "base/record_kinds.h"
 #include "base/records.h"
+#include "compile/compile_fault.h"
 #include "compile/description_source.h"
 #include "compile/item_reader.h"
 
@@ -26,12 +27,9 @@ struct text_position {
     friend bool operator==(const text_position&, const text_position&) = default;
 };
 
-// One argument of a warning or a note: a number, a text (UTF-8, as the author reads it) or a
-// record kind.
-using diagnostic_argument = std::variant<std::int64_t, std::string, record_kind>;
-
-// What a warning says, with the arguments it carries (in this order: n a number, t a text, r a
-// record kind). The tool words each code; nothing here is worded.
+// What a warning says, with the arguments it carries (in this order: n a number, t a text in
+// UTF-8 as the author reads it, r a record kind). The tool words each code; nothing here is
+// worded.
 enum class warning_code : std::uint8_t {
     // The encoding of a text.
     byte_order_mark,  // -: the text begins with the byte-order mark of UTF-8
@@ -83,8 +81,8 @@ enum class note_code : std::uint8_t {
     progressive_not_whole_too,  // -: another progressive with a value not a multiple of 50
 };
 
-// The arguments a code carries, one letter each: "n", "t" or "r"; a "+" after the last letter
-// stands for one or more of it.
+// The arguments a code carries, one letter each: "n", "t", "r" or "d" (diagnostic_argument's
+// alternatives, in order); a "+" after the last letter stands for one or more of it.
 std::string_view arguments_of(warning_code code);
 std::string_view arguments_of(note_code code);
 
@@ -113,6 +111,15 @@ struct compiled_record {
     std::vector<std::int32_t> values;
 };
 
+// What ended a compile with error 25, as the compile_fault said it.
+struct run_time_failure {
+    failure_code code = failure_code::text_ends_in_record;
+    std::vector<diagnostic_argument> arguments;
+};
+
+// Whether its arguments are those its code carries.
+bool well_formed(const run_time_failure& failure);
+
 // What the compiler found when it recorded a code, as data: the printer decides the words. Only
 // what applies to the code is set.
 struct found_fault {
@@ -138,7 +145,7 @@ struct found_fault {
     std::optional<std::int32_t> limit;
     std::vector<std::int32_t> entries;            // the header entries it concerns
     std::optional<text_position> earlier_record;  // the station record before (22)
-    std::string detail;  // the reader's own words for a run-time failure (error 25)
+    std::optional<run_time_failure> failure;      // what ended the compile (error 25)
     // Error 25 met because the record's values ran into the next record or the end of the text.
     bool missing_value = false;
     // Error 102: the section header nearest "[generale]", where the search passed it.

@@ -111,11 +111,10 @@ line_pass_result line_compiler::run() {
     if (generale_loop() == outcome::hard_stop) return {};
     // Without a length there are no cells to fill: nothing past this point may run.
     if (!route_length_read_) {
-        const std::string missing = "il testo della linea non ha il record \"lunghezza percorso\"";
-        if (!checking(diagnostics_)) throw compile_fault(missing);
+        if (!checking(diagnostics_)) throw compile_fault(failure_code::no_route_length);
         found_fault fault = bare_fault(fault_code::run_time_failure, description_text::line);
         fault.where = generale_at_;
-        fault.detail = missing;
+        fault.failure = run_time_failure{failure_code::no_route_length, {}};
         report_fault(diagnostics_, std::move(fault));
         assume_longest_route();
     }
@@ -217,7 +216,7 @@ outcome line_compiler::route_length() {
         return outcome::go_on;
     }
     if (length < 0)
-        throw compile_fault("lunghezza del percorso negativa: " + std::to_string(length));
+        throw compile_fault(failure_code::negative_route_length, {std::int64_t{length}});
     state_.lunghezza_dim = route_last_metre(length);
     state_.n_celle = route_last_cell(length);
     state_.celle.assign(static_cast<std::size_t>(state_.n_celle) + 1, cella{});
@@ -368,10 +367,9 @@ outcome line_compiler::sign() {
     if (c < 0) return soft_stop_at_cell(p, c);
     cella& cell = state_.celle[static_cast<std::size_t>(c)];
     if (!is_free(cell)) return placed(placement::taken(fault_code::sign_cell_taken, c, p), p);
-    if (prossimo_cartello_ < 1)
-        throw compile_fault("nessuna voce della testata libera per il cartello");
+    if (prossimo_cartello_ < 1) throw compile_fault(failure_code::no_entry_for_sign);
     if (state_.voce_letta.size() > k_max_text)
-        throw compile_fault("testo del cartello più lungo di 65535 caratteri");
+        throw compile_fault(failure_code::sign_text_too_long);
     if (diagnostics_ != nullptr) {
         warn_beyond_route_end(diagnostics_, state_, scanner_.record_at(), *scanner_.value_at(0),
                               record_kind::sign, p);

@@ -228,7 +228,7 @@ void record_scanner::note_extra_values(std::span<const keyword_row> rows) const 
 
 found_fault record_scanner::run_time_fault(const compile_fault& failure) const {
     found_fault f = fault(fault_code::run_time_failure);
-    f.detail = failure.what();
+    f.failure = run_time_failure{failure.code(), failure.arguments()};
     const auto* item = dynamic_cast<const item_fault*>(&failure);
     if (item == nullptr) return f;
     if (item->at_end()) {

@@ -37,8 +37,7 @@ constexpr keyword_row k_keywords[] = {
 
 std::string_view read_train_text(description_source& texts) {
     if (!texts.exists(description_text::train)) {
-        throw compile_fault("il testo del treno " + texts.name(description_text::train) +
-                            " non esiste");
+        throw compile_fault(failure_code::no_train_text, {texts.name(description_text::train)});
     }
     return texts.read(description_text::train);
 }
@@ -54,7 +53,7 @@ train_compiler::train_compiler(run_state& state, description_source& texts, item
       prossimo_cartello_(prossimo_cartello),
       diagnostics_(diagnostics),
       last_cell_(static_cast<std::int64_t>(state.celle.size()) - 1) {
-    if (state.celle.empty()) throw compile_fault("le celle non sono state create");
+    if (state.celle.empty()) throw compile_fault(failure_code::no_cells);
 }
 
 void train_compiler::run_reporting() {
@@ -158,8 +157,7 @@ void train_compiler::warn_beyond_end(record_kind record, std::int64_t metres) {
 std::uint8_t train_compiler::fifth_of_limit() const {
     const double fifth = nearest(current_limit_ / 5.0);
     if (!(fifth >= 0.0 && fifth <= 255.0)) {
-        throw compile_fault("il limite di velocità " + std::to_string(current_limit_) +
-                            " non entra in una cella (il suo quinto è fuori da 0-255)");
+        throw compile_fault(failure_code::limit_beyond_cell, {std::int64_t{current_limit_}});
     }
     return static_cast<std::uint8_t>(fifth);
 }

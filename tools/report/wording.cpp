@@ -19,6 +19,79 @@ namespace {
 
 std::string metres(std::int64_t m) { return std::to_string(m) + " m"; }
 
+// The arguments of a warning, a note or a run-time failure, by number.
+std::int64_t number(const std::vector<diagnostic_argument>& arguments, std::size_t i) {
+    return std::get<std::int64_t>(arguments[i]);
+}
+std::string number_text(const std::vector<diagnostic_argument>& arguments, std::size_t i) {
+    return std::to_string(number(arguments, i));
+}
+const std::string& text(const std::vector<diagnostic_argument>& arguments, std::size_t i) {
+    return std::get<std::string>(arguments[i]);
+}
+std::string name(const std::vector<diagnostic_argument>& arguments, std::size_t i) {
+    return std::string(record_name(std::get<record_kind>(arguments[i])));
+}
+std::string quoted(const std::string& words) { return "\"" + words + "\""; }
+
+// What ended a compile with error 25.
+std::string failure_words(const run_time_failure& failure) {
+    const std::vector<diagnostic_argument>& a = failure.arguments;
+    switch (failure.code) {
+        case failure_code::text_ends_in_record:
+            return "il testo finisce dentro un record";
+        case failure_code::not_whole_number:
+            return quoted(text(a, 0)) + " non è un numero intero";
+        case failure_code::number_too_large:
+            return quoted(text(a, 0)) + " è troppo grande";
+        case failure_code::beyond_long:
+            return number_text(a, 0) + " non entra in un campo a 32 bit";
+        case failure_code::beyond_integer:
+            return number_text(a, 0) + " non entra in un campo a 16 bit";
+        case failure_code::beyond_byte:
+            return number_text(a, 0) + " non entra in un campo byte (da 0 a 255)";
+        case failure_code::result_beyond_long:
+            return "il valore " + number_text(a, 0) + " non entra in un campo a 32 bit";
+        case failure_code::result_beyond_integer:
+            return "il valore " + std::to_string(std::get<double>(a[0])) +
+                   " non entra in un campo a 16 bit";
+        case failure_code::no_route_length:
+            return "il testo della linea non ha il record " +
+                   quoted(std::string(record_name(record_kind::route_length)));
+        case failure_code::negative_route_length:
+            return "lunghezza del percorso negativa: " + number_text(a, 0);
+        case failure_code::no_entry_for_sign:
+            return "nessuna voce della testata libera per il cartello";
+        case failure_code::sign_text_too_long:
+            return "testo del cartello più lungo di 65535 caratteri";
+        case failure_code::too_many_mountains:
+            return "più di " + number_text(a, 0) + " record " +
+                   quoted(std::string(record_name(record_kind::mountain)));
+        case failure_code::board_beyond_cells:
+            return "il cartello a " + metres(number(a, 0)) + " cade fuori dalle celle";
+        case failure_code::no_train_text:
+            return "il testo del treno " + text(a, 0) + " non esiste";
+        case failure_code::no_cells:
+            return "le celle non sono state create";
+        case failure_code::no_entry_for_station:
+            return "nessuna voce della testata libera per la stazione " + number_text(a, 0);
+        case failure_code::station_name_too_long:
+            return "nome di stazione di " + number_text(a, 0) + " caratteri, più lungo di 65535";
+        case failure_code::cell_beyond_cells:
+            return "la cella " + number_text(a, 0) + " è fuori dalle celle";
+        case failure_code::limit_beyond_cell:
+            return "il limite di velocità " + number_text(a, 0) +
+                   " non entra in una cella (il suo quinto è fuori da 0-255)";
+    }
+    return "errore di esecuzione " + std::to_string(static_cast<int>(failure.code));
+}
+
+// A value written with a decimal point or comma, where a whole number was due.
+bool decimal_number(const run_time_failure& failure) {
+    return failure.code == failure_code::not_whole_number &&
+           text(failure.arguments, 0).find_first_of(".,") != std::string::npos;
+}
+
 // The position the author wrote in a record (its first value), else the cell's first metre.
 std::string written_metres(const compile_inputs& in, const std::optional<text_position>& at,
                            std::int64_t cell) {
@@ -140,6 +213,18 @@ std::string spacing_cell(const found_fault& f, std::int32_t p) {
     return std::to_string(f.cell.value_or(fill_cell(p)));
 }
 
+std::string run_time_failure_words(const found_fault& f) {
+    const std::string detail = f.failure ? failure_words(*f.failure) : std::string();
+    if (f.missing_value) {
+        return "mancano valori a questo record: la lettura è andata oltre la sua riga (" + detail +
+               ")";
+    }
+    return "errore di esecuzione nel compilatore: " + detail +
+           (f.failure && decimal_number(*f.failure)
+                ? "; i valori sono numeri interi, senza virgola né punto decimale"
+                : std::string());
+}
+
 std::string code_words(const found_fault& f, const compile_inputs& in) {
     const run_state& s = in.state;
     const std::int32_t p = f.position.value_or(s.posizione_errore);
@@ -223,35 +308,11 @@ std::string code_words(const found_fault& f, const compile_inputs& in) {
                    "rallentamento o prima del segnale che lo segue (intorno a " +
                    metres(p) + ", cella " + spacing_cell(f, p) + ")";
         case fault_code::run_time_failure:
-            if (f.missing_value) {
-                return "mancano valori a questo record: la lettura è andata oltre la sua riga (" +
-                       f.detail + ")";
-            }
-            return "errore di esecuzione nel compilatore: " + f.detail +
-                   (f.detail.find("non è un numero intero") != std::string::npos &&
-                            (f.detail.find('.') != std::string::npos ||
-                             f.detail.find(',') != std::string::npos)
-                        ? "; i valori sono numeri interi, senza virgola né punto decimale"
-                        : std::string());
+            return run_time_failure_words(f);
         default:
             return "errore " + std::to_string(value_of(f.code));
     }
 }
-
-// The warning and note arguments, by number.
-std::int64_t number(const std::vector<diagnostic_argument>& arguments, std::size_t i) {
-    return std::get<std::int64_t>(arguments[i]);
-}
-std::string number_text(const std::vector<diagnostic_argument>& arguments, std::size_t i) {
-    return std::to_string(number(arguments, i));
-}
-const std::string& text(const std::vector<diagnostic_argument>& arguments, std::size_t i) {
-    return std::get<std::string>(arguments[i]);
-}
-std::string name(const std::vector<diagnostic_argument>& arguments, std::size_t i) {
-    return std::string(record_name(std::get<record_kind>(arguments[i])));
-}
-std::string quoted(const std::string& words) { return "\"" + words + "\""; }
 
 // The feature a record lays, as the subject of a sentence.
 std::string_view feature_of(record_kind kind) {
