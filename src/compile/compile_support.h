@@ -126,7 +126,7 @@ void wanted_cell(found_fault& fault, const run_state& state, const compile_diagn
 // Remembers that the record whose keyword stands at `record` placed the feature of `cell`.
 void note_placed(compile_diagnostics* diagnostics, std::int64_t cell, text_position record);
 
-// Keeps a run-time failure met in a text: where the reader stood and the failure's own words.
+// Keeps a run-time failure met in a text: where the reader stood and what the failure says.
 void report_run_time_failure(compile_diagnostics* diagnostics, description_text text,
                              std::optional<source_location> where, const compile_fault& failure);
 

@@ -1,6 +1,7 @@
 // The faults, notes and warnings of a compile as the page lists them beside the drawing, each
-// with the place in metres the view moves to when the author chooses it. The compile's own
-// words (messages.h) are taken as they are; only the place is worked out here.
+// with the place in metres the view moves to when the author chooses it. The words (wording.h)
+// are taken as the report has them; only the place is worked out here, from the text and line
+// each message is at.
 #include <charconv>
 
 #include "session/compile_session.h"
