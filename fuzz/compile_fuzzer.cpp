@@ -3,8 +3,9 @@
 // Beyond the sanitizers it checks what must hold for any text: the recorded code is one the
 // compiler knows and comes with what was found (its own code, position and text), the texts are
 // consumed as the run sequence says, the geometry image has the size its tags call for, the three
-// images a run writes read back to the same records and agree with each other, and asking for
-// diagnostics changes nothing that is compiled.
+// images a run writes read back to the same records and agree with each other, every warning
+// carries the arguments its code says, and asking for diagnostics changes nothing that is
+// compiled.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -63,6 +64,9 @@ void check_found_fault(const run_state& state, const compile_outcome& outcome,
                 "a fault of the train text found elsewhere", state);
         require(!fault->occupant || !is_free(*fault->occupant), "a taken cell that was free",
                 state);
+        require(fault->failure.has_value() == (fault->code == fault_code::run_time_failure) &&
+                    (!fault->failure || well_formed(*fault->failure)),
+                "a run-time failure without what ended the compile", state);
     }
     require(diagnostics.identity_fault.has_value() == (outcome.identity_fault != 0) &&
                 (!diagnostics.identity_fault ||
@@ -136,6 +140,16 @@ void check_without_diagnostics(const compile_input& input, const run_state& with
             "diagnostics change the compiled records", with);
 }
 
+// The tool words a warning from its arguments alone: each must be those of its code, and the
+// warnings kept must stay within their bound.
+void check_warnings(const compile_diagnostics& diagnostics, const run_state& state) {
+    for (const compile_warning& w : diagnostics.warnings) {
+        require(well_formed(w), "a warning without the arguments of its code", state);
+    }
+    require(diagnostics.warnings.size() <= 2 * compile_diagnostics::k_max_warnings_per_text,
+            "more warnings kept than their bound", state);
+}
+
 // The author's checking compile goes past every fault on a state of its own: it must end like any
 // compile (no escape but the machine's), keep only known codes, and find a fault whenever the
 // compile recorded one.
@@ -150,6 +164,7 @@ void check_checking_mode(const compile_input& input, const run_state& compiled) 
     for (const found_fault& f : checked.faults) {
         require(known_code(value_of(f.code)), "the checker found an unknown code", compiled);
     }
+    check_warnings(checked, compiled);
     require(compiled.codice_errore == 0 || !checked.faults.empty(),
             "the checker missed the fault the compile recorded", compiled);
 }
@@ -163,6 +178,7 @@ void compile_one(std::string_view data) {
 
     require(known_code(state.codice_errore), "unknown error code", state);
     check_found_fault(state, outcome, diagnostics);
+    check_warnings(diagnostics, state);
     require(!texts.exists(description_text::line), "the line text was not consumed", state);
     if (texts.exists(description_text::train)) {
         require(line_pass_stop(state.codice_errore),

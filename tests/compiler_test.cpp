@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "line_text.h"
+#include "report/wording.h"
 
 namespace scenario {
 namespace {
@@ -86,8 +87,10 @@ TEST(Compiler, RunTimeFailureIsLocatedAtTheValueAtFault) {
     // The item ended its line; the fault stays on the line of the item, at its first column.
     EXPECT_EQ(r.diagnostics.fault->where, (source_location{2, 21}));
     EXPECT_FALSE(r.diagnostics.fault->missing_value);
-    EXPECT_NE(r.diagnostics.fault->detail.find("mille"), std::string::npos)
-        << r.diagnostics.fault->detail;
+    ASSERT_TRUE(r.diagnostics.fault->failure.has_value());
+    EXPECT_EQ(r.diagnostics.fault->failure->code, failure_code::not_whole_number);
+    EXPECT_EQ(r.diagnostics.fault->failure->arguments,
+              std::vector<diagnostic_argument>{std::string("mille")});
     EXPECT_FALSE(r.line_text_left);
     EXPECT_FALSE(r.train_text_left);
 }
@@ -148,7 +151,8 @@ TEST(Compiler, WarningsForItemsPassedOver) {
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(r.diagnostics.warnings[i].at.text, description_text::line) << i;
         EXPECT_EQ(r.diagnostics.warnings[i].at.where, expected[i].where) << i;
-        EXPECT_EQ(r.diagnostics.warnings[i].message, expected[i].message) << i;
+        EXPECT_TRUE(well_formed(r.diagnostics.warnings[i])) << i;
+        EXPECT_EQ(tool::warning_words(r.diagnostics.warnings[i]), expected[i].message) << i;
     }
 }
 

@@ -13,8 +13,10 @@
 #include "app/run_tool.h"
 #include "base/scenario_files.h"
 #include "scenario_texts.h"
+#include "session/compile_session.h"
 #include "testkit/synthetic_scenario.h"
 #include "testkit/test_support.h"
+#include "view/view_data.h"
 #include "tool_in_process.h"
 
 namespace scenario {
@@ -52,6 +54,17 @@ struct authored {
         write_bytes(t, train);
         line_file = shown(l);
         train_file = shown(t);
+    }
+
+    // The data of the page `view` writes for these texts.
+    json view_data() const {
+        tool::scenario_request request;
+        request.dir_word = shown(dir.path());
+        request.dir = dir.path();
+        request.out_dir = dir.path();
+        request.line = "L";
+        request.train = "T";
+        return tool::view_data(*tool::compile_scenario_texts(request));
     }
 
     tool_result compile(bool as_json) const {
@@ -358,6 +371,102 @@ TEST(Diagnostics, EveryFaultOfBothTextsInOneRun) {
     EXPECT_EQ(report["errori"][1]["line"], 5);
     EXPECT_EQ(report["non_compilati"][0]["first_line"], 2);
     EXPECT_EQ(report["riepilogo"]["errori"], 2);
+}
+
+// Error 12: no group of cells ahead of a start board has room for its mark. A note at each record
+// whose feature fills a cell of a full group names the cells it fills; a cell held by a mark the
+// spacing pass laid itself has no record and no note. The slow order from 3000 m has its start
+// board on cell 61: the groups are cells 54 to 56, 48 to 50 and 41 to 43.
+TEST(Diagnostics, NoRoomAheadOfAStartBoardIsToldAtTheRecordsInTheWay) {
+    const std::string slow_order = "rallentamento, 3000, 60, 500, 0, 0, 0\r\n";
+    struct note {
+        int line;
+        const char* words;
+        int metres;  // where the view goes for it
+    };
+    const struct {
+        const char* what;
+        std::string train;
+        int fault_line;
+        std::vector<note> notes;
+    } cases[] = {
+        {"three signals",
+         signal_at(2650) + signal_at(2700) + signal_at(2750) + slow_order,
+         5,
+         {{2, "la cella 54 è stata occupata da questo record", 2650},
+          {3, "la cella 55 è stata occupata da questo record", 2700},
+          {4, "la cella 56 è stata occupata da questo record", 2750}}},
+        {"an abatement and two signals",
+         "abbattimento, 2700, 100\r\n" + signal_at(2700) + signal_at(2750) + slow_order,
+         5,
+         {{2, "la cella 54 è stata occupata da questo record", 2700},
+          {3, "la cella 55 è stata occupata da questo record", 2700},
+          {4, "la cella 56 è stata occupata da questo record", 2750}}},
+        {"two full groups",
+         signal_at(2350) + signal_at(2400) + signal_at(2450) + signal_at(2650) + signal_at(2700) +
+             signal_at(2750) + slow_order,
+         8,
+         {{2, "la cella 48 è stata occupata da questo record", 2350},
+          {3, "la cella 49 è stata occupata da questo record", 2400},
+          {4, "la cella 50 è stata occupata da questo record", 2450},
+          {5, "la cella 54 è stata occupata da questo record", 2650},
+          {6, "la cella 55 è stata occupata da questo record", 2700},
+          {7, "la cella 56 è stata occupata da questo record", 2750}}},
+        // The approach cells of the slow order from 4000 m lie before its warning board (cell
+        // 57): one record fills the whole group.
+        {"the approach cells of another slow order",
+         slow_order + "rallentamento, 4000, 60, 500, 0, 1, 0\r\n",
+         2,
+         {{3, "le celle 54, 55 e 56 sono state occupate da questo record", 4000}}},
+        // The slow order before ends on cell 51; the first signal after it (cell 55) gets its
+        // mark on cell 54.
+        {"a mark of the pass itself",
+         "rallentamento, 2000, 60, 500, 0, 0, 0\r\n" + signal_at(2700) + signal_at(2750) +
+             slow_order,
+         5,
+         {{3, "la cella 55 è stata occupata da questo record", 2700},
+          {4, "la cella 56 è stata occupata da questo record", 2750}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const authored a(k_line_ok, train_with(c.train));
+        const tool_result text = a.compile(false);
+        EXPECT_EQ(text.exit_status, 1);
+        const std::string head = prefix(a, {in_text::train, c.fault_line, 1}) + "errore 12: ";
+        std::vector<std::string> expected = {head +
+                                             "rallentamento da 3000 m: in uno dei tre gruppi di "
+                                             "celle davanti al cartello di inizio (cella 61) "
+                                             "nessuna cella è libera per il segno di abbattimento "
+                                             "a 180 che vi va messo [codice registrato]"};
+        for (const note& n : c.notes) {
+            expected.push_back(prefix(a, {in_text::train, n.line, 1}) + "nota: " + n.words);
+        }
+        const std::vector<std::string> said = lines_starting(text.err, a.train_file);
+        EXPECT_EQ(said, expected) << text.err;
+
+        const json report = json::parse(a.compile(true).out);
+        ASSERT_EQ(report["errori"].size(), 1u) << report.dump(1);
+        const json& fault = report["errori"][0];
+        EXPECT_EQ(fault["codice"], 12);
+        EXPECT_EQ(fault["line"], c.fault_line);
+        ASSERT_EQ(fault["notes"].size(), c.notes.size()) << fault.dump(1);
+        for (std::size_t i = 0; i < c.notes.size(); ++i) {
+            const json& n = fault["notes"][i];
+            EXPECT_EQ(n["file"], a.train_file);
+            EXPECT_EQ(n["line"], c.notes[i].line);
+            EXPECT_EQ(n["column"], 1);
+            EXPECT_EQ(n["message"], c.notes[i].words);
+        }
+
+        // The page lists the same notes, each with the place of its record.
+        const json page = a.view_data();
+        const json& listed = page["diagnostica"]["errori"][0]["notes"];
+        ASSERT_EQ(listed.size(), c.notes.size());
+        for (std::size_t i = 0; i < c.notes.size(); ++i) {
+            EXPECT_EQ(listed[i]["message"], c.notes[i].words);
+            EXPECT_EQ(listed[i]["metri"], c.notes[i].metres);
+        }
+    }
 }
 
 // A clean scenario of many kilometres gives no warning and no fault at all.

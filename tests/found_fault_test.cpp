@@ -207,7 +207,7 @@ TEST(FoundFault, EachCodeComesWithWhatWasFound) {
     }
 }
 
-TEST(FoundFault, RunTimeFailureKeepsTheReadersWords) {
+TEST(FoundFault, RunTimeFailureKeepsWhatTheReaderFound) {
     run_state state;
     memory_descriptions texts(k_line_ok, train_with("numero vetture, sei, 0\r\n"));
     compile_diagnostics diagnostics;
@@ -217,8 +217,10 @@ TEST(FoundFault, RunTimeFailureKeepsTheReadersWords) {
     EXPECT_EQ(diagnostics.fault->text, train);
     ASSERT_TRUE(diagnostics.fault->where.has_value());
     EXPECT_EQ(diagnostics.fault->where->line, 2);
-    EXPECT_NE(diagnostics.fault->detail.find("sei"), std::string::npos)
-        << diagnostics.fault->detail;
+    ASSERT_TRUE(diagnostics.fault->failure.has_value());
+    EXPECT_EQ(diagnostics.fault->failure->code, failure_code::not_whole_number);
+    EXPECT_EQ(diagnostics.fault->failure->arguments,
+              std::vector<diagnostic_argument>{std::string("sei")});
 }
 
 TEST(FoundFault, IdentityFaultNamesTheRecordOnCellOne) {

@@ -255,16 +255,16 @@ TEST(LineModel, EachThingCarriesTheRecordThatMadeIt) {
     plan.trace(1201, 1998, std::nullopt);
 
     compile_diagnostics diagnostics;
-    const auto record = [&](description_text text, std::int32_t line, std::string_view name,
+    const auto record = [&](description_text text, std::int32_t line, record_kind kind,
                             std::vector<std::int32_t> values) {
-        diagnostics.records.push_back({at_line(text, line), name, std::move(values)});
+        diagnostics.records.push_back({at_line(text, line), kind, std::move(values)});
     };
-    record(description_text::line, 2, "pendenza", {0, 0});
-    record(description_text::line, 3, "pendenza", {1000, 10});
-    record(description_text::line, 4, "curva", {1000, 200});
-    record(description_text::train, 2, "velocita", {0, 80});
-    record(description_text::train, 3, "stazione", {500, 27, 200});
-    record(description_text::train, 4, "rallentamento", {1500, 30, 250});
+    record(description_text::line, 2, record_kind::gradient, {0, 0});
+    record(description_text::line, 3, record_kind::gradient, {1000, 10});
+    record(description_text::line, 4, record_kind::curve, {1000, 200});
+    record(description_text::train, 2, record_kind::speed, {0, 80});
+    record(description_text::train, 3, record_kind::station, {500, 27, 200});
+    record(description_text::train, 4, record_kind::slow_order, {1500, 30, 250});
     diagnostics.note_placed(30, at_line(description_text::train, 4));
     diagnostics.note_placed(35, at_line(description_text::train, 4));
 

@@ -7,19 +7,20 @@
 #include <string>
 #include <vector>
 
+#include "report/wording.h"
+
 namespace scenario {
 namespace {
 
-enum kind { pendenza, sfondo_uno, both };
-
+// The third row stands for a record whose keyword holds two words also found in others'.
 constexpr keyword_row k_rows[] = {
-    {"pendenza", "", keyword_case::any, pendenza, "pendenza"},
-    {"sfondo", "uno", keyword_case::exact, sfondo_uno, "sfondo uno"},
-    {"pendenza", "uno", keyword_case::exact, both, "pendenza uno"},
+    {"pendenza", "", keyword_case::any, record_kind::gradient},
+    {"sfondo", "uno", keyword_case::exact, record_kind::sfondo_uno},
+    {"pendenza", "uno", keyword_case::exact, record_kind::progressive_uno},
 };
 
 struct scan {
-    std::vector<std::string> ran;  // "keyword:kind" for every record run
+    std::vector<std::string> ran;  // "keyword:record name" for every record run
     std::vector<std::string> warnings;
 };
 
@@ -30,13 +31,14 @@ scan scan_all(const std::string& text, dash_rule dashes) {
     record_scanner scanner(reader, voce_letta, description_text::train, &diagnostics);
     scan out;
     while (scanner.next_record(k_rows, dashes)) {
-        scanner.run_records(k_rows, [&](int which) {
-            out.ran.push_back(scanner.keyword() + ":" + std::to_string(which));
+        scanner.run_records(k_rows, [&](record_kind which) {
+            out.ran.push_back(scanner.keyword() + ":" + std::string(record_name(which)));
             return record_outcome::go_on;
         });
     }
     for (const compile_warning& w : diagnostics.warnings) {
-        out.warnings.push_back(std::to_string(w.at.where.line) + ": " + w.message);
+        EXPECT_TRUE(well_formed(w)) << tool::warning_words(w);
+        out.warnings.push_back(std::to_string(w.at.where.line) + ": " + tool::warning_words(w));
     }
     return out;
 }
@@ -53,19 +55,19 @@ TEST(RecordScanner, RecordsRunWarningsAndTheDashRule) {
     const row rows[] = {
         {"Pendenza\r\nx\r\n[fine]\r\n",
          two,
-         {"Pendenza:0"},
+         {"Pendenza:pendenza"},
          {"2: voce non riconosciuta, ignorata: \"x\""}},
         // Every row the item passes runs, in table order; case matters for the exact rows.
         {"pendenza uno\r\nSfondo uno\r\n[fine]\r\n",
          two,
-         {"pendenza uno:0", "pendenza uno:2"},
+         {"pendenza uno:pendenza", "pendenza uno:progressiva chilometrica uno"},
          {"2: voce non riconosciuta, ignorata: \"Sfondo uno\"; forse \"sfondo uno\"?"}},
         // Numbers, section headers and empty items are no keywords and draw no warning.
-        {"12\r\n[curve]\r\n,\r\nsfondo uno\r\n[fine]\r\n", two, {"sfondo uno:1"}, {}},
+        {"12\r\n[curve]\r\n,\r\nsfondo uno\r\n[fine]\r\n", two, {"sfondo uno:sfondo uno"}, {}},
         // "-" hands the record to the next item; a hidden keyword is worth a warning.
         {"-pendenza\r\nsfondo uno\r\n[fine]\r\n",
          two,
-         {"sfondo uno:1"},
+         {"sfondo uno:sfondo uno"},
          {"1: record nascosto dal trattino: \"-pendenza\""}},
         {"a-b\r\nc-d\r\ne-f\r\n[fine]\r\n",
          two,
@@ -75,7 +77,7 @@ TEST(RecordScanner, RecordsRunWarningsAndTheDashRule) {
         {"pendenza\r\n", two, {}, {"1: ultima voce del testo, mai letta: \"pendenza\""}},
         {"x-\r\npendenza\r\n", two, {}, {"2: ultima voce del testo, mai letta: \"pendenza\""}},
         // Without the end test a replacement that is the last item is examined all the same.
-        {"x-\r\npendenza\r\n", ten_without_end, {"pendenza:0"}, {}},
+        {"x-\r\npendenza\r\n", ten_without_end, {"pendenza:pendenza"}, {}},
     };
     for (const row& r : rows) {
         SCOPED_TRACE(r.text);
@@ -91,13 +93,13 @@ TEST(RecordScanner, AStopEndsTheRecordsOfAnItem) {
     std::string voce_letta;
     record_scanner scanner(reader, voce_letta, description_text::line, nullptr);
     ASSERT_TRUE(scanner.next_record(k_rows, {2, true}));
-    std::vector<int> ran;
-    const record_outcome result = scanner.run_records(k_rows, [&](int which) {
+    std::vector<record_kind> ran;
+    const record_outcome result = scanner.run_records(k_rows, [&](record_kind which) {
         ran.push_back(which);
         return record_outcome::hard_stop;
     });
     EXPECT_EQ(result, record_outcome::hard_stop);
-    EXPECT_EQ(ran, std::vector<int>{pendenza});
+    EXPECT_EQ(ran, std::vector<record_kind>{record_kind::gradient});
 }
 
 TEST(RecordScanner, AFaultCarriesTheRecordsValuesAndWhereTheyStand) {

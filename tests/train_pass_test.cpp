@@ -12,6 +12,7 @@
 #include "base/fixed_text.h"
 #include "compile/compiler.h"
 #include "describe/descriptions.h"
+#include "report/wording.h"
 #include "testkit/test_support.h"
 #include "train_text.h"
 
@@ -24,9 +25,13 @@ using testing::run_train;
 using testing::station;
 using testing::train_text;
 
+// The warnings as the tool words them, each checked to carry the arguments of its code.
 std::vector<std::string> warnings_of(const compile_diagnostics& diagnostics) {
     std::vector<std::string> out;
-    for (const compile_warning& w : diagnostics.warnings) out.push_back(w.message);
+    for (const compile_warning& w : diagnostics.warnings) {
+        EXPECT_TRUE(well_formed(w)) << tool::warning_words(w);
+        out.push_back(tool::warning_words(w));
+    }
     return out;
 }
 
@@ -377,7 +382,9 @@ TEST(TrainPass, BothTextsOfTheProgramCompile) {
     run_state state;
     compile_diagnostics diagnostics;
     memorizza_dati(state, texts, &diagnostics);
-    EXPECT_EQ(state.codice_errore, 0) << (diagnostics.fault ? diagnostics.fault->detail : "");
+    EXPECT_EQ(state.codice_errore, 0) << (diagnostics.fault && diagnostics.fault->failure
+                                              ? static_cast<int>(diagnostics.fault->failure->code)
+                                              : -1);
     EXPECT_FALSE(texts.exists(description_text::line));
     EXPECT_FALSE(texts.exists(description_text::train));
     ASSERT_EQ(state.n_celle, k_route_last_cell);

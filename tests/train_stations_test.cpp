@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "report/wording.h"
 #include "train_text.h"
 
 namespace scenario {
@@ -131,12 +132,15 @@ TEST(TrainStations, StationsBackwardsAreReportedBeforeTheyFail) {
     EXPECT_EQ(result.state.codice_errore, 22);
     ASSERT_EQ(result.diagnostics.warnings.size(), 1u);
     const compile_warning& w = result.diagnostics.warnings[0];
-    EXPECT_EQ(w.message,
+    EXPECT_EQ(w.code, warning_code::out_of_order);
+    EXPECT_EQ(w.arguments, (std::vector<diagnostic_argument>{record_kind::station, 1000, 5000}));
+    EXPECT_EQ(tool::warning_words(w),
               "record \"stazione\" fuori ordine: 1000 m viene dopo 5000 m, ma questi record vanno "
               "scritti in ordine di posizione crescente");
     EXPECT_EQ(w.at.where, (source_location{3, 11}));
     ASSERT_EQ(w.notes.size(), 1u);
     EXPECT_EQ(w.notes[0].at.where, (source_location{2, 1}));
+    EXPECT_EQ(tool::note_words(w.notes[0]), "il record a 5000 m, scritto prima, è qui");
     EXPECT_EQ(result.diagnostics.fault->where, (source_location{3, 1}));
 }
 

@@ -51,16 +51,14 @@ bool is_whole_number(std::string_view item) {
 std::int16_t checked_integer(double value) {
     const double rounded = nearest(value);
     if (!(rounded >= -32768.0 && rounded <= 32767.0)) {
-        throw compile_fault("il valore " + std::to_string(value) +
-                            " non entra in un campo a 16 bit");
+        throw compile_fault(failure_code::result_beyond_integer, {value});
     }
     return static_cast<std::int16_t>(rounded);
 }
 
 std::int32_t checked_long(std::int64_t value) {
     if (value < INT32_MIN || value > INT32_MAX) {
-        throw compile_fault("il valore " + std::to_string(value) +
-                            " non entra in un campo a 32 bit");
+        throw compile_fault(failure_code::result_beyond_long, {value});
     }
     return static_cast<std::int32_t>(value);
 }
@@ -71,9 +69,9 @@ bool record_beyond_cells(std::int32_t position, std::int32_t room, std::int64_t 
     return beyond.value();
 }
 
-void warn(compile_diagnostics* diagnostics, description_text text, source_location at,
-          std::string message) {
-    warn(diagnostics, compile_warning{{text, at}, std::move(message), {}});
+void warn(compile_diagnostics* diagnostics, warning_code code, text_position at,
+          std::vector<diagnostic_argument> arguments) {
+    warn(diagnostics, compile_warning{code, at, std::move(arguments), {}});
 }
 
 bool warning_shown(const compile_diagnostics* diagnostics, description_text text) {
@@ -144,21 +142,13 @@ std::string_view word_from(std::string_view bytes, std::size_t begin) {
 void warn_about_encoding(compile_diagnostics* diagnostics, description_text text,
                          std::string_view bytes) {
     if (diagnostics == nullptr) return;
-    const std::string save =
-        "; salva il testo come Windows-1252 (in molti editor: \"ANSI\" o \"Europa "
-        "occidentale\"), senza BOM";
-    if (bytes.starts_with("\xEF\xBB\xBF")) {
-        warn(diagnostics, text, source_location{},
-             "il testo comincia con il segno BOM di UTF-8: i tre byte diventano \"" +
-                 from_windows1252("\xEF\xBB\xBF") + "\" davanti alla prima voce" + save);
-    }
-    for (std::size_t i = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0; i < bytes.size(); ++i) {
+    const bool marked = bytes.starts_with("\xEF\xBB\xBF");
+    if (marked) warn(diagnostics, warning_code::byte_order_mark, {text, source_location{}});
+    for (std::size_t i = marked ? 3 : 0; i < bytes.size(); ++i) {
         if (static_cast<unsigned char>(bytes[i]) < 0x80 || utf8_sequence(bytes, i) == 0) continue;
         const std::size_t begin = word_start(bytes, i);
-        const std::string word(word_from(bytes, begin));
-        warn(diagnostics, text, location_in(bytes, begin),
-             "il testo sembra scritto in UTF-8: \"" + word + "\" arriverà al simulatore come \"" +
-                 from_windows1252(word) + "\"" + save);
+        warn(diagnostics, warning_code::utf8_text, {text, location_in(bytes, begin)},
+             {std::string(word_from(bytes, begin))});
         return;
     }
 }
@@ -168,28 +158,23 @@ std::int32_t route_length_of(const run_state& state) {
 }
 
 void warn_beyond_route_end(compile_diagnostics* diagnostics, const run_state& state,
-                           text_position record, source_location value, std::string_view what,
+                           text_position record, source_location value, record_kind kind,
                            std::int64_t metres) {
     const std::int32_t length = route_length_of(state);
     if (diagnostics == nullptr || length <= 0 || metres <= length) return;
-    warn(diagnostics, record.text, value,
-         std::string(what) + " a " + std::to_string(metres) + " m sta oltre la fine del percorso (" +
-             std::to_string(length) +
-             " m), nella zona di uscita che nessun treno percorre in servizio");
+    warn(diagnostics, warning_code::beyond_route_end, {record.text, value},
+         {kind, metres, std::int64_t{length}});
 }
 
 void check_increasing(compile_diagnostics* diagnostics, order_check& previous, text_position record,
-                      source_location value, std::string_view what, std::int64_t position) {
+                      source_location value, record_kind kind, std::int64_t position) {
     if (previous.position && position < *previous.position) {
         if (diagnostics == nullptr) return;
-        compile_warning w;
-        w.at = {record.text, value};
-        w.message = "record \"" + std::string(what) + "\" fuori ordine: " +
-                    std::to_string(position) + " m viene dopo " +
-                    std::to_string(*previous.position) +
-                    " m, ma questi record vanno scritti in ordine di posizione crescente";
-        w.notes.push_back({previous.record, "il record a " + std::to_string(*previous.position) +
-                                                " m, scritto prima, è qui"});
+        compile_warning w{warning_code::out_of_order,
+                          {record.text, value},
+                          {kind, position, *previous.position},
+                          {}};
+        w.notes.push_back({note_code::earlier_record, previous.record, {*previous.position}});
         warn(diagnostics, std::move(w));
         return;
     }
@@ -241,7 +226,7 @@ void report_run_time_failure(compile_diagnostics* diagnostics, description_text 
     fault.code = fault_code::run_time_failure;
     fault.text = text;
     fault.where = where;
-    fault.detail = failure.what();
+    fault.failure = {failure.code(), failure.arguments()};
     report_fault(diagnostics, std::move(fault));
 }
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/positions.h"
 #include "compile/compiler.h"
@@ -40,8 +41,8 @@ std::int32_t checked_long(std::int64_t value);
 bool record_beyond_cells(std::int32_t position, std::int32_t room, std::int64_t last_cell);
 
 // Records a warning when diagnostics are being collected.
-void warn(compile_diagnostics* diagnostics, description_text text, source_location at,
-          std::string message);
+void warn(compile_diagnostics* diagnostics, warning_code code, text_position at,
+          std::vector<diagnostic_argument> arguments = {});
 
 // What a placement did: the fault it found (none when its feature was placed), and the cells its
 // feature now holds (a placement that fails part way may have placed some).
@@ -73,8 +74,8 @@ void note_placed(compile_diagnostics* diagnostics, const placement& placed, text
 void describe_taken(found_fault& fault, const run_state& state,
                     const compile_diagnostics* diagnostics, const placement& failed);
 
-// Whether a warning of this text would still be shown: past the bound, warnings are only counted,
-// and the words of one need not be worked out.
+// Whether a warning of this text would still be kept: past the bound, warnings are only counted,
+// and what one would say need not be worked out.
 bool warning_shown(const compile_diagnostics* diagnostics, description_text text);
 
 // Records a warning with its notes when diagnostics are being collected.
@@ -93,7 +94,7 @@ std::int32_t route_length_of(const run_state& state);
 // A record's position after the end of the route: a feature in the run-off, which no train
 // reaches as the author meant. Warned once per record.
 void warn_beyond_route_end(compile_diagnostics* diagnostics, const run_state& state,
-                           text_position record, source_location value, std::string_view what,
+                           text_position record, source_location value, record_kind kind,
                            std::int64_t metres);
 
 // The checks of records that must come in increasing position: the last record's position and
@@ -107,7 +108,7 @@ struct order_check {
 // Warns (with a note at the earlier record) when `position` lies before the furthest record's so
 // far; remembers the furthest record.
 void check_increasing(compile_diagnostics* diagnostics, order_check& previous, text_position record,
-                      source_location value, std::string_view what, std::int64_t position);
+                      source_location value, record_kind kind, std::int64_t position);
 
 // Warns when a text that should be Windows-1252 begins with the UTF-8 byte-order mark or holds
 // UTF-8 sequences: how its first such word will reach the simulator, and how to save it.
@@ -125,7 +126,7 @@ void wanted_cell(found_fault& fault, const run_state& state, const compile_diagn
 // Remembers that the record whose keyword stands at `record` placed the feature of `cell`.
 void note_placed(compile_diagnostics* diagnostics, std::int64_t cell, text_position record);
 
-// Keeps a run-time failure met in a text: where the reader stood and the failure's own words.
+// Keeps a run-time failure met in a text: where the reader stood and what the failure says.
 void report_run_time_failure(compile_diagnostics* diagnostics, description_text text,
                              std::optional<source_location> where, const compile_fault& failure);
 

@@ -31,18 +31,6 @@ void remove_both(description_source& texts) noexcept {
 
 }  // namespace
 
-void compile_diagnostics::note_placed(std::int64_t cell, text_position record) {
-    if (cell < 0) return;
-    const auto at = static_cast<std::size_t>(cell);
-    if (placed_by_.size() <= at) placed_by_.resize(at + 1);
-    placed_by_[at] = record;
-}
-
-std::optional<text_position> compile_diagnostics::placed_by(std::int64_t cell) const {
-    if (cell < 0 || static_cast<std::size_t>(cell) >= placed_by_.size()) return std::nullopt;
-    return placed_by_[static_cast<std::size_t>(cell)];
-}
-
 void memorizza_dati(run_state& state, description_source& texts, compile_diagnostics* diagnostics) {
     try {
         line_pass_result line;
@@ -65,7 +53,7 @@ void memorizza_dati(run_state& state, description_source& texts, compile_diagnos
         if (diagnostics != nullptr &&
             (!diagnostics->fault || diagnostics->fault->code != fault_code::run_time_failure)) {
             found_fault failure = bare_fault(fault_code::run_time_failure);
-            failure.detail = fault.what();
+            failure.failure = run_time_failure{fault.code(), fault.arguments()};
             report_fault(diagnostics, std::move(failure));
         }
     } catch (...) {

@@ -81,13 +81,13 @@ std::int64_t item_reader::read_number() {
         negative = item[0] == '-';
         i = 1;
     }
-    if (i == item.size()) fail("\"" + std::string(item) + "\" non è un numero intero");
+    if (i == item.size()) fail(failure_code::not_whole_number, std::string(item));
     std::int64_t value = 0;
     constexpr std::int64_t limit = std::numeric_limits<std::int64_t>::max() / 10 - 9;
     for (; i < item.size(); ++i) {
         const char c = item[i];
-        if (c < '0' || c > '9') fail("\"" + std::string(item) + "\" non è un numero intero");
-        if (value > limit) fail("\"" + std::string(item) + "\" è troppo grande");
+        if (c < '0' || c > '9') fail(failure_code::not_whole_number, std::string(item));
+        if (value > limit) fail(failure_code::number_too_large, std::string(item));
         value = value * 10 + (c - '0');
     }
     return negative ? -value : value;
@@ -97,19 +97,19 @@ std::int32_t item_reader::read_long() {
     const std::int64_t v = read_number();
     if (v < std::numeric_limits<std::int32_t>::min() ||
         v > std::numeric_limits<std::int32_t>::max())
-        fail(std::to_string(v) + " non entra in un campo a 32 bit");
+        fail(failure_code::beyond_long, v);
     return static_cast<std::int32_t>(v);
 }
 
 std::int16_t item_reader::read_integer() {
     const std::int64_t v = read_number();
-    if (v < -32768 || v > 32767) fail(std::to_string(v) + " non entra in un campo a 16 bit");
+    if (v < -32768 || v > 32767) fail(failure_code::beyond_integer, v);
     return static_cast<std::int16_t>(v);
 }
 
 std::uint8_t item_reader::read_byte() {
     const std::int64_t v = read_number();
-    if (v < 0 || v > 255) fail(std::to_string(v) + " non entra in un campo byte (da 0 a 255)");
+    if (v < 0 || v > 255) fail(failure_code::beyond_byte, v);
     return static_cast<std::uint8_t>(v);
 }
 
@@ -161,13 +161,13 @@ std::string_view item_reader::rest_of_line() const {
     return text_.substr(pos_, end - pos_);
 }
 
-// The message says only what went wrong; the item's offset says where.
-void item_reader::fail(const std::string& what) const {
-    throw item_fault(what, item_start_, false);
+// The fault says only what went wrong; the item's offset says where.
+void item_reader::fail(failure_code code, diagnostic_argument argument) const {
+    throw item_fault(code, {std::move(argument)}, item_start_, false);
 }
 
 void item_reader::fail_at_end() const {
-    throw item_fault("il testo finisce dentro un record", text_.size(), true);
+    throw item_fault(failure_code::text_ends_in_record, {}, text_.size(), true);
 }
 
 }  // namespace scenario

@@ -17,18 +17,13 @@
 #pragma once
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "compile/compile_fault.h"
 
 namespace scenario {
-
-// A fault of the text met while compiling it (an item that does not fit its field, a text that
-// ends inside a record, ...): the compile ends with error 25.
-class compile_fault : public std::runtime_error {
-   public:
-    using std::runtime_error::runtime_error;
-};
 
 // A place in a text: 1-based line and column (columns count bytes).
 struct source_location {
@@ -41,8 +36,9 @@ struct source_location {
 // (`at_end`). `offset` is where the item begins.
 class item_fault : public compile_fault {
    public:
-    item_fault(const std::string& what, std::size_t offset, bool at_end)
-        : compile_fault(what), offset_(offset), at_end_(at_end) {}
+    item_fault(failure_code code, std::vector<diagnostic_argument> arguments, std::size_t offset,
+               bool at_end)
+        : compile_fault(code, std::move(arguments)), offset_(offset), at_end_(at_end) {}
     std::size_t offset() const { return offset_; }
     bool at_end() const { return at_end_; }
 
@@ -91,7 +87,7 @@ class item_reader {
     void skip_separators();
     void begin_item();
     void consume_line_end();
-    [[noreturn]] void fail(const std::string& what) const;
+    [[noreturn]] void fail(failure_code code, diagnostic_argument argument) const;
     [[noreturn]] void fail_at_end() const;
 
     std::string_view text_;

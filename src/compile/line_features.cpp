@@ -83,7 +83,7 @@ void memo_montagna(run_state& state, mountain_record& record) {
         state.indice2 = 1;
     }
     if (state.conta_montagne >= k_max_montagne) {
-        throw compile_fault("più di " + std::to_string(k_max_montagne) + " record \"montagna\"");
+        throw compile_fault(failure_code::too_many_mountains, {std::int64_t{k_max_montagne}});
     }
     const std::int32_t n = ++state.conta_montagne;
     state.montagna_inizio[static_cast<std::size_t>(n)] = inizio;
@@ -116,8 +116,7 @@ placement memo_indicatori_v_max(run_state& state, const speed_board_record& reco
     const std::int32_t posizione = record.posizione;
     const std::int64_t c = point_cell(posizione);
     if (c < 0 || c >= static_cast<std::int64_t>(state.celle.size())) {
-        throw compile_fault("il cartello a " + std::to_string(posizione) +
-                            " m cade fuori dalle celle");
+        throw compile_fault(failure_code::board_beyond_cells, {std::int64_t{posizione}});
     }
     cella& board = state.celle[static_cast<std::size_t>(c)];
     if (!is_free(board)) {

@@ -46,14 +46,14 @@ class line_compiler {
    private:
     bool find_generale();
     outcome generale_loop();
-    outcome generale_record(line_record which);
+    outcome generale_record(record_kind which);
     outcome route_length();
     void progressive(int entry);
     outcome repetition();
 
     void prepare_features();
     outcome feature_loop();
-    outcome feature_record(line_record which);
+    outcome feature_record(record_kind which);
     outcome gradient();
     outcome curve();
     outcome mountain();
@@ -111,11 +111,10 @@ line_pass_result line_compiler::run() {
     if (generale_loop() == outcome::hard_stop) return {};
     // Without a length there are no cells to fill: nothing past this point may run.
     if (!route_length_read_) {
-        const std::string missing = "il testo della linea non ha il record \"lunghezza percorso\"";
-        if (!checking(diagnostics_)) throw compile_fault(missing);
+        if (!checking(diagnostics_)) throw compile_fault(failure_code::no_route_length);
         found_fault fault = bare_fault(fault_code::run_time_failure, description_text::line);
         fault.where = generale_at_;
-        fault.detail = missing;
+        fault.failure = run_time_failure{failure_code::no_route_length, {}};
         report_fault(diagnostics_, std::move(fault));
         assume_longest_route();
     }
@@ -153,39 +152,38 @@ outcome line_compiler::generale_loop() {
     for (;;) {
         // A text that ends among the replacements of the "-" rule fails with 25.
         if (!scanner_.next_record(k_generale_rows, k_generale_dashes)) return outcome::go_on;
-        const outcome result = scanner_.run_records(k_generale_rows, [this](int which) {
-            return generale_record(static_cast<line_record>(which));
-        });
+        const outcome result = scanner_.run_records(
+            k_generale_rows, [this](record_kind which) { return generale_record(which); });
         if (result == outcome::hard_stop) return outcome::hard_stop;
         if (ends_generale(scanner_.keyword())) return outcome::go_on;
     }
 }
 
 // Scenery two and three are stored crosswise: "due" in v_c, "tre" in v_b.
-outcome line_compiler::generale_record(line_record which) {
+outcome line_compiler::generale_record(record_kind which) {
     voce& linea = state_.testata[k_entry_linea];
     switch (which) {
-        case line_record::route_length:
+        case record_kind::route_length:
             return route_length();
-        case line_record::progressive_tre:
+        case record_kind::progressive_tre:
             progressive(k_entry_progressiva_tre);
             break;
-        case line_record::progressive_due:
+        case record_kind::progressive_due:
             progressive(k_entry_progressiva_due);
             break;
-        case line_record::progressive_uno:
+        case record_kind::progressive_uno:
             progressive(k_entry_progressiva_uno);
             break;
-        case line_record::sfondo_uno:
+        case record_kind::sfondo_uno:
             linea.v_a = read_value();
             break;
-        case line_record::sfondo_due:
+        case record_kind::sfondo_due:
             linea.v_c = read_value();
             break;
-        case line_record::sfondo_tre:
+        case record_kind::sfondo_tre:
             linea.v_b = read_value();
             break;
-        case line_record::repetition:
+        case record_kind::repetition:
             return repetition();
         default:
             break;
@@ -218,7 +216,7 @@ outcome line_compiler::route_length() {
         return outcome::go_on;
     }
     if (length < 0)
-        throw compile_fault("lunghezza del percorso negativa: " + std::to_string(length));
+        throw compile_fault(failure_code::negative_route_length, {std::int64_t{length}});
     state_.lunghezza_dim = route_last_metre(length);
     state_.n_celle = route_last_cell(length);
     state_.celle.assign(static_cast<std::size_t>(state_.n_celle) + 1, cella{});
@@ -264,25 +262,24 @@ void line_compiler::prepare_features() {
 
 outcome line_compiler::feature_loop() {
     while (scanner_.next_record(k_feature_rows, k_feature_dashes)) {
-        const outcome result = scanner_.run_records(k_feature_rows, [this](int which) {
-            return feature_record(static_cast<line_record>(which));
-        });
+        const outcome result = scanner_.run_records(
+            k_feature_rows, [this](record_kind which) { return feature_record(which); });
         if (result != outcome::go_on) return result;
     }
     return outcome::go_on;
 }
 
-outcome line_compiler::feature_record(line_record which) {
+outcome line_compiler::feature_record(record_kind which) {
     switch (which) {
-        case line_record::gradient:
+        case record_kind::gradient:
             return gradient();
-        case line_record::curve:
+        case record_kind::curve:
             return state_.crea_geometria != 0 ? curve() : outcome::go_on;
-        case line_record::mountain:
+        case record_kind::mountain:
             return mountain();
-        case line_record::speed_board:
+        case record_kind::speed_board:
             return board();
-        case line_record::sign:
+        case record_kind::sign:
             return sign();
         default:
             return outcome::go_on;
@@ -295,7 +292,7 @@ outcome line_compiler::gradient() {
     if (beyond_cells(p)) return soft_stop(p);
     if (diagnostics_ != nullptr) {
         check_increasing(diagnostics_, gradients_, scanner_.record_at(), *scanner_.value_at(0),
-                         "pendenza", p);
+                         record_kind::gradient, p);
         warn_wrapped_gradient(g);
     }
     const std::int64_t c = fill_cell(p);
@@ -348,15 +345,14 @@ outcome line_compiler::board() {
     if (c < 0) return soft_stop_at_cell(posizione, c);
     if (diagnostics_ != nullptr) {
         warn_beyond_route_end(diagnostics_, state_, scanner_.record_at(), *scanner_.value_at(0),
-                              "il cartello indicatore di velocità", posizione);
+                              record_kind::speed_board, posizione);
         for (const auto& [speed, index] : {std::pair{record.vad, 5}, std::pair{record.vbd, 6},
                                            std::pair{record.vcd, 7}}) {
             if (speed % 5 != 0) {
-                scenario::warn(diagnostics_, description_text::line, *scanner_.value_at(index),
-                               "la velocità " + std::to_string(speed) +
-                                   " km/h del cartello è scritta nel file come " +
-                                   std::to_string(static_cast<std::int64_t>(nearest(speed / 5.0)) * 5) +
-                                   " km/h: il campo la tiene in passi di 5 km/h");
+                const auto held = static_cast<std::int64_t>(nearest(speed / 5.0)) * 5;
+                warn(diagnostics_, warning_code::board_speed_rounded,
+                     {description_text::line, *scanner_.value_at(index)},
+                     {std::int64_t{speed}, held});
             }
         }
     }
@@ -371,13 +367,12 @@ outcome line_compiler::sign() {
     if (c < 0) return soft_stop_at_cell(p, c);
     cella& cell = state_.celle[static_cast<std::size_t>(c)];
     if (!is_free(cell)) return placed(placement::taken(fault_code::sign_cell_taken, c, p), p);
-    if (prossimo_cartello_ < 1)
-        throw compile_fault("nessuna voce della testata libera per il cartello");
+    if (prossimo_cartello_ < 1) throw compile_fault(failure_code::no_entry_for_sign);
     if (state_.voce_letta.size() > k_max_text)
-        throw compile_fault("testo del cartello più lungo di 65535 caratteri");
+        throw compile_fault(failure_code::sign_text_too_long);
     if (diagnostics_ != nullptr) {
         warn_beyond_route_end(diagnostics_, state_, scanner_.record_at(), *scanner_.value_at(0),
-                              "il cartello di indicazione", p);
+                              record_kind::sign, p);
     }
     cell.tipo_cella = byte_of(cell_kind::information_sign);
     cell.val1 = static_cast<std::int16_t>(prossimo_cartello_);
@@ -480,9 +475,8 @@ void line_compiler::warn_wrapped_gradient(std::int32_t g) {
     const auto byte = static_cast<std::uint8_t>(static_cast<std::uint32_t>(std::int64_t{g} + 100));
     const std::int64_t stored = std::int64_t{byte} - 100;
     if (stored == g) return;
-    scenario::warn(diagnostics_, description_text::line, *scanner_.value_at(1),
-                   "la pendenza " + std::to_string(g) + " ‰ è scritta nel file come " +
-                       std::to_string(stored) + " ‰: il campo va da -100 a 155 ‰");
+    warn(diagnostics_, warning_code::gradient_wrapped,
+         {description_text::line, *scanner_.value_at(1)}, {std::int64_t{g}, stored});
 }
 
 // Curves must follow each other along the line: one that starts before the previous one ends
@@ -492,17 +486,15 @@ void line_compiler::check_curve(std::int32_t start, std::int32_t length) {
     const source_location value = *scanner_.value_at(0);
     const bool in_order = !curves_.position || start >= *curves_.position;
     if (in_order && curves_.end && start < *curves_.end) {
-        compile_warning w;
-        w.at = {description_text::line, value};
-        w.message = "la curva da " + std::to_string(start) +
-                    " m comincia prima che finisca la precedente (a " +
-                    std::to_string(*curves_.end) + " m): le curve si sovrappongono";
-        w.notes.push_back({curves_.record, "la curva precedente, da " +
-                                               std::to_string(*curves_.position) + " a " +
-                                               std::to_string(*curves_.end) + " m, è qui"});
+        compile_warning w{warning_code::curves_overlap,
+                          {description_text::line, value},
+                          {std::int64_t{start}, *curves_.end},
+                          {}};
+        w.notes.push_back(
+            {note_code::previous_curve, curves_.record, {*curves_.position, *curves_.end}});
         warn(diagnostics_, std::move(w));
     }
-    check_increasing(diagnostics_, curves_, record, value, "curva", start);
+    check_increasing(diagnostics_, curves_, record, value, record_kind::curve, start);
     if (in_order) curves_.end = std::int64_t{start} + length;
 }
 

@@ -12,26 +12,9 @@
 
 namespace scenario {
 
-enum class line_record {
-    route_length,
-    progressive_tre,
-    progressive_due,
-    progressive_uno,
-    sfondo_uno,
-    sfondo_due,
-    sfondo_tre,
-    repetition,
-    gradient,
-    curve,
-    mountain,
-    speed_board,
-    sign,
-};
-
 inline constexpr keyword_row line_row(std::string_view first, std::string_view second,
-                                      keyword_case match, line_record kind,
-                                      std::string_view name) {
-    return {first, second, match, static_cast<int>(kind), name};
+                                      keyword_case match, record_kind kind) {
+    return {first, second, match, kind};
 }
 
 // The records of the line text, each section's in the order its tests are made; an item that
@@ -39,37 +22,23 @@ inline constexpr keyword_row line_row(std::string_view first, std::string_view s
 // records are passed over then by design.
 inline constexpr std::array k_line_records = {
     // [generale]
-    line_row("lunghezza", "percorso", keyword_case::any, line_record::route_length,
-             "lunghezza percorso"),
-    line_row("tre", "progressiva", keyword_case::exact, line_record::progressive_tre,
-             "progressiva chilometrica tre"),
-    line_row("due", "progressiva", keyword_case::exact, line_record::progressive_due,
-             "progressiva chilometrica due"),
-    line_row("uno", "progressiva", keyword_case::exact, line_record::progressive_uno,
-             "progressiva chilometrica uno"),
-    line_row("sfondo", "uno", keyword_case::exact, line_record::sfondo_uno,
-             "sfondo uno"),
-    line_row("sfondo", "due", keyword_case::exact, line_record::sfondo_due,
-             "sfondo due"),
-    line_row("sfondo", "tre", keyword_case::exact, line_record::sfondo_tre,
-             "sfondo tre"),
-    line_row("segnali", "ripetizione", keyword_case::exact, line_record::repetition,
-             "ripetizione segnali"),
+    line_row("lunghezza", "percorso", keyword_case::any, record_kind::route_length),
+    line_row("tre", "progressiva", keyword_case::exact, record_kind::progressive_tre),
+    line_row("due", "progressiva", keyword_case::exact, record_kind::progressive_due),
+    line_row("uno", "progressiva", keyword_case::exact, record_kind::progressive_uno),
+    line_row("sfondo", "uno", keyword_case::exact, record_kind::sfondo_uno),
+    line_row("sfondo", "due", keyword_case::exact, record_kind::sfondo_due),
+    line_row("sfondo", "tre", keyword_case::exact, record_kind::sfondo_tre),
+    line_row("segnali", "ripetizione", keyword_case::exact, record_kind::repetition),
     // after [generale]
-    line_row("pendenza", "", keyword_case::any, line_record::gradient,
-             "pendenza"),
-    line_row("curva", "", keyword_case::any, line_record::curve,
-             "curva"),
-    line_row("montagna", "", keyword_case::any, line_record::mountain,
-             "montagna"),
-    line_row("indicatori_v", "", keyword_case::any, line_record::speed_board,
-             "indicatori_vmax"),
-    line_row("cartello", "indicat", keyword_case::any, line_record::sign,
-             "cartello_indicatore"),
+    line_row("pendenza", "", keyword_case::any, record_kind::gradient),
+    line_row("curva", "", keyword_case::any, record_kind::curve),
+    line_row("montagna", "", keyword_case::any, record_kind::mountain),
+    line_row("indicatori_v", "", keyword_case::any, record_kind::speed_board),
+    line_row("cartello", "indicat", keyword_case::any, record_kind::sign),
 };
 inline constexpr std::size_t k_generale_row_count = 8;
-static_assert(k_line_records[k_generale_row_count].record ==
-                  static_cast<int>(line_record::gradient),
+static_assert(k_line_records[k_generale_row_count].record == record_kind::gradient,
               "the feature records follow those of [generale]");
 inline constexpr std::span<const keyword_row> k_generale_rows =
     std::span(k_line_records).first(k_generale_row_count);

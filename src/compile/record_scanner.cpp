@@ -1,5 +1,7 @@
 #include "compile/record_scanner.h"
 
+#include <algorithm>
+
 #include "base/names.h"
 #include "base/windows1252.h"
 #include "compile/compile_support.h"
@@ -67,15 +69,15 @@ bool record_scanner::next_record(std::span<const keyword_row> rows, dash_rule da
     if (reader_.at_end()) return false;
     read_keyword();
     if (reader_.at_end()) {
-        note(rows, "ultima voce del testo, mai letta");
+        note(rows, warning_code::last_item);
         return false;
     }
     // Without the end test a replacement may be the last item, and is examined all the same.
     for (int n = 0; n < dashes.most && contains_exact(voce_letta_, "-"); ++n) {
-        note(rows, "record nascosto dal trattino");
+        note(rows, warning_code::hidden_by_dash);
         read_keyword();
         if (dashes.end_test && reader_.at_end()) {
-            note(rows, "ultima voce del testo, mai letta");
+            note(rows, warning_code::last_item);
             return false;
         }
     }
@@ -138,13 +140,13 @@ std::optional<source_location> record_scanner::value_at(std::size_t index) const
     return reader_.location_of(value_offsets_[index]);
 }
 
-void record_scanner::warn(std::string message) const {
-    scenario::warn(diagnostics_, text_, keyword_at_, std::move(message));
+void record_scanner::warn(warning_code code, std::vector<diagnostic_argument> arguments) const {
+    scenario::warn(diagnostics_, code, record_at(), std::move(arguments));
 }
 
-void record_scanner::note(std::span<const keyword_row> rows, std::string_view what) const {
+void record_scanner::note(std::span<const keyword_row> rows, warning_code code) const {
     if (diagnostics_ == nullptr || !is_keyword(rows, voce_letta_)) return;
-    warn(std::string(what) + ": \"" + from_windows1252(voce_letta_) + "\"");
+    warn(code, {from_windows1252(voce_letta_)});
 }
 
 void record_scanner::note_record(const keyword_row& row) const {
@@ -152,7 +154,7 @@ void record_scanner::note_record(const keyword_row& row) const {
         diagnostics_->records.size() >= compile_diagnostics::k_max_records) {
         return;
     }
-    diagnostics_->records.push_back({record_at(), row.name, values_});
+    diagnostics_->records.push_back({record_at(), row.record, values_});
 }
 
 namespace {
@@ -166,10 +168,6 @@ bool looks_like_comment(std::string_view item) {
            rest.starts_with('\'');
 }
 
-std::string in_quotes(std::string_view windows1252) {
-    return "\"" + from_windows1252(std::string(windows1252)) + "\"";
-}
-
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
@@ -178,26 +176,28 @@ void record_scanner::note_unknown(std::span<const keyword_row> rows) const {
     if (diagnostics_ == nullptr) return;
     if (keyword_.empty() || is_section_header(keyword_) || is_whole_number(keyword_)) return;
     if (!warning_shown(diagnostics_, text_)) {
-        warn({});  // counted only
+        warn(warning_code::unknown_item, {std::string()});  // counted only
         return;
     }
+    const std::string item = from_windows1252(keyword_);
     if (looks_like_comment(keyword_)) {
-        warn("questa riga sembra un commento, ma il formato non ne ha: la voce " + in_quotes(keyword_) +
-             " è ignorata");
+        warn(warning_code::comment_ignored, {item});
         return;
     }
     std::vector<std::string_view> names;
-    for (const keyword_row& row : rows) names.push_back(row.name);
+    for (const keyword_row& row : rows) names.push_back(record_name(row.record));
     const auto near = nearest_name(keyword_, names);
-    warn("voce non riconosciuta, ignorata: " + in_quotes(keyword_) +
-         (near ? "; forse \"" + std::string(*near) + "\"?" : std::string()));
+    if (!near) {
+        warn(warning_code::unknown_item, {item});
+        return;
+    }
+    const auto nearest = std::find(names.begin(), names.end(), *near) - names.begin();
+    warn(warning_code::unknown_item_near, {item, rows[static_cast<std::size_t>(nearest)].record});
 }
 
 void record_scanner::note_comment_record(const keyword_row& row) const {
     if (diagnostics_ == nullptr || !looks_like_comment(keyword_)) return;
-    warn("questa riga sembra un commento, ma il formato non ne ha: contiene \"" +
-         std::string(row.first) + "\" ed è letta come record \"" + std::string(row.name) +
-         "\", con i valori che seguono");
+    warn(warning_code::comment_read_as_record, {std::string(row.first), row.record});
 }
 
 // Items left on the line of the record's last value: the record took fewer values than the
@@ -210,32 +210,25 @@ void record_scanner::note_extra_values(std::span<const keyword_row> rows) const 
     if (first == std::string_view::npos) return;
     std::string_view extra = rest.substr(first);
     while (!extra.empty() && (extra.back() == ' ' || extra.back() == '\t')) extra.remove_suffix(1);
-    const keyword_row* row = nullptr;
-    for (const keyword_row& r : rows) {
-        if (passes(r, keyword_)) {
-            row = &r;
-            break;
-        }
-    }
-    const std::string name = row != nullptr ? std::string(row->name) : from_windows1252(keyword_);
-    std::string message = "valori in più per il record \"" + name + "\", che ne prende " +
-                          std::to_string(values_.size()) + ": " + in_quotes(extra) +
-                          " è ignorato";
+    const auto row = std::find_if(rows.begin(), rows.end(),
+                                  [&](const keyword_row& r) { return passes(r, keyword_); });
+    if (row == rows.end()) return;
+    std::vector<diagnostic_argument> arguments = {
+        row->record, static_cast<std::int64_t>(values_.size()), from_windows1252(extra)};
+    warning_code code = warning_code::extra_values;
     if (is_digit(extra.front())) {
         const std::size_t digits = extra.find_first_not_of("0123456789");
-        const std::string_view fraction = extra.substr(0, digits);
-        const std::string whole = std::to_string(values_.back());
-        message += "; se \"" + whole + "," + std::string(fraction) +
-                   "\" è un numero con la virgola decimale, è letto come " + whole +
-                   ": i valori sono numeri interi";
+        code = warning_code::decimal_comma;
+        arguments.push_back(std::int64_t{values_.back()});
+        arguments.push_back(std::string(extra.substr(0, digits)));
     }
     const std::size_t at = reader_.offset() + (rest.size() - rest.substr(first).size());
-    scenario::warn(diagnostics_, text_, reader_.location_of(at), std::move(message));
+    scenario::warn(diagnostics_, code, {text_, reader_.location_of(at)}, std::move(arguments));
 }
 
 found_fault record_scanner::run_time_fault(const compile_fault& failure) const {
     found_fault f = fault(fault_code::run_time_failure);
-    f.detail = failure.what();
+    f.failure = run_time_failure{failure.code(), failure.arguments()};
     const auto* item = dynamic_cast<const item_fault*>(&failure);
     if (item == nullptr) return f;
     if (item->at_end()) {

@@ -22,6 +22,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/record_kinds.h"
 #include "compile/compile_support.h"
 #include "compile/compiler.h"
 #include "compile/item_reader.h"
@@ -35,8 +36,7 @@ struct keyword_row {
     std::string_view first;
     std::string_view second;
     keyword_case match;
-    int record;             // the pass's own record kind
-    std::string_view name;  // the record's keyword as the texts write it, for authors
+    record_kind record;  // the record an item that passes runs
 };
 
 bool passes(const keyword_row& row, std::string_view item);
@@ -76,7 +76,7 @@ class record_scanner {
     // Reads the next record's keyword item; false when the text has ended without one.
     bool next_record(std::span<const keyword_row> rows, dash_rule dashes);
 
-    // Runs the record of every row the keyword passes, through run(record kind), until one does
+    // Runs the record of every row the keyword passes, through run(record_kind), until one does
     // not go on; an item no row knows becomes a warning.
     template <class Run>
     record_outcome run_records(std::span<const keyword_row> rows, Run&& run) {
@@ -137,10 +137,11 @@ class record_scanner {
     // Where the record's value number `index` (from 0) stands, when it was read.
     std::optional<source_location> value_at(std::size_t index) const;
 
-    void warn(std::string message) const;
+    // A warning at the current record's keyword item.
+    void warn(warning_code code, std::vector<diagnostic_argument> arguments) const;
 
    private:
-    void note(std::span<const keyword_row> rows, std::string_view what) const;
+    void note(std::span<const keyword_row> rows, warning_code code) const;
     void note_unknown(std::span<const keyword_row> rows) const;
     void note_record(const keyword_row& row) const;
     void note_comment_record(const keyword_row& row) const;

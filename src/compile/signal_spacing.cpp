@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <iterator>
+#include <vector>
 
 #include "base/cell_kinds.h"
 #include "base/positions.h"
@@ -86,19 +88,38 @@ void look_back_from_warning_board(run_state& state) {
     }
 }
 
+// The three groups of cells ahead of a start board, each holding one of its marks: cells counted
+// back from the board.
+struct triple {
+    std::int32_t near, middle, far;
+};
+constexpr triple k_triples[] = {{5, 6, 7}, {11, 12, 13}, {18, 19, 20}};
+
 // Three marks ahead of a start board, each triple tried on its own.
 void mark_triples(run_state& state) {
     const std::int32_t i = state.indice;
-    struct triple {
-        std::int32_t near, middle, far;
-    };
-    constexpr triple k_triples[] = {{5, 6, 7}, {11, 12, 13}, {18, 19, 20}};
     for (const triple& t : k_triples) {
         if (i <= t.far) continue;
         if (!mark_first_free(state, {i - t.near, i - t.middle, i - t.far})) {
             record_fault(state, k_no_cell_in_triple, i);
         }
     }
+}
+
+// The cells of the triples ahead of the start board on cell `board` that have no free cell, in
+// increasing order: where the marks of error 12 could have gone. Asked before the triples are
+// marked, it finds the triples mark_triples will fail on, since each mark stays in its triple.
+std::vector<std::int32_t> full_triples(run_state& state, std::int32_t board) {
+    std::vector<std::int32_t> cells;
+    for (const triple& t : k_triples) {
+        if (board <= t.far) continue;
+        const std::int32_t group[] = {board - t.far, board - t.middle, board - t.near};
+        if (std::none_of(std::begin(group), std::end(group),
+                         [&](std::int32_t n) { return free_at(state, n); })) {
+            cells.insert(cells.begin(), std::begin(group), std::end(group));
+        }
+    }
+    return cells;
 }
 
 // One due mark of the walk at cell k. The counter restarts from the cell actually marked, so
@@ -182,8 +203,12 @@ void signal_spacing_pass(run_state& state, compile_diagnostics* diagnostics) {
         const std::int32_t code_before = state.codice_errore;
         const std::int32_t position_before = state.posizione_errore;
         const std::int32_t board = state.indice;
+        const bool start = kind == cell_kind::slow_order_start;
+        const std::vector<std::int32_t> full = start && diagnostics != nullptr
+                                                   ? full_triples(state, board)
+                                                   : std::vector<std::int32_t>{};
         if (kind == cell_kind::slow_order_warning) look_back_from_warning_board(state);
-        if (kind == cell_kind::slow_order_start) treat_start_board(state);
+        if (start) treat_start_board(state);
         if (diagnostics == nullptr ||
             (state.codice_errore == code_before && state.posizione_errore == position_before)) {
             continue;
@@ -193,6 +218,11 @@ void signal_spacing_pass(run_state& state, compile_diagnostics* diagnostics) {
         fault.position = state.posizione_errore;
         fault.cell = state.posizione_errore / k_cell_metres;
         fault.board_record = diagnostics->placed_by(board);
+        if (fault.code == k_no_cell_in_triple) {
+            for (const std::int32_t n : full) {
+                fault.filled_cells.push_back({n, diagnostics->placed_by(n)});
+            }
+        }
         report_fault(diagnostics, std::move(fault));
     }
 }

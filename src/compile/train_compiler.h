@@ -16,19 +16,6 @@ namespace scenario {
 
 class train_compiler {
    public:
-    enum class record_kind {
-        braked_mass,
-        cars,
-        speed,
-        adhesion,
-        clock,
-        sand,
-        signal,
-        slow_order,
-        abatement,
-        station
-    };
-
     // Reads the text through `reader`. Throws compile_fault when the cells do not exist.
     train_compiler(run_state& state, description_source& texts, item_reader& reader,
                    std::int32_t prossimo_cartello, compile_diagnostics* diagnostics);
@@ -58,10 +45,10 @@ class train_compiler {
     outcome value_fault(fault_code code, std::int32_t p, std::size_t index);
 
     bool beyond_cells(std::int32_t position, std::int32_t margin) const;
-    void check_order(std::string_view record, order_check& previous, std::int32_t position);
-    // Warnings about the record's own values, for authors.
-    void warn_value(std::size_t index, std::string message);
-    void warn_beyond_end(std::string_view what, std::int64_t metres);
+    void check_order(record_kind record, order_check& previous, std::int32_t position);
+    // A value of the record (number `index`) that the file holds otherwise than written.
+    void warn_value(std::size_t index, warning_code code, std::int64_t written, std::int64_t held);
+    void warn_beyond_end(record_kind record, std::int64_t metres);
     std::uint8_t fifth_of_limit() const;
     void write_limit(std::int64_t cell);
     void write_adhesion(std::int64_t cell);

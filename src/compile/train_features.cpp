@@ -25,7 +25,7 @@ std::uint8_t low8(std::uint32_t value) { return static_cast<std::uint8_t>(value)
 // the caller, ended like any other run-time failure of the compile.
 cella& own_cell(run_state& state, std::int64_t index) {
     if (!train_cell_inside(state, index)) {
-        throw compile_fault("la cella " + std::to_string(index) + " è fuori dalle celle");
+        throw compile_fault(failure_code::cell_beyond_cells, {index});
     }
     return state.celle[static_cast<std::size_t>(index)];
 }

@@ -8,7 +8,6 @@
 #include <exception>
 #include <string>
 
-#include "base/windows1252.h"
 #include "compile/compile_support.h"
 #include "compile/train_compiler.h"
 #include "compile/train_features.h"
@@ -18,31 +17,27 @@ namespace {
 
 constexpr dash_rule k_dashes = {2, true};  // items containing "-" replaced in one turn
 
-using kind = train_compiler::record_kind;
-
-constexpr keyword_row row(std::string_view first, std::string_view second, kind record,
-                          std::string_view name) {
-    return {first, second, keyword_case::any, static_cast<int>(record), name};
+constexpr keyword_row row(std::string_view first, std::string_view second, record_kind record) {
+    return {first, second, keyword_case::any, record};
 }
 
 // The ten tests in the order they are made; an item that passes several runs each record.
 constexpr keyword_row k_keywords[] = {
-    row("frenata", "massa", kind::braked_mass, "percentuale massa frenata"),
-    row("vetture", "", kind::cars, "numero vetture"),
-    row("velocit", "", kind::speed, "velocita"),
-    row("aderenza", "", kind::adhesion, "aderenza"),
-    row("orologio", "", kind::clock, "orologio"),
-    row("sabbia", "", kind::sand, "sabbia"),
-    row("segnale", "", kind::signal, "segnale"),
-    row("rallentamento", "", kind::slow_order, "rallentamento"),
-    row("abbattimento", "", kind::abatement, "abbattimento"),
-    row("stazione", "", kind::station, "stazione"),
+    row("frenata", "massa", record_kind::braked_mass),
+    row("vetture", "", record_kind::cars),
+    row("velocit", "", record_kind::speed),
+    row("aderenza", "", record_kind::adhesion),
+    row("orologio", "", record_kind::clock),
+    row("sabbia", "", record_kind::sand),
+    row("segnale", "", record_kind::signal),
+    row("rallentamento", "", record_kind::slow_order),
+    row("abbattimento", "", record_kind::abatement),
+    row("stazione", "", record_kind::station),
 };
 
 std::string_view read_train_text(description_source& texts) {
     if (!texts.exists(description_text::train)) {
-        throw compile_fault("il testo del treno " + texts.name(description_text::train) +
-                            " non esiste");
+        throw compile_fault(failure_code::no_train_text, {texts.name(description_text::train)});
     }
     return texts.read(description_text::train);
 }
@@ -58,7 +53,7 @@ train_compiler::train_compiler(run_state& state, description_source& texts, item
       prossimo_cartello_(prossimo_cartello),
       diagnostics_(diagnostics),
       last_cell_(static_cast<std::int64_t>(state.celle.size()) - 1) {
-    if (state.celle.empty()) throw compile_fault("le celle non sono state create");
+    if (state.celle.empty()) throw compile_fault(failure_code::no_cells);
 }
 
 void train_compiler::run_reporting() {
@@ -76,7 +71,7 @@ void train_compiler::run() {
     skip_preamble();
     while (scanner_.next_record(k_keywords, k_dashes)) {
         const outcome result = scanner_.run_records(
-            k_keywords, [this](int which) { return run_record(static_cast<record_kind>(which)); });
+            k_keywords, [this](record_kind which) { return run_record(which); });
         if (result == outcome::hard_stop) return;
         if (result == outcome::soft_stop) break;
     }
@@ -91,12 +86,12 @@ void train_compiler::skip_preamble() {
         scanner_.read_keyword_seeking_generale();
     } while (!contains_any_case(state_.voce_letta, "[generale]") && !reader_.at_end());
     if (diagnostics_ == nullptr || contains_any_case(state_.voce_letta, "[generale]")) return;
-    const std::optional<std::string> nearest = scanner_.nearest_generale();
-    scenario::warn(diagnostics_, description_text::train, scanner_.nearest_generale_at(),
-                   "sezione \"[generale]\" non trovata: nessun record del testo del treno è "
-                   "compilato (niente stazioni, segnali né limiti di velocità)" +
-                       (nearest ? "; forse \"" + *nearest + "\" voleva essere \"[generale]\""
-                                : std::string()));
+    const text_position at{description_text::train, scanner_.nearest_generale_at()};
+    if (const std::optional<std::string> nearest = scanner_.nearest_generale()) {
+        warn(diagnostics_, warning_code::train_without_generale_near, at, {*nearest});
+    } else {
+        warn(diagnostics_, warning_code::train_without_generale, at);
+    }
     if (checking(diagnostics_)) scanner_.restart_after_nearest_generale();
 }
 
@@ -130,6 +125,8 @@ train_compiler::outcome train_compiler::run_record(record_kind which) {
             return abatement_record();
         case record_kind::station:
             return station_record();
+        default:  // the line text's records are not in this pass's table
+            break;
     }
     return outcome::go_on;
 }
@@ -139,30 +136,28 @@ bool train_compiler::beyond_cells(std::int32_t position, std::int32_t margin) co
     return record_beyond_cells(position, margin, last_cell_);
 }
 
-void train_compiler::check_order(std::string_view record, order_check& previous,
-                                 std::int32_t position) {
+void train_compiler::check_order(record_kind record, order_check& previous, std::int32_t position) {
     if (diagnostics_ == nullptr) return;
     check_increasing(diagnostics_, previous, scanner_.record_at(), *scanner_.value_at(0), record,
                      position);
 }
 
-void train_compiler::warn_value(std::size_t index, std::string message) {
+void train_compiler::warn_value(std::size_t index, warning_code code, std::int64_t written,
+                                std::int64_t held) {
     if (diagnostics_ == nullptr) return;
-    scenario::warn(diagnostics_, description_text::train, *scanner_.value_at(index),
-                   std::move(message));
+    warn(diagnostics_, code, {description_text::train, *scanner_.value_at(index)}, {written, held});
 }
 
-void train_compiler::warn_beyond_end(std::string_view what, std::int64_t metres) {
+void train_compiler::warn_beyond_end(record_kind record, std::int64_t metres) {
     if (diagnostics_ == nullptr) return;
-    warn_beyond_route_end(diagnostics_, state_, scanner_.record_at(), *scanner_.value_at(0), what,
+    warn_beyond_route_end(diagnostics_, state_, scanner_.record_at(), *scanner_.value_at(0), record,
                           metres);
 }
 
 std::uint8_t train_compiler::fifth_of_limit() const {
     const double fifth = nearest(current_limit_ / 5.0);
     if (!(fifth >= 0.0 && fifth <= 255.0)) {
-        throw compile_fault("il limite di velocità " + std::to_string(current_limit_) +
-                            " non entra in una cella (il suo quinto è fuori da 0-255)");
+        throw compile_fault(failure_code::limit_beyond_cell, {std::int64_t{current_limit_}});
     }
     return static_cast<std::uint8_t>(fifth);
 }
@@ -186,11 +181,10 @@ train_compiler::outcome train_compiler::speed_record() {
     const std::int32_t p = scanner_.read_long();
     const std::int32_t limit = scanner_.read_long();
     if (beyond_cells(p, k_record_room)) return soft_stop(p, k_record_room);
-    check_order("velocita", speeds_, p);
+    check_order(record_kind::speed, speeds_, p);
     if (limit % 5 != 0 && limit > 0) {
-        warn_value(1, "il limite di " + std::to_string(limit) + " km/h è scritto nel file come " +
-                          std::to_string(static_cast<std::int64_t>(nearest(limit / 5.0)) * 5) +
-                          " km/h: le celle tengono il limite in passi di 5 km/h");
+        warn_value(1, warning_code::speed_limit_rounded, limit,
+                   static_cast<std::int64_t>(nearest(limit / 5.0)) * 5);
     }
     const std::int64_t c = fill_cell(p);
     if (c > 0) {
@@ -208,11 +202,10 @@ train_compiler::outcome train_compiler::adhesion_record() {
     const std::int32_t p = scanner_.read_long();
     const std::int32_t value = scanner_.read_long();
     if (beyond_cells(p, k_record_room)) return soft_stop(p, k_record_room);
-    check_order("aderenza", adhesions_, p);
+    check_order(record_kind::adhesion, adhesions_, p);
     if (value < 0 || value > 255) {
-        warn_value(1, "l'aderenza " + std::to_string(value) + " è scritta nel file come " +
-                          std::to_string(static_cast<std::uint8_t>(static_cast<std::uint32_t>(value))) +
-                          ": il campo va da 0 a 255");
+        warn_value(1, warning_code::adhesion_wrapped, value,
+                   static_cast<std::uint8_t>(static_cast<std::uint32_t>(value)));
     }
     const std::int64_t c = fill_cell(p);
     // This cursor, unlike the speed cursor, may reach the last cell; a cursor run past it by
@@ -239,13 +232,12 @@ train_compiler::outcome train_compiler::place_signal() {
     // A signal whose cell would lie below cell 0 ends the reading like one beyond the last.
     const std::int64_t cell = point_cell(posizione);
     if (!train_cell_inside(state_, cell)) return soft_stop_at_cell(posizione, cell);
-    warn_beyond_end("il segnale", posizione);
+    warn_beyond_end(record_kind::signal, posizione);
     const std::int32_t tempo = record.tempo;
     const placement result = memo_segnale(state_, record);
     if (result.ok() && record.sx == 2 && (record.tempo < 0 || record.tempo > 255)) {
-        warn_value(10, "il tempo " + std::to_string(tempo) + " del segnale è scritto nel file come " +
-                           std::to_string(state_.celle[static_cast<std::size_t>(cell)].tempo_segnale) +
-                           ": il campo va da 0 a 255");
+        warn_value(10, warning_code::signal_time_wrapped, tempo,
+                   state_.celle[static_cast<std::size_t>(cell)].tempo_segnale);
     }
     return placed(result, posizione);
 }
@@ -265,12 +257,11 @@ train_compiler::outcome train_compiler::place_slow_order() {
     const std::int64_t end = point_cell(end_metres);
     if (!train_cell_inside(state_, start)) return soft_stop_at_cell(x, start);
     if (!train_cell_inside(state_, end)) return soft_stop_at_cell(x, end);
-    warn_beyond_end("il rallentamento", std::max(std::int64_t{x}, end_metres));
+    warn_beyond_end(record_kind::slow_order, std::max(std::int64_t{x}, end_metres));
     if (record.v < -32768 || record.v > 32767) {
-        warn_value(1, "la velocità " + std::to_string(record.v) + " del rallentamento è scritta nel "
-                      "file come " + std::to_string(static_cast<std::int16_t>(static_cast<std::uint16_t>(
-                                         static_cast<std::uint32_t>(record.v)))) +
-                          ": il campo va da -32768 a 32767");
+        warn_value(1, warning_code::slow_order_speed_wrapped, record.v,
+                   static_cast<std::int16_t>(
+                       static_cast<std::uint16_t>(static_cast<std::uint32_t>(record.v))));
     }
     return placed(memo_rallentamento(state_, record), x);
 }
@@ -283,12 +274,11 @@ train_compiler::outcome train_compiler::abatement_record() {
     const std::int64_t c = fill_cell(p);
     if (!train_cell_inside(state_, c)) return soft_stop_at_cell(p, c);
     cella& mark = state_.celle[static_cast<std::size_t>(c)];
-    warn_beyond_end("l'abbattimento", p);
+    warn_beyond_end(record_kind::abatement, p);
     if (value > 32767) {
-        warn_value(1, "il valore " + std::to_string(value) + " dell'abbattimento è scritto nel file "
-                      "come " + std::to_string(static_cast<std::int16_t>(static_cast<std::uint16_t>(
-                                    static_cast<std::uint32_t>(value)))) +
-                          ": il campo va fino a 32767");
+        warn_value(1, warning_code::abatement_value_wrapped, value,
+                   static_cast<std::int16_t>(
+                       static_cast<std::uint16_t>(static_cast<std::uint32_t>(value))));
     }
     if (!is_free(mark)) {
         return placed(placement::taken(fault_code::value_mark_cell_taken, c, p), p);

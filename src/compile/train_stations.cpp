@@ -31,15 +31,14 @@ train_compiler::outcome train_compiler::value_fault(fault_code code, std::int32_
 
 train_compiler::outcome train_compiler::station_record() {
     if (station_ > k_first_sign_entry) {
-        throw compile_fault("nessuna voce della testata libera per la stazione " +
-                            std::to_string(station_));
+        throw compile_fault(failure_code::no_entry_for_station, {station_});
     }
     voce& entry = state_.testata[static_cast<std::size_t>(station_)];
     const std::int32_t p = scanner_.read_long();
     entry.v_c = p;
     if (beyond_cells(p, k_station_room)) return soft_stop(p, k_station_room);
-    check_order("stazione", stations_, p);
-    warn_beyond_end("la stazione", p);
+    check_order(record_kind::station, stations_, p);
+    warn_beyond_end(record_kind::station, p);
     if (p % k_cell_metres != 0) return value_fault(fault_code::station_position, p, 0);
     entry.v_tipo = scanner_.read_byte();
     const std::int32_t length = scanner_.read_long();
@@ -98,8 +97,8 @@ void train_compiler::read_station_details(voce& entry) {
     const std::int64_t seconds = scanner_.read_long();
     entry.v_nome = scanner_.read_text();
     if (entry.v_nome.size() > k_longest_name) {
-        throw compile_fault("nome di stazione di " + std::to_string(entry.v_nome.size()) +
-                            " caratteri, più lungo di 65535");
+        throw compile_fault(failure_code::station_name_too_long,
+                            {static_cast<std::int64_t>(entry.v_nome.size())});
     }
     // Every step is a 32-bit Long: an intermediate overflow fails even if the total would fit.
     const std::int32_t in_minutes = checked_long(checked_long(hours * 60) + minutes);

@@ -22,7 +22,7 @@ compile_records::compile_records(const compile_diagnostics& diagnostics)
     : diagnostics_(diagnostics) {
     for (std::size_t i = 0; i < diagnostics_.records.size(); ++i) {
         by_place_.emplace(place_key(diagnostics_.records[i].at), i);
-        by_name_[diagnostics_.records[i].name].push_back(&diagnostics_.records[i]);
+        by_kind_[diagnostics_.records[i].kind].push_back(&diagnostics_.records[i]);
     }
 }
 
@@ -36,10 +36,10 @@ const compiled_record* compile_records::at(const std::optional<text_position>& a
     return found == by_place_.end() ? nullptr : &diagnostics_.records[found->second];
 }
 
-const std::vector<const compiled_record*>& compile_records::named(std::string_view name) const {
+const std::vector<const compiled_record*>& compile_records::of_kind(record_kind kind) const {
     static const std::vector<const compiled_record*> k_none;
-    const auto found = by_name_.find(name);
-    return found == by_name_.end() ? k_none : found->second;
+    const auto found = by_kind_.find(kind);
+    return found == by_kind_.end() ? k_none : found->second;
 }
 
 const compiled_record* compile_records::run_setter(cell_fill fill, const fill_run& run) const {
@@ -48,7 +48,7 @@ const compiled_record* compile_records::run_setter(cell_fill fill, const fill_ru
         static_cast<double>(cell_first_metre(static_cast<std::int64_t>(run.first)));
     const compiled_record* setter = nullptr;
     for (const compiled_record* candidate :
-         named(fill == cell_fill::gradient ? "pendenza" : "velocita")) {
+         of_kind(fill == cell_fill::gradient ? record_kind::gradient : record_kind::speed)) {
         if (candidate->values.size() < 2) continue;
         const auto from = static_cast<double>(cell_first_metre(fill_cell(candidate->values[0])));
         if (from <= run_from && value_laid(fill, *candidate) == run.value) setter = candidate;
@@ -57,7 +57,7 @@ const compiled_record* compile_records::run_setter(cell_fill fill, const fill_ru
 }
 
 const compiled_record* compile_records::station(int entry, std::int32_t position) const {
-    const std::vector<const compiled_record*>& stations = named("stazione");
+    const std::vector<const compiled_record*>& stations = of_kind(record_kind::station);
     if (entry < 1 || static_cast<std::size_t>(entry) > stations.size()) return nullptr;
     const compiled_record* record = stations[static_cast<std::size_t>(entry - 1)];
     if (record->values.empty() || record->values[0] != position) return nullptr;
@@ -65,7 +65,7 @@ const compiled_record* compile_records::station(int entry, std::int32_t position
 }
 
 const compiled_record* compile_records::curve(double from) const {
-    for (const compiled_record* r : named("curva")) {
+    for (const compiled_record* r : of_kind(record_kind::curve)) {
         // Without geometry the pass reads no value of a curve record.
         if (r->values.size() < 2) continue;
         const std::int64_t start = r->values[0];

@@ -11,6 +11,7 @@
 #include <tuple>
 #include <vector>
 
+#include "base/record_kinds.h"
 #include "compile/compiler.h"
 #include "model/cell_fills.h"
 
@@ -26,7 +27,7 @@ class compile_records {
     // compile_diagnostics::k_max_records).
     const compiled_record* at(const std::optional<text_position>& at) const;
     // The records run under a name, in the order they ran.
-    const std::vector<const compiled_record*>& named(std::string_view name) const;
+    const std::vector<const compiled_record*>& of_kind(record_kind kind) const;
 
     // The record that set a charted run of the gradient or the speed limit: the last record of
     // its kind laid at or before the run's first cell with the run's value. Nothing for the
@@ -42,7 +43,7 @@ class compile_records {
    private:
     const compile_diagnostics& diagnostics_;
     std::map<std::tuple<description_text, std::int32_t, std::int32_t>, std::size_t> by_place_;
-    std::map<std::string_view, std::vector<const compiled_record*>> by_name_;
+    std::map<record_kind, std::vector<const compiled_record*>> by_kind_;
 };
 
 }  // namespace scenario::tool

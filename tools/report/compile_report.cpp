@@ -9,45 +9,45 @@
 namespace scenario::tool {
 namespace {
 
-// How the records of each name are counted for the author, singular and plural.
+// How the records of each kind are counted for the author, singular and plural.
 struct record_words {
-    std::string_view name;
+    record_kind kind;
     std::string_view one;
     std::string_view many;
 };
 constexpr record_words k_record_words[] = {
-    {"lunghezza percorso", "lunghezza del percorso", "lunghezze del percorso"},
-    {"progressiva chilometrica tre", "progressiva chilometrica", "progressive chilometriche"},
-    {"progressiva chilometrica due", "progressiva chilometrica", "progressive chilometriche"},
-    {"progressiva chilometrica uno", "progressiva chilometrica", "progressive chilometriche"},
-    {"sfondo uno", "sfondo", "sfondi"},
-    {"sfondo due", "sfondo", "sfondi"},
-    {"sfondo tre", "sfondo", "sfondi"},
-    {"ripetizione segnali", "ripetizione segnali", "ripetizioni segnali"},
-    {"pendenza", "pendenza", "pendenze"},
-    {"curva", "curva", "curve"},
-    {"montagna", "montagna", "montagne"},
-    {"indicatori_vmax", "cartello di velocità", "cartelli di velocità"},
-    {"cartello_indicatore", "cartello di indicazione", "cartelli di indicazione"},
-    {"percentuale massa frenata", "massa frenata", "masse frenate"},
-    {"numero vetture", "numero di vetture", "numeri di vetture"},
-    {"velocita", "limite di velocità", "limiti di velocità"},
-    {"aderenza", "aderenza", "aderenze"},
-    {"orologio", "orologio", "orologi"},
-    {"sabbia", "sabbia", "sabbie"},
-    {"segnale", "segnale", "segnali"},
-    {"rallentamento", "rallentamento", "rallentamenti"},
-    {"abbattimento", "abbattimento", "abbattimenti"},
-    {"stazione", "stazione", "stazioni"},
+    {record_kind::route_length, "lunghezza del percorso", "lunghezze del percorso"},
+    {record_kind::progressive_tre, "progressiva chilometrica", "progressive chilometriche"},
+    {record_kind::progressive_due, "progressiva chilometrica", "progressive chilometriche"},
+    {record_kind::progressive_uno, "progressiva chilometrica", "progressive chilometriche"},
+    {record_kind::sfondo_uno, "sfondo", "sfondi"},
+    {record_kind::sfondo_due, "sfondo", "sfondi"},
+    {record_kind::sfondo_tre, "sfondo", "sfondi"},
+    {record_kind::repetition, "ripetizione segnali", "ripetizioni segnali"},
+    {record_kind::gradient, "pendenza", "pendenze"},
+    {record_kind::curve, "curva", "curve"},
+    {record_kind::mountain, "montagna", "montagne"},
+    {record_kind::speed_board, "cartello di velocità", "cartelli di velocità"},
+    {record_kind::sign, "cartello di indicazione", "cartelli di indicazione"},
+    {record_kind::braked_mass, "massa frenata", "masse frenate"},
+    {record_kind::cars, "numero di vetture", "numeri di vetture"},
+    {record_kind::speed, "limite di velocità", "limiti di velocità"},
+    {record_kind::adhesion, "aderenza", "aderenze"},
+    {record_kind::clock, "orologio", "orologi"},
+    {record_kind::sand, "sabbia", "sabbie"},
+    {record_kind::signal, "segnale", "segnali"},
+    {record_kind::slow_order, "rallentamento", "rallentamenti"},
+    {record_kind::abatement, "abbattimento", "abbattimenti"},
+    {record_kind::station, "stazione", "stazioni"},
 };
 
 }  // namespace
 
-std::string counted_records(std::string_view name, std::size_t n) {
+std::string counted_records(record_kind kind, std::size_t n) {
     for (const record_words& w : k_record_words) {
-        if (w.name == name) return std::to_string(n) + " " + std::string(n == 1 ? w.one : w.many);
+        if (w.kind == kind) return std::to_string(n) + " " + std::string(n == 1 ? w.one : w.many);
     }
-    return std::to_string(n) + " " + std::string(name);
+    return std::to_string(n) + " " + std::string(record_name(kind));
 }
 
 namespace {
@@ -66,7 +66,9 @@ std::string lines_of(const records_not_compiled& skipped) {
 
 std::string counts_of(const records_not_compiled& skipped) {
     std::string all;
-    for (const auto& [words, n] : skipped.counts) all += (all.empty() ? "" : ", ") + words;
+    for (const auto& [kind, n] : skipped.counts) {
+        all += (all.empty() ? "" : ", ") + counted_records(kind, n);
+    }
     return all;
 }
 
@@ -169,7 +171,7 @@ json compile_report_json(const compile_report& c, const std::vector<std::string>
         entry["first_line"] = skipped.first_line;
         entry["last_line"] = skipped.last_line;
         json counts = json::array();
-        for (const auto& [words, n] : skipped.counts) counts.push_back(words);
+        for (const auto& [kind, n] : skipped.counts) counts.push_back(counted_records(kind, n));
         entry["records"] = std::move(counts);
         skipped_list.push_back(std::move(entry));
     }

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/record_kinds.h"
 #include "cli/command_line.h"
 #include "cli/json.h"
 #include "report/messages.h"
@@ -23,7 +24,7 @@ struct records_not_compiled {
     std::string file;
     std::int32_t first_line = 0;
     std::int32_t last_line = 0;
-    std::vector<std::pair<std::string, std::size_t>> counts;  // "segnali", 7 (in text order)
+    std::vector<std::pair<record_kind, std::size_t>> counts;  // kind and number, in text order
 };
 
 // What one compile amounts to, for the author: the route and its features as compiled, and how
@@ -45,8 +46,8 @@ struct compile_report {
     compile_summary summary;
 };
 
-// "3 segnali", "1 stazione": n records of the kind a pass runs under `record_name`.
-std::string counted_records(std::string_view record_name, std::size_t n);
+// "3 segnali", "1 stazione": n records of a kind.
+std::string counted_records(record_kind kind, std::size_t n);
 
 // The faults, the warnings with their notes, the records that did not reach the files, on err.
 void print_diagnostics(const compile_report& report, std::ostream& err);

@@ -1,6 +1,5 @@
-// The tool's Italian words for what the compiler records: one message per error code, with the
-// position in metres and, for an occupied cell, what occupies it and the record that put it there,
-// all as the compiler found them.
+// What the author is told about a compile: every fault and warning the compiler found, worded
+// (wording.h) and placed in the author's texts, with notes at the other records each concerns.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +9,6 @@
 #include <vector>
 
 #include "base/records.h"
-#include "model/cell_words.h"
 #include "compile/compiler.h"
 #include "run/run_sequence.h"
 
@@ -18,7 +16,8 @@ namespace scenario::tool {
 
 // A message tied to a description text and, where known, a place in it.
 struct located_message {
-    std::string file;  // the text's name as the author gave it
+    std::string file;                              // the text's name as the author gave it
+    description_text in = description_text::line;  // the text `file` names
     std::optional<source_location> where;
     std::string text;
     std::vector<located_message> notes;  // the other records a warning concerns
@@ -53,6 +52,13 @@ std::vector<fault_report> describe_checked_faults(const compile_inputs& checked,
                                                   const std::vector<fault_report>& reported);
 
 std::vector<located_message> describe_warnings(const compile_inputs& inputs);
+
+// The record whose keyword stands at `at`, as the compile ran it.
+const compiled_record* record_at(const compile_inputs& in, const std::optional<text_position>& at);
+
+// The progressive record whose values a header entry holds (the line pass puts the three in
+// order, so an entry need not hold the record of its own name): the last one that matches.
+const compiled_record* progressive_record(const compile_inputs& in, std::int32_t entry);
 
 // "FILE:LINE:COLUMN: " or "FILE: ", the prefix compilers put before a message.
 std::string location_prefix(const located_message& message);

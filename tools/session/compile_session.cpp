@@ -55,15 +55,14 @@ std::vector<records_not_compiled> find_not_compiled(const compiled_scenario& c) 
             if (skipped.first_line == 0) skipped.first_line = r.at.where.line;
             skipped.last_line = r.at.where.line;
             auto it = std::find_if(skipped.counts.begin(), skipped.counts.end(),
-                                   [&](const auto& count) { return count.first == r.name; });
+                                   [&](const auto& count) { return count.first == r.kind; });
             if (it == skipped.counts.end()) {
-                skipped.counts.emplace_back(std::string(r.name), 1);
+                skipped.counts.emplace_back(r.kind, 1);
             } else {
                 ++it->second;
             }
         }
         if (skipped.first_line == 0) continue;
-        for (auto& [name, n] : skipped.counts) name = counted_records(name, n);
         result.push_back(std::move(skipped));
     }
     return result;
@@ -77,10 +76,23 @@ compile_summary summarise(const compiled_scenario& c) {
         const auto& stopped = c.diagnostics.stopped_at[static_cast<std::size_t>(r.at.text)];
         if (stopped && at_or_after(r.at.where, *stopped)) continue;
         if (r.at.text == description_text::train && c.diagnostics.train_skipped) continue;
-        if (r.name == "stazione") ++summary.stations;
-        if (r.name == "segnale") ++summary.signals;
-        if (r.name == "rallentamento") ++summary.slow_orders;
-        if (r.name == "cartello_indicatore" || r.name == "indicatori_vmax") ++summary.signs;
+        switch (r.kind) {
+            case record_kind::station:
+                ++summary.stations;
+                break;
+            case record_kind::signal:
+                ++summary.signals;
+                break;
+            case record_kind::slow_order:
+                ++summary.slow_orders;
+                break;
+            case record_kind::sign:
+            case record_kind::speed_board:
+                ++summary.signs;
+                break;
+            default:
+                break;
+        }
     }
     summary.faults = c.report.faults.size();
     summary.warnings = c.report.warnings.size();

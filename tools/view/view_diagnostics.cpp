@@ -1,9 +1,9 @@
 // The faults, notes and warnings of a compile as the page lists them beside the drawing, each
-// with the place in metres the view moves to when the author chooses it. The compile's own
-// words (messages.h) are taken as they are; only the place is worked out here.
+// with the place in metres the view moves to when the author chooses it. The words (wording.h)
+// are taken as the report has them; only the place is worked out here, from the text and line
+// each message is at.
 #include "view/view_diagnostics.h"
 
-#include <array>
 #include <charconv>
 
 #include "session/compile_session.h"
@@ -11,24 +11,6 @@
 
 namespace scenario::tool {
 namespace {
-
-// The records whose first value is a position along the track.
-constexpr std::array<std::string_view, 11> k_placed_records = {
-    "pendenza", "curva",    "montagna", "indicatori_vmax", "cartello_indicatore",
-    "velocita", "aderenza", "segnale",  "rallentamento",   "abbattimento",
-    "stazione"};
-
-bool placed_record(std::string_view name) {
-    return std::find(k_placed_records.begin(), k_placed_records.end(), name) !=
-           k_placed_records.end();
-}
-
-std::optional<description_text> text_named(const compiled_scenario& compiled,
-                                           const std::string& file) {
-    if (file == compiled.line_label) return description_text::line;
-    if (file == compiled.train_label) return description_text::train;
-    return std::nullopt;
-}
 
 // The second item of a line, when it is a whole number: the position a record the passes did
 // not run (a misspelt keyword) would have had.
@@ -48,16 +30,14 @@ std::optional<std::int32_t> second_item_number(std::string_view line) {
 
 // Where the view goes for a message at a line of a text: the first value of the record there
 // when that is a position, else the line's first number after its keyword.
-json place_of(const compiled_scenario& compiled, const record_table& records,
-              const located_message& message) {
-    const std::optional<description_text> text = text_named(compiled, message.file);
-    if (!text || !message.where) return nullptr;
-    if (const compiled_record* r = records.on_line(*text, message.where->line)) {
-        if (placed_record(r->name) && !r->values.empty()) return r->values[0];
+json place_of(const record_table& records, const located_message& message) {
+    if (!message.where) return nullptr;
+    if (const compiled_record* r = records.on_line(message.in, message.where->line)) {
+        if (describe(r->kind).positioned && !r->values.empty()) return r->values[0];
         return nullptr;
     }
     const std::optional<std::int32_t> number =
-        second_item_number(records.lines(*text).line(message.where->line));
+        second_item_number(records.lines(message.in).line(message.where->line));
     return number ? json(*number) : json(nullptr);
 }
 
@@ -81,21 +61,21 @@ json diagnostics_data(const compiled_scenario& compiled) {
         fault["codice"] = f.code;
         fault["registrato"] = f.recorded;
         fault["posizione"] = value_or_null(f.position);
-        fault.update(located(
-            f.message, f.position ? json(*f.position) : place_of(compiled, records, f.message)));
+        fault.update(
+            located(f.message, f.position ? json(*f.position) : place_of(records, f.message)));
         json notes = json::array();
         for (const located_message& n : f.notes) {
-            notes.push_back(located(n, place_of(compiled, records, n)));
+            notes.push_back(located(n, place_of(records, n)));
         }
         fault["notes"] = std::move(notes);
         faults.push_back(std::move(fault));
     }
     json warnings = json::array();
     for (const located_message& w : compiled.report.warnings) {
-        json warning = located(w, place_of(compiled, records, w));
+        json warning = located(w, place_of(records, w));
         json notes = json::array();
         for (const located_message& n : w.notes) {
-            notes.push_back(located(n, place_of(compiled, records, n)));
+            notes.push_back(located(n, place_of(records, n)));
         }
         warning["notes"] = std::move(notes);
         warnings.push_back(std::move(warning));

@@ -50,7 +50,8 @@ json record_table::ref(const std::optional<text_position>& at) {
     entry["colonna"] = at->where.column;
     const auto found = by_place_.find(key);
     // A record past the diagnostics' cap is quoted without its name and numbers.
-    entry["nome"] = found != by_place_.end() ? diagnostics_.records[found->second].name : "";
+    entry["nome"] =
+        found != by_place_.end() ? record_name(diagnostics_.records[found->second].kind) : "";
     entry["valori"] = found != by_place_.end() ? diagnostics_.records[found->second].values
                                                : std::vector<std::int32_t>{};
     entry["testo"] = from_windows1252(lines(at->text).line(at->where.line));

@@ -1,5 +1,5 @@
 // The records of a compile as the page quotes them: each one's whole line of the author's text,
-// looked up by where its keyword stands, by the line it is on or by its name. The page's data
+// looked up by where its keyword stands, by the line it is on or by its kind. The page's data
 // carries only the records its features and diagnostics refer to, in one list.
 #pragma once
 
