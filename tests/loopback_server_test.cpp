@@ -336,7 +336,9 @@ TEST(LoopbackServer, ATakenPortIsReportedAndAFreedOneCanBeHadAgain) {
     EXPECT_EQ(loopback_get(port, "/").status, 200);
 }
 
-#ifndef _WIN32
+// Linux only, and not under the sanitizers: their check of an object's dynamic type opens a
+// pipe, which a process out of descriptors cannot, and so fails on any exception thrown there.
+#if !defined(_WIN32) && !defined(SCENARIO_SANITIZED)
 TEST(LoopbackServer, ASystemOutOfDescriptorsPausesTakingConnectionsInsteadOfSpinning) {
     site s;
     loopback_server server(0, serve(s));

@@ -397,7 +397,9 @@ TEST(WatchCommand, ACrowdOfIdleAndTricklingConnectionsNeverHoldsUpTheLivePage) {
     EXPECT_EQ(run.finish(), k_exit_ok) << run.err();
 }
 
-#ifndef _WIN32
+// Linux only, and not under the sanitizers: their check of an object's dynamic type opens a
+// pipe, which a process out of descriptors cannot, and so fails on any exception thrown there.
+#if !defined(_WIN32) && !defined(SCENARIO_SANITIZED)
 TEST(WatchCommand, AServerThatStopsServingEndsTheWatchWithOneReport) {
     scenario_folder folder;
     watch_run run(folder, {});
