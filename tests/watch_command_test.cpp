@@ -325,6 +325,8 @@ TEST(WatchCommand, AMissingOrHalfWrittenTextIsReportedAndTheWatchGoesOn) {
     EXPECT_EQ(waiting.status, 200);
     EXPECT_NE(waiting.body.find("http-equiv=\"refresh\""), std::string::npos);
     EXPECT_EQ(waiting.body.find("<script"), std::string::npos);
+    // An icon of its own, so that the browser asks for no /favicon.ico, which is not served.
+    EXPECT_NE(waiting.body.find("<link rel=\"icon\" href=\"data:,\">"), std::string::npos);
 
     // Compile 2: the text is there.
     write_bytes(folder.train, train_text("Alfa"));

@@ -40,10 +40,12 @@ struct live_snapshot {
 };
 
 // Shown at "/" until a compile has succeeded: it asks again every second and so turns into the
-// live page by itself.
+// live page by itself. Its empty icon, like the live page's, keeps the browser from asking for
+// /favicon.ico, which the server does not have.
 constexpr std::string_view k_waiting_page =
     "<!DOCTYPE html>\n<html lang=\"it\">\n<head>\n<meta charset=\"utf-8\">\n"
-    "<meta http-equiv=\"refresh\" content=\"1\">\n<title>scenario-tool watch</title>\n"
+    "<meta http-equiv=\"refresh\" content=\"1\">\n<link rel=\"icon\" href=\"data:,\">\n"
+    "<title>scenario-tool watch</title>\n"
     "</head>\n<body>\n<p>In attesa della prima compilazione riuscita: salvare i due testi.</p>\n"
     "</body>\n</html>\n";
 
