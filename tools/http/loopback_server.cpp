@@ -172,12 +172,22 @@ void loopback_server::impl::take_waiting() {
         connection& c = open.emplace_back();
         c.s = std::move(s);
         c.deadline = clock::now() + settings.head_patience;
+        // A client that sent its request with its connection is answered at once.
+        receive(c);
     }
 }
 
-// With every slot taken, closes the oldest connection that has not sent its whole head, or else
-// the oldest that has had its whole answer; may_take_more() said one of them is there.
+// With every slot taken, reads what the connections still receiving have sent, then closes the
+// oldest that has not sent its whole head, or else the oldest that has had its whole answer;
+// may_take_more() said one of them is there.
 void loopback_server::impl::make_room() {
+    if (open.size() < settings.connections) return;
+    // A head that has come whole since the last wait is read first, so that a connection about to
+    // be answered is never taken for one that keeps its slot idle.
+    for (connection& c : open) {
+        if (c.at == phase::receiving) receive(c);
+    }
+    std::erase_if(open, [](const connection& c) { return c.at == phase::finished; });
     if (open.size() < settings.connections) return;
     auto victim = std::find_if(open.begin(), open.end(),
                                [](const connection& c) { return c.at == phase::receiving; });
