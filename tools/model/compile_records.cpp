@@ -36,6 +36,15 @@ const compiled_record* compile_records::at(const std::optional<text_position>& a
     return found == by_place_.end() ? nullptr : &diagnostics_.records[found->second];
 }
 
+const compiled_record* compile_records::on_line(description_text text, std::int32_t line) const {
+    const auto first = by_place_.lower_bound(std::tuple(text, line, 0));
+    if (first == by_place_.end() || std::get<0>(first->first) != text ||
+        std::get<1>(first->first) != line) {
+        return nullptr;
+    }
+    return &diagnostics_.records[first->second];
+}
+
 const std::vector<const compiled_record*>& compile_records::of_kind(record_kind kind) const {
     static const std::vector<const compiled_record*> k_none;
     const auto found = by_kind_.find(kind);

@@ -26,6 +26,8 @@ class compile_records {
     // The record whose keyword stands at `at`, when the compile kept it (it keeps at most
     // compile_diagnostics::k_max_records).
     const compiled_record* at(const std::optional<text_position>& at) const;
+    // The first record run whose keyword is on this line of a text.
+    const compiled_record* on_line(description_text text, std::int32_t line) const;
     // The records run under a name, in the order they ran.
     const std::vector<const compiled_record*>& of_kind(record_kind kind) const;
 

@@ -31,14 +31,9 @@ std::string_view text_lines::line(std::int32_t n) const {
 }
 
 record_table::record_table(const compiled_scenario& compiled)
-    : diagnostics_(compiled.diagnostics),
+    : records_(compiled.diagnostics),
       lines_{text_lines(compiled.texts->text(description_text::line)),
-             text_lines(compiled.texts->text(description_text::train))} {
-    for (std::size_t i = 0; i < diagnostics_.records.size(); ++i) {
-        const text_position& at = diagnostics_.records[i].at;
-        by_place_.emplace(std::tuple(text_index(at.text), at.where.line, at.where.column), i);
-    }
-}
+             text_lines(compiled.texts->text(description_text::train))} {}
 
 json record_table::ref(const std::optional<text_position>& at) {
     if (!at) return nullptr;
@@ -48,12 +43,10 @@ json record_table::ref(const std::optional<text_position>& at) {
     entry["file"] = text_index(at->text);
     entry["riga"] = at->where.line;
     entry["colonna"] = at->where.column;
-    const auto found = by_place_.find(key);
+    const compiled_record* found = records_.at(at);
     // A record past the diagnostics' cap is quoted without its name and numbers.
-    entry["nome"] =
-        found != by_place_.end() ? record_name(diagnostics_.records[found->second].kind) : "";
-    entry["valori"] = found != by_place_.end() ? diagnostics_.records[found->second].values
-                                               : std::vector<std::int32_t>{};
+    entry["nome"] = found != nullptr ? record_name(found->kind) : "";
+    entry["valori"] = found != nullptr ? found->values : std::vector<std::int32_t>{};
     entry["testo"] = from_windows1252(lines(at->text).line(at->where.line));
     list_.push_back(std::move(entry));
     listed_.emplace(key, list_.size() - 1);
@@ -61,12 +54,7 @@ json record_table::ref(const std::optional<text_position>& at) {
 }
 
 const compiled_record* record_table::on_line(description_text text, std::int32_t line) const {
-    const auto first = by_place_.lower_bound(std::tuple(text_index(text), line, 0));
-    if (first == by_place_.end() || std::get<0>(first->first) != text_index(text) ||
-        std::get<1>(first->first) != line) {
-        return nullptr;
-    }
-    return &diagnostics_.records[first->second];
+    return records_.on_line(text, line);
 }
 
 }  // namespace scenario::tool

@@ -13,6 +13,7 @@
 
 #include "cli/json.h"
 #include "compile/compiler.h"
+#include "model/compile_records.h"
 
 namespace scenario::tool {
 
@@ -52,9 +53,8 @@ class record_table {
     json list() const { return list_; }
 
    private:
-    const compile_diagnostics& diagnostics_;
+    compile_records records_;
     text_lines lines_[2];
-    std::map<std::tuple<int, std::int32_t, std::int32_t>, std::size_t> by_place_;
     std::map<std::tuple<int, std::int32_t, std::int32_t>, std::size_t> listed_;
     json list_ = json::array();
 };
