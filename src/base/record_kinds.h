@@ -46,6 +46,10 @@ struct record_kind_descriptor {
     std::string_view name;
     // Whether its first value is a position along the track, in metres.
     bool positioned;
+    // Its values in the order they are read: what completions offer and hovers explain.
+    std::span<const std::string_view> values;
+    // The section header the program's own texts put it under.
+    std::string_view section;
 };
 
 // Every kind, in the order of the enumerators.

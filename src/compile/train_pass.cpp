@@ -11,29 +11,12 @@
 #include "compile/compile_support.h"
 #include "compile/train_compiler.h"
 #include "compile/train_features.h"
+#include "compile/train_records.h"
 
 namespace scenario {
 namespace {
 
 constexpr dash_rule k_dashes = {2, true};  // items containing "-" replaced in one turn
-
-constexpr keyword_row row(std::string_view first, std::string_view second, record_kind record) {
-    return {first, second, keyword_case::any, record};
-}
-
-// The ten tests in the order they are made; an item that passes several runs each record.
-constexpr keyword_row k_keywords[] = {
-    row("frenata", "massa", record_kind::braked_mass),
-    row("vetture", "", record_kind::cars),
-    row("velocit", "", record_kind::speed),
-    row("aderenza", "", record_kind::adhesion),
-    row("orologio", "", record_kind::clock),
-    row("sabbia", "", record_kind::sand),
-    row("segnale", "", record_kind::signal),
-    row("rallentamento", "", record_kind::slow_order),
-    row("abbattimento", "", record_kind::abatement),
-    row("stazione", "", record_kind::station),
-};
 
 std::string_view read_train_text(description_source& texts) {
     if (!texts.exists(description_text::train)) {
@@ -69,9 +52,9 @@ void train_compiler::run_reporting() {
 
 void train_compiler::run() {
     skip_preamble();
-    while (scanner_.next_record(k_keywords, k_dashes)) {
+    while (scanner_.next_record(k_train_records, k_dashes)) {
         const outcome result = scanner_.run_records(
-            k_keywords, [this](record_kind which) { return run_record(which); });
+            k_train_records, [this](record_kind which) { return run_record(which); });
         if (result == outcome::hard_stop) return;
         if (result == outcome::soft_stop) break;
     }

@@ -129,35 +129,44 @@ std::unique_ptr<compiled_scenario> compile_scenario_texts(const scenario_request
 
     const text_names names = scenario_text_names(request);
     require_texts(request, names);
-    const std::string& line_name = names.line;
-    const std::string& train_name = names.train;
+    scenario_texts texts;
+    texts.line_label = display_path(path_argument(request.dir_word) / path_argument(names.line));
+    texts.train_label = display_path(path_argument(request.dir_word) / path_argument(names.train));
+    texts.line = read_if_present(request.dir / path_argument(names.line));
+    texts.train = read_if_present(request.dir / path_argument(names.train));
+    auto compiled = compile_given_texts(std::move(texts), request.line, request.train,
+                                        request.geometry);
+    const std::filesystem::path out_dir = request.out_dir;
+    compiled->state.scenario_directory = [out_dir] { return out_dir; };
+    compiled->checked_state.scenario_directory = compiled->state.scenario_directory;
+    return compiled;
+}
+
+std::unique_ptr<compiled_scenario> compile_given_texts(scenario_texts texts,
+                                                       const std::string& line,
+                                                       const std::string& train, bool geometry) {
     auto compiled = std::make_unique<compiled_scenario>();
-    compiled->line_label = display_path(path_argument(request.dir_word) / path_argument(line_name));
-    compiled->train_label =
-        display_path(path_argument(request.dir_word) / path_argument(train_name));
+    compiled->line_label = texts.line_label;
+    compiled->train_label = texts.train_label;
     // The texts move into the source: the compile reads them in place, and the diagnostics
     // quote them from there.
-    compiled->texts = std::make_unique<memory_descriptions>(
-        read_if_present(request.dir / path_argument(line_name)),
-        read_if_present(request.dir / path_argument(train_name)), compiled->line_label,
-        compiled->train_label);
+    compiled->texts =
+        std::make_unique<memory_descriptions>(std::move(texts.line), std::move(texts.train),
+                                              compiled->line_label, compiled->train_label);
 
     run_state& state = compiled->state;
-    state.nome_linea = request.line;
-    state.codice_treno = request.train;
-    const std::filesystem::path out_dir = request.out_dir;
-    state.scenario_directory = [out_dir] { return out_dir; };
+    state.nome_linea = line;
+    state.codice_treno = train;
     compiled->outcome =
-        compila_scenario(state, request.geometry ? 1 : 0, *compiled->texts, &compiled->diagnostics);
+        compila_scenario(state, geometry ? 1 : 0, *compiled->texts, &compiled->diagnostics);
 
     // The checking compile goes on past every fault, on its own state.
     run_state& check = compiled->checked_state;
-    check.nome_linea = request.line;
-    check.codice_treno = request.train;
-    check.scenario_directory = state.scenario_directory;
+    check.nome_linea = line;
+    check.codice_treno = train;
     compiled->checked.checking = true;
     checked_texts again(*compiled->texts);
-    compila_scenario(check, request.geometry ? 1 : 0, again, &compiled->checked);
+    compila_scenario(check, geometry ? 1 : 0, again, &compiled->checked);
 
     // Everything that may still fail for want of memory comes before any file is written.
     compile_report& report = compiled->report;

@@ -48,4 +48,18 @@ struct compiled_scenario {
 // Reads and compiles the texts the request names; throws tool_failure when DIR is not a folder.
 std::unique_ptr<compiled_scenario> compile_scenario_texts(const scenario_request& request);
 
+// The two texts of a scenario as they stand elsewhere (an editor's unsaved contents, say): each
+// absent when there is no such text, with the names its diagnostics give it.
+struct scenario_texts {
+    std::optional<std::string> line;
+    std::optional<std::string> train;
+    std::string line_label;
+    std::string train_label;
+};
+
+// Compiles texts given whole, for the scenario NAME and CODE; nothing is read or written.
+std::unique_ptr<compiled_scenario> compile_given_texts(scenario_texts texts,
+                                                       const std::string& line,
+                                                       const std::string& train, bool geometry);
+
 }  // namespace scenario::tool

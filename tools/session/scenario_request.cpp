@@ -61,20 +61,25 @@ std::string joined(const std::vector<std::string>& names) {
 }  // namespace
 
 void require_texts(const scenario_request& request, const text_names& names) {
+    std::error_code ec;
+    const bool line_there = std::filesystem::exists(request.dir / path_argument(names.line), ec);
+    const bool train_there = std::filesystem::exists(request.dir / path_argument(names.train), ec);
+    if (line_there && train_there) return;
+    throw tool_failure(missing_texts_message(request.dir, request.dir_word, request, names,
+                                             line_there, train_there));
+}
+
+std::string missing_texts_message(const std::filesystem::path& dir, const std::string& folder,
+                                  const scenario_request& request, const text_names& names,
+                                  bool line_there, bool train_there) {
     const std::string& line_name = names.line;
     const std::string& train_name = names.train;
-    std::error_code ec;
-    const bool line_there = std::filesystem::exists(request.dir / path_argument(line_name), ec);
-    const bool train_there = std::filesystem::exists(request.dir / path_argument(train_name), ec);
-    if (line_there && train_there) return;
-
-    const texts_present present = list_texts(request.dir);
-    const std::string folder = request.dir_word;
+    const texts_present present = list_texts(dir);
     std::string message;
     std::string hints;
     if (!line_there) {
         message = "testo della linea non trovato: " +
-                  display_path(path_argument(request.dir_word) / path_argument(line_name));
+                  display_path(path_argument(folder) / path_argument(line_name));
         if (const auto near = nearest_present(line_name, present.lines)) {
             hints +=
                 "\nnota: forse --line \"" +
@@ -84,7 +89,7 @@ void require_texts(const scenario_request& request, const text_names& names) {
     }
     if (!train_there) {
         message += std::string(message.empty() ? "" : "\n") + "testo del treno non trovato: " +
-                   display_path(path_argument(request.dir_word) / path_argument(train_name));
+                   display_path(path_argument(folder) / path_argument(train_name));
         if (const auto near = nearest_present(train_name, present.trains)) {
             // NAME_CODE-.txt: the code lies between the line's name and the ending.
             const std::string prefix = request.line + "_";
@@ -99,9 +104,8 @@ void require_texts(const scenario_request& request, const text_names& names) {
                      ")";
         }
     }
-    throw tool_failure(message + "\nnota: testi della linea in " + folder + ": " +
-                       joined(present.lines) + "\nnota: testi del treno in " + folder + ": " +
-                       joined(present.trains) + hints);
+    return message + "\nnota: testi della linea in " + folder + ": " + joined(present.lines) +
+           "\nnota: testi del treno in " + folder + ": " + joined(present.trains) + hints;
 }
 
 scenario_request parse_scenario_request(arguments args, std::string_view command,

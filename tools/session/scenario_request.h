@@ -43,4 +43,10 @@ text_names scenario_text_names(const scenario_request& request);
 // there and the nearest name, before anything is compiled or written.
 void require_texts(const scenario_request& request, const text_names& names);
 
+// What require_texts says when a text is missing: which one, the texts that are in the folder
+// (named FOLDER in the message) and the nearest name. The two flags tell which texts are there.
+std::string missing_texts_message(const std::filesystem::path& dir, const std::string& folder,
+                                  const scenario_request& request, const text_names& names,
+                                  bool line_there, bool train_there);
+
 }  // namespace scenario::tool
