@@ -23,7 +23,11 @@ incoming classify(json message) {
         return in;
     }
     if (!method->is_string()) return in;
-    if (params != message.end() && !params->is_object() && !params->is_array()) return in;
+    // Some clients send "params": null for a method that takes none.
+    if (params != message.end() && !params->is_object() && !params->is_array() &&
+        !params->is_null()) {
+        return in;
+    }
     if (id != message.end() && !valid_id(*id)) return in;
     in.method = method->get<std::string>();
     if (params != message.end()) in.params = std::move(*params);

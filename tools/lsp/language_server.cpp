@@ -67,12 +67,20 @@ std::string key_of(const std::filesystem::path& path) { return display_path(path
 
 // Diagnostics of one text, kept by place and words so that those of the line text, met again in
 // the compile with each train, are published once.
+// A fault of the line text is the recorded one with some trains and not with others (a train's
+// own fault may be recorded after it): it is told once, as the first train's compile tells it.
 struct diagnostic_list {
     json items = json::array();
     std::set<std::string> seen;
 
-    void add(json diagnostic) {
-        if (seen.insert(rpc::serialized(diagnostic)).second) items.push_back(std::move(diagnostic));
+    void add(json diagnostic, std::string_view recorded_mark = {}) {
+        json key = diagnostic;
+        std::string message = key.value("message", "");
+        if (!recorded_mark.empty() && message.ends_with(recorded_mark)) {
+            message.resize(message.size() - recorded_mark.size());
+            key["message"] = message;
+        }
+        if (seen.insert(rpc::serialized(key)).second) items.push_back(std::move(diagnostic));
     }
 };
 
@@ -178,9 +186,10 @@ json language_server::answer(const std::string& method, const json& params,
         return nullptr;
     }
     if (method == "textDocument/hover") {
+        const text_point at = point_member(member(params, "position"));
         const text_result* r = result_for(params, out);
         if (r == nullptr) return nullptr;
-        return tool::hover(view_of(*r), point_member(member(params, "position")), markdown_);
+        return tool::hover(view_of(*r), at, markdown_);
     }
     if (method == "textDocument/documentSymbol") {
         const text_result* r = result_for(params, out);
@@ -188,14 +197,16 @@ json language_server::answer(const std::string& method, const json& params,
         return document_symbols(view_of(*r), hierarchical_symbols_);
     }
     if (method == "textDocument/completion") {
+        const text_point at = point_member(member(params, "position"));
         const text_result* r = result_for(params, out);
         if (r == nullptr) return nullptr;
-        return completions(view_of(*r), point_member(member(params, "position")), snippets_);
+        return completions(view_of(*r), at, snippets_);
     }
     if (method == "textDocument/codeAction") {
+        const text_range range = range_member(member(params, "range"));
         const text_result* r = result_for(params, out);
         if (r == nullptr) return json::array();
-        return code_actions(view_of(*r), range_member(member(params, "range")));
+        return code_actions(view_of(*r), range);
     }
     if (method == "textDocument/foldingRange") {
         const text_result* r = result_for(params, out);
@@ -414,11 +425,13 @@ void language_server::compile_waiting(std::vector<json>& out,
     std::map<std::filesystem::path, text_result> results;
     std::set<std::filesystem::path> keys = std::move(waiting_);
     waiting_.clear();
+    const std::optional<clock::time_point> due = due_;
     due_.reset();
     for (const std::filesystem::path& key : keys) compile_scenario(key, lists, results);
     if (superseded && superseded()) {
         // A newer text is on its way: these results are of an older one.
         waiting_ = std::move(keys);
+        due_ = due;
         return;
     }
     for (auto& [path, result] : results) results_[path] = std::move(result);
@@ -550,7 +563,7 @@ void language_server::compile_scenario(const std::filesystem::path& key,
             }
         }
         if (!related.empty()) diagnostic["relatedInformation"] = std::move(related);
-        found[target].add(std::move(diagnostic));
+        found[target].add(std::move(diagnostic), " [codice registrato]");
     };
 
     std::shared_ptr<const compiled_scenario> line_compile;

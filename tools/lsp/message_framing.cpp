@@ -67,9 +67,13 @@ std::optional<frame> message_framer::read_header() {
     const std::size_t end = unread.find(k_end_of_header);
     if (end == std::string_view::npos) {
         if (unread.size() <= k_max_header) return std::nullopt;
-        // No header block is this long: drop it, keeping the last bytes, which may begin the
-        // empty line.
-        start_ = buffer_.size() - (k_end_of_header.size() - 1);
+        // No header block is this long: drop it, keeping only the line ends at its end, which
+        // may begin the empty line that closes it.
+        start_ = buffer_.size();
+        while (start_ > 0 && buffer_.size() - start_ < k_end_of_header.size() - 1 &&
+               (buffer_[start_ - 1] == '\r' || buffer_[start_ - 1] == '\n')) {
+            --start_;
+        }
         return frame{frame::kind::bad_header, {}};
     }
     const std::optional<std::size_t> length = content_length(unread.substr(0, end));

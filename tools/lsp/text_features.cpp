@@ -68,25 +68,45 @@ std::string metres_text(double m) {
     return buffer;
 }
 
-// The text value a record ends with (a station's name, a sign's text): its line after the last
-// value the record read as a number.
-std::string text_value(const editor_text& text, std::int32_t line, std::size_t numbers) {
-    std::string_view content = text.line(static_cast<std::size_t>(line - 1));
+// The text value a record ends with (a station's name, a sign's text): the item after the
+// numbers the record read, counted from its keyword on its line.
+std::string text_value(const editor_text& text, const source_location& at, std::size_t numbers) {
+    std::string_view content = text.line(static_cast<std::size_t>(at.line - 1));
+    std::size_t byte = 0;
+    for (std::int32_t n = 1; n < at.column && byte < content.size(); ++n) {
+        next_utf8_code_point(content, byte);
+    }
+    content.remove_prefix(byte);
     for (std::size_t n = 0; n <= numbers; ++n) {
         const std::size_t comma = content.find(',');
         if (comma == std::string_view::npos) return std::string(trimmed(content));
         content.remove_prefix(comma + 1);
     }
-    return std::string(trimmed(content));
+    return std::string(trimmed(content.substr(0, content.find(','))));
 }
 
 bool has_text_value(record_kind kind) {
     return kind == record_kind::station || kind == record_kind::sign;
 }
 
-const compiled_record* record_on_line(const text_view& view, std::int64_t line) {
+// The record under the cursor: of those whose keyword stands on its line, the last one that
+// begins at or before it (a line may hold several records).
+const compiled_record* record_at_point(const text_view& view, text_point at) {
     if (view.features == nullptr) return nullptr;
-    return view.features->checked_records.on_line(view.kind, static_cast<std::int32_t>(line + 1));
+    const std::int32_t line = static_cast<std::int32_t>(at.line + 1);
+    const std::size_t cursor = view.text.characters_before(
+        static_cast<std::size_t>(at.line), view.text.offset_of(at, view.encoding));
+    const compiled_record* found = nullptr;
+    for (const compiled_record* r = view.features->checked_records.on_line(view.kind, line);
+         r != nullptr; ++r) {
+        const auto& all = view.features->compiled->checked.records;
+        if (r == all.data() + all.size() || r->at.text != view.kind || r->at.where.line != line) {
+            break;
+        }
+        if (found != nullptr && static_cast<std::size_t>(r->at.where.column - 1) > cursor) break;
+        found = r;
+    }
+    return found;
 }
 
 // "posizione 1750, sx 2, ...": the values read, named in the record's order.
@@ -98,7 +118,7 @@ std::string named_values(const text_view& view, const compiled_record& r) {
         if (i < r.values.size()) {
             value = std::to_string(r.values[i]);
         } else if (i + 1 == names.size() && has_text_value(r.kind)) {
-            value = "\"" + text_value(view.text, r.at.where.line, r.values.size()) + "\"";
+            value = "\"" + text_value(view.text, r.at.where, r.values.size()) + "\"";
         } else {
             continue;
         }
@@ -121,9 +141,11 @@ std::string fill_words(cell_fill fill, int value) {
     return {};
 }
 
+// "cella 36 (1750 m–1800 m)": cells by the stretch of track each stands for.
 std::string cells_words(std::size_t first, std::size_t last) {
-    const std::string metres = " (" + metres_text(static_cast<double>(first) * 50) + "–" +
-                               metres_text(static_cast<double>(last + 1) * 50) + ")";
+    const std::string metres =
+        " (" + metres_text(static_cast<double>(stretch_of(static_cast<std::int64_t>(first)).from)) +
+        "–" + metres_text(static_cast<double>(stretch_of(static_cast<std::int64_t>(last)).to)) + ")";
     if (first == last) return "cella " + std::to_string(first) + metres;
     return "celle " + std::to_string(first) + "–" + std::to_string(last) + metres;
 }
@@ -474,7 +496,7 @@ json item_range(const editor_text& text, std::int32_t line, std::int32_t column,
 }
 
 json hover(const text_view& view, text_point at, bool markdown) {
-    const compiled_record* r = record_on_line(view, at.line);
+    const compiled_record* r = record_at_point(view, at);
     if (r == nullptr) return nullptr;
     const record_kind_descriptor& kind = describe(r->kind);
     std::string words = (markdown ? "**" : "") + std::string(kind.name) + (markdown ? "**" : "") +
@@ -510,7 +532,7 @@ json document_symbols(const text_view& view, bool hierarchical) {
             const record_kind_descriptor& d = describe(r.kind);
             std::string name(d.name);
             if (has_text_value(r.kind)) {
-                name += " " + text_value(view.text, r.at.where.line, r.values.size());
+                name += " " + text_value(view.text, r.at.where, r.values.size());
             } else if (d.positioned && !r.values.empty()) {
                 name += " " + std::to_string(r.values[0]) + " m";
             }

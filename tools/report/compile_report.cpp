@@ -109,7 +109,8 @@ std::string fault_text(const fault_report& fault) {
 }
 
 std::string not_compiled_text(const records_not_compiled& skipped) {
-    return lines_of(skipped) + " non compilate: " + counts_of(skipped);
+    const bool one = skipped.first_line == skipped.last_line;
+    return lines_of(skipped) + (one ? " non compilata: " : " non compilate: ") + counts_of(skipped);
 }
 
 void print_diagnostics(const compile_report& c, std::ostream& err) {
