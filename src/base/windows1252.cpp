@@ -65,6 +65,16 @@ void append_utf8(std::string& out, char32_t cp) {
 
 }  // namespace
 
+std::optional<char> windows1252_byte(char32_t cp) {
+    const char byte = encode(cp);
+    if (byte == '?' && cp != U'?') return std::nullopt;
+    return byte;
+}
+
+char32_t next_utf8_code_point(std::string_view text, std::size_t& pos) {
+    return next_code_point(text, pos);
+}
+
 std::string to_windows1252(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());

@@ -11,6 +11,7 @@
 #include "app/run_tool.h"
 #include "cli/usage.h"
 #include "dump/dump_command.h"
+#include "lsp/lsp_command.h"
 #include "platform/platform.h"
 #include "plot/plot_command.h"
 #include "view/view_command.h"
@@ -24,9 +25,10 @@ struct subcommand {
     int (*run)(arguments, streams);
 };
 
-constexpr std::array<subcommand, 5> k_subcommands = {{
+constexpr std::array<subcommand, 6> k_subcommands = {{
     {"compile", compile_command},
     {"dump", dump_command},
+    {"lsp", lsp_command},
     {"plot", plot_command},
     {"view", view_command},
     {"watch", watch_command},

@@ -104,10 +104,17 @@ json notes_json(const std::vector<located_message>& notes) {
 
 }  // namespace
 
+std::string fault_text(const fault_report& fault) {
+    return fault.message.text + (fault.recorded ? " [codice registrato]" : "");
+}
+
+std::string not_compiled_text(const records_not_compiled& skipped) {
+    return lines_of(skipped) + " non compilate: " + counts_of(skipped);
+}
+
 void print_diagnostics(const compile_report& c, std::ostream& err) {
     for (const fault_report& f : c.faults) {
-        err << location_prefix(f.message) << "errore " << f.code << ": " << f.message.text
-            << (f.recorded ? " [codice registrato]" : "") << '\n';
+        err << location_prefix(f.message) << "errore " << f.code << ": " << fault_text(f) << '\n';
         print_notes(f.notes, err);
     }
     for (const located_message& w : c.warnings) {
@@ -115,8 +122,8 @@ void print_diagnostics(const compile_report& c, std::ostream& err) {
         print_notes(w.notes, err);
     }
     for (const records_not_compiled& skipped : c.not_compiled) {
-        err << skipped.file << ":" << skipped.first_line << ":1: nota: " << lines_of(skipped)
-            << " non compilate: " << counts_of(skipped) << '\n';
+        err << skipped.file << ":" << skipped.first_line << ":1: nota: "
+            << not_compiled_text(skipped) << '\n';
     }
 }
 

@@ -46,6 +46,11 @@ struct compile_report {
     compile_summary summary;
 };
 
+// A fault's words as every front-end shows them: the recorded one marked "[codice registrato]".
+std::string fault_text(const fault_report& fault);
+// "righe 12-40 non compilate: 3 segnali, 1 stazione".
+std::string not_compiled_text(const records_not_compiled& skipped);
+
 // "3 segnali", "1 stazione": n records of a kind.
 std::string counted_records(record_kind kind, std::size_t n);
 
