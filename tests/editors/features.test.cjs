@@ -8,8 +8,8 @@ const fs = require('node:fs');
 const path = require('node:path');
 const { test } = require('node:test');
 const {
-  Session, applyEdits, findOne, folderSnapshot, lineFile, lineText, positionOf, rangeOf,
-  severity, trainFile, trainLines, trainText, unitsOf, uriPath, writeScenario,
+  Session, applyEdits, findOne, folderSnapshot, lineFile, lineLines, lineText, rangeOf, severity,
+  trainFile, trainLines, trainText, unitsOf, uriPath, writeScenario,
 } = require('./lsp_session.cjs');
 
 const isFault22 = (d) => d.severity === severity.error && d.code === 22;
@@ -96,7 +96,7 @@ test('ranged changes recompile the open text', async (t) => {
 
   // Two changes in one notification, applied in order: a new misspelt record on the empty line,
   // then the old misspelling fixed. Each range is in the text the change before left.
-  const insert = { range: rangeOf(text, 9, '', 'utf-16'), text: 'velocitta, 3000, 60' };
+  const insert = { range: rangeOf(text, 9, '', 'utf-16'), text: 'rallentamneto, 3000, 30, 500, 1, 0, 0' };
   text = applyEdits(text, [{ range: insert.range, newText: insert.text }], 'utf-16');
   const fix = { range: rangeOf(text, 8, 'segnalle', 'utf-16'), text: 'segnale' };
   text = applyEdits(text, [{ range: fix.range, newText: fix.text }], 'utf-16');
@@ -104,8 +104,8 @@ test('ranged changes recompile the open text', async (t) => {
   published = await session.diagnostics(trainFile, (p) => p.version === 3);
   assert.equal(published.diagnostics.filter(isMisspelt).length, 0);
   const added = findOne(published.diagnostics, 'on the new misspelt keyword',
-                        (d) => d.severity === severity.warning && d.message.includes('"velocitta"'));
-  assert.deepEqual(added.range, rangeOf(text, 9, 'velocitta', 'utf-16'));
+                        (d) => d.severity === severity.warning && d.message.includes('"rallentamneto"'));
+  assert.deepEqual(added.range, rangeOf(text, 9, 'rallentamneto', 'utf-16'));
 
   // A change without a range replaces the whole text.
   await session.change(trainFile, 4, [{ text: trainText }]);
@@ -166,6 +166,19 @@ test('positions count in the negotiated encoding', async (t) => {
                                                d.range.start.line === 2 &&
                                                d.range.start.character < fault.range.start.character);
       assert.deepEqual(others, [], 'no other warning inside the name');
+
+      // A ranged change after those characters, counted in the same units: the second station
+      // moves 100 m on. An edit placed a unit off would break its keyword or its number.
+      const change = { range: rangeOf(text, 2, '1400', encoding), text: '1500' };
+      await session.change(trainFile, 2, [change]);
+      const after = await session.diagnostics(trainFile, (p) => p.version === 2);
+      const moved = findOne(after.diagnostics, 'of fault 22 after the change', isFault22);
+      assert.match(moved.message, /stazione a 1500 m/);
+      assert.deepEqual(moved.range, fault.range);
+      assert.deepEqual(findOne(after.diagnostics, 'on "𝄞" after the change',
+                               (d) => d.severity === severity.warning &&
+                                      d.range.start.character === clef.range.start.character).range,
+                       clef.range);
     });
   }
 });
@@ -226,19 +239,35 @@ test('completion offers the keywords of the place, as snippets or as text', asyn
   });
 });
 
-test('quick fixes replace the misspelt keyword and the rounded speed', async (t) => {
+// Each warning that has a quick fix, in a text that holds it: the action's edit, applied, gives
+// the line expected and leaves the others alone, and the warning goes.
+test('quick fixes rewrite the item each warning is about', async (t) => {
+  const withLine = (lines, index, replacement) =>
+    lines.map((line, i) => (i === index ? replacement : line)).map((l) => l + '\r\n').join('');
+  const warningOn = (pattern) => (d) => d.severity === severity.warning && pattern.test(d.message);
   const cases = [
-    { what: 'misspelt keyword', pick: isMisspelt, title: /^Sostituisci "segnalle" con "segnale"/, line: 8, expect: 'segnale, 2500' },
-    { what: 'rounded speed', pick: isSpeedWarning, title: /^Scrivi 85 al posto di 83/, line: 3, expect: 'velocita, 0, 85' },
+    { what: 'misspelt keyword', file: trainFile, text: trainText, pick: isMisspelt,
+      title: /^Sostituisci "segnalle" con "segnale"/, line: 8, expect: 'segnale, 2500, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0' },
+    { what: 'rounded speed', file: trainFile, text: trainText, pick: isSpeedWarning,
+      title: /^Scrivi 85 al posto di 83/, line: 3, expect: 'velocita, 0, 85' },
+    { what: 'misspelt [generale]', file: trainFile, text: withLine(trainLines, 0, '[generle]'),
+      pick: warningOn(/\[generle\]/), title: /^Sostituisci "\[generle\]" con "\[generale\]"/, line: 0,
+      expect: '[generale]' },
+    { what: 'decimal comma', file: lineFile, text: withLine(lineLines, 4, 'pendenza, 2000, 12,5'),
+      pick: warningOn(/12,5/), title: /^Scrivi 12 al posto di "12,5"/, line: 4, expect: 'pendenza, 2000, 12' },
+    { what: 'keyword hidden by "-"', file: trainFile,
+      text: withLine(trainLines, 10, '-segnale, 3500, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0'),
+      pick: warningOn(/-segnale/), title: /^Togli il trattino da "-segnale"/, line: 10,
+      expect: 'segnale, 3500, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0' },
   ];
-  for (const { what, pick, title, line, expect } of cases) {
+  for (const { what, file, text, pick, title, line, expect } of cases) {
     await t.test(what, async (t) => {
       const session = await sessionFor(t, { encodings: ['utf-8'] });
-      await session.open(trainFile, trainText, 1);
-      const { diagnostics } = await session.diagnostics(trainFile, (p) => p.diagnostics.some(pick));
+      await session.open(file, text, 1);
+      const { diagnostics } = await session.diagnostics(file, (p) => p.diagnostics.some(pick));
       const warning = findOne(diagnostics, `of the ${what}`, pick);
       const actions = await session.request('textDocument/codeAction', {
-        textDocument: { uri: session.uri(trainFile) },
+        textDocument: { uri: session.uri(file) },
         range: warning.range,
         context: { diagnostics: [warning], only: ['quickfix'] },
       });
@@ -246,17 +275,68 @@ test('quick fixes replace the misspelt keyword and the rounded speed', async (t)
       assert.equal(action.kind, 'quickfix');
       const edits = Object.entries(action.edit.changes);
       assert.equal(edits.length, 1);
-      assert.equal(uriPath(edits[0][0]), uriPath(session.uri(trainFile)));
-      const fixed = applyEdits(trainText, edits[0][1], session.encoding);
-      const fixedLines = fixed.split('\r\n');
-      assert.ok(fixedLines[line].startsWith(expect), fixedLines[line]);
-      assert.deepEqual(fixedLines.filter((_, i) => i !== line), trainLines.concat('').filter((_, i) => i !== line));
+      assert.equal(uriPath(edits[0][0]), uriPath(session.uri(file)));
+      const fixed = applyEdits(text, edits[0][1], session.encoding);
+      const before = text.split('\r\n');
+      const after = fixed.split('\r\n');
+      assert.equal(after[line], expect);
+      assert.deepEqual(after.filter((_, i) => i !== line), before.filter((_, i) => i !== line));
 
-      await session.change(trainFile, 2, [{ text: fixed }]);
-      const after = await session.diagnostics(trainFile, (p) => p.version === 2);
-      assert.equal(after.diagnostics.filter(pick).length, 0, JSON.stringify(after.diagnostics, null, 1));
+      await session.change(file, 2, [{ text: fixed }]);
+      const published = await session.diagnostics(file, (p) => p.version === 2);
+      assert.equal(published.diagnostics.filter(pick).length, 0, JSON.stringify(published.diagnostics, null, 1));
     });
   }
+});
+
+test('document symbols: sections holding their records, or a flat list', async (t) => {
+  await t.test('hierarchical', async (t) => {
+    const session = await sessionFor(t);
+    await session.open(trainFile, trainText);
+    const symbols = await session.request('textDocument/documentSymbol', { textDocument: { uri: session.uri(trainFile) } });
+    const sections = symbols.map((s) => s.name);
+    assert.deepEqual(sections.filter((n) => n !== '[fine]'), ['[generale]', '[vel_limite]', '[stazioni]', '[segnali]']);
+    for (const section of symbols) assert.equal(section.kind, 3, JSON.stringify(section));
+    const stations = symbols.find((s) => s.name === '[stazioni]');
+    assert.deepEqual(stations.range.start, { line: 4, character: 0 });
+    assert.deepEqual(stations.children.map((c) => c.name), ['stazione Città Alta', 'stazione Porta Nuova']);
+    assert.match(stations.children[1].detail, /1400/);
+    assert.equal(stations.children[1].selectionRange.start.line, 6);
+    const signals = symbols.find((s) => s.name === '[segnali]').children.map((c) => c.name);
+    assert.ok(signals.includes('segnale 3500 m'), signals);
+  });
+  // The program reads items, not lines: a station's name ends at a comma, and a record may
+  // follow on the same line.
+  await t.test('two records on one line', async (t) => {
+    const session = await sessionFor(t);
+    const line = 'stazione, 1000, 27, 200, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 30, 0, Uno, ' +
+                 'stazione, 2400, 27, 200, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 32, 0, Due';
+    const text = ['[generale]', '[stazioni]', line, '[fine]'].map((l) => l + '\r\n').join('');
+    await session.open(trainFile, text);
+    const uri = session.uri(trainFile);
+    const symbols = await session.request('textDocument/documentSymbol', { textDocument: { uri } });
+    const stations = symbols.find((s) => s.name === '[stazioni]').children;
+    assert.deepEqual(stations.map((s) => s.name), ['stazione Uno', 'stazione Due'], JSON.stringify(stations, null, 1));
+    assert.deepEqual(stations[1].selectionRange, rangeOf(text, 2, 'stazione', 'utf-16', 1));
+    const hover = await session.request('textDocument/hover', {
+      textDocument: { uri }, position: rangeOf(text, 2, 'Due', 'utf-16').start,
+    });
+    assert.match(hover.contents.value, /Due/);
+    assert.match(hover.contents.value, /2400/);
+    assert.doesNotMatch(hover.contents.value, /Uno/);
+  });
+  await t.test('flat, for a client without hierarchy', async (t) => {
+    const session = await sessionFor(t, { hierarchical: false });
+    await session.open(trainFile, trainText);
+    const symbols = await session.request('textDocument/documentSymbol', { textDocument: { uri: session.uri(trainFile) } });
+    for (const symbol of symbols) {
+      assert.ok(symbol.location && !('children' in symbol), JSON.stringify(symbol));
+      assert.equal(uriPath(symbol.location.uri), uriPath(session.uri(trainFile)));
+    }
+    const station = findOne(symbols, 'of the second station', (s) => s.name === 'stazione Porta Nuova');
+    assert.equal(station.location.range.start.line, 6);
+    assert.equal(station.containerName, '[stazioni]');
+  });
 });
 
 test('each section folds from its header to the line before the next', async (t) => {
@@ -268,6 +348,7 @@ test('each section folds from its header to the line before the next', async (t)
   assert.deepEqual(spans.filter(([start]) => start < 10), [[0, 1], [2, 5], [6, 7], [8, 9]]);
 });
 
+// A line text compiles alone as far as it goes, so its own warnings may come with the fault.
 test('a text whose partner is missing gets one fault at its top naming the file', async (t) => {
   const cases = [
     { open: 'Sola_R1-.txt', text: trainText, prefix: 'testo della linea non trovato:', names: 'Sola_linea.txt' },
@@ -277,10 +358,9 @@ test('a text whose partner is missing gets one fault at its top naming the file'
     await t.test(open, async (t) => {
       const session = await sessionFor(t);
       await session.open(open, text);
-      const { diagnostics } = await session.diagnostics(open, (p) => p.diagnostics.length > 0);
-      assert.equal(diagnostics.length, 1, JSON.stringify(diagnostics, null, 1));
-      const [missing] = diagnostics;
-      assert.equal(missing.severity, severity.error);
+      const { diagnostics } = await session.diagnostics(
+          open, (p) => p.diagnostics.some((d) => d.severity === severity.error));
+      const missing = findOne(diagnostics, 'of the missing text', (d) => d.severity === severity.error);
       assert.equal(missing.range.start.line, 0);
       assert.ok(missing.message.startsWith(prefix), missing.message);
       assert.ok(missing.message.includes(names), missing.message);

@@ -11,7 +11,7 @@ const path = require('node:path');
 const url = require('node:url');
 const rpc = require('vscode-jsonrpc/node');
 
-const tool = process.env.SCENARIO_TOOL;
+const tool = process.env.SCENARIO_TOOL && path.resolve(process.env.SCENARIO_TOOL);
 if (!tool) throw new Error('SCENARIO_TOOL must name the scenario-tool executable');
 
 // Windows-1252 differs from Latin-1 only in 0x80..0x9F; five of those bytes have no character.
@@ -59,7 +59,7 @@ const trainLines = [
   '[vel_limite]',                                                                // 2
   'velocita, 0, 83',                                                             // 3
   '[stazioni]',                                                                  // 4
-  'stazione, 1000, 27, 200, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 30, 0, Città Alta', // 5
+  'stazione, 1000, 12, 200, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 30, 0, Città Alta', // 5
   'stazione, 1400, 27, 200, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 32, 0, Porta Nuova', // 6
   '[segnali]',                                                                   // 7
   'segnalle, 2500, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0',                                // 8
@@ -115,15 +115,7 @@ function unitsOf(text, encoding) {
   }
 }
 
-// The protocol's position of a character index (UTF-16, as JavaScript counts) of a text.
-function positionOf(text, index, encoding) {
-  const before = text.slice(0, index);
-  const line = before.split('\n').length - 1;
-  const lineStart = before.lastIndexOf('\n') + 1;
-  return { line, character: unitsOf(text.slice(lineStart, index), encoding) };
-}
-
-// The character index of a protocol position, the inverse of positionOf.
+// The character index (UTF-16, as JavaScript counts) of a protocol position in a text.
 function indexOf(text, position, encoding) {
   let index = 0;
   for (let line = 0; line < position.line; ++line) {
@@ -155,13 +147,13 @@ function applyEdits(text, edits, encoding) {
 }
 
 // The client capabilities of the tests; `encodings` undefined offers none.
-function clientCapabilities({ encodings, relatedInformation = true, snippets = true } = {}) {
+function clientCapabilities({ encodings, relatedInformation = true, snippets = true, hierarchical = true } = {}) {
   const capabilities = {
     textDocument: {
       synchronization: { dynamicRegistration: false },
       publishDiagnostics: { relatedInformation, versionSupport: true },
       hover: { contentFormat: ['markdown', 'plaintext'] },
-      documentSymbol: { hierarchicalDocumentSymbolSupport: true },
+      documentSymbol: { hierarchicalDocumentSymbolSupport: hierarchical },
       completion: { completionItem: { snippetSupport: snippets } },
       codeAction: {
         codeActionLiteralSupport: { codeActionKind: { valueSet: ['quickfix'] } },
@@ -349,7 +341,6 @@ module.exports = {
   lineLines,
   lineName,
   lineText,
-  positionOf,
   rangeOf,
   rpc,
   severity,

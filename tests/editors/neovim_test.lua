@@ -56,7 +56,7 @@ local train_lines = {
   '[vel_limite]', -- 2
   'velocita, 0, 83', -- 3: rounded to 85
   '[stazioni]', -- 4
-  'stazione, 1000, 27, 200, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 30, 0, Città Alta', -- 5
+  'stazione, 1000, 12, 200, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 30, 0, Città Alta', -- 5: stops in a cell
   'stazione, 1400, 27, 200, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 32, 0, Porta Nuova', -- 6: fault 22
   '[segnali]', -- 7
   'segnalle, 2500, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0', -- 8: misspelt
@@ -270,6 +270,25 @@ local function run()
     return #diagnostics_of(train, function(d) return d.severity == ERROR end) == 0
   end, describe_train)
   one(train, 'on the rounded speed', is_speed)
+
+  -- An edit after the "ò" of the first station's name: Neovim sends the change's range in
+  -- UTF-16 units, one fewer than the line's bytes, and the server must place it there.
+  local first_line = vim.api.nvim_buf_get_lines(train, 5, 6, true)[1]
+  vim.api.nvim_buf_set_text(train, 5, #first_line, 5, #first_line, { ' Nord' })
+  -- The outline is asked again until the change has been compiled (no vim.wait inside
+  -- vim.wait: buf_request_sync waits itself).
+  local names
+  local deadline = vim.loop.now() + 10000
+  repeat
+    local answer = request(train, 'textDocument/documentSymbol', {
+      textDocument = { uri = vim.uri_from_bufnr(train) },
+    })
+    names = vim.tbl_map(function(s) return s.name end, find_symbol(answer, '[stazioni]').children or {})
+    local renamed = vim.tbl_contains(names, 'stazione Città Alta Nord')
+    if not renamed then vim.wait(50) end
+  until renamed or vim.loop.now() > deadline
+  check(vim.tbl_contains(names, 'stazione Città Alta Nord'), 'the renamed station in the outline: %s',
+    show(names))
 
   -- The line text: its warning with the note at the gradient before; "€" is no warning,
   -- whether the editor shows its byte as "€" (cp1252) or as U+0080 (latin1).

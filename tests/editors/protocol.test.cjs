@@ -159,6 +159,11 @@ test('malformed messages get their errors and the server goes on', async (t) => 
   const server = new RawServer(writeScenario());
   t.after(() => server.child.kill('SIGKILL'));
   await server.initialize({ general: { positionEncodings: ['utf-16'] } });
+  const uri = fileUri(`${server.dir}/${trainFile}`);
+  await server.send({
+    jsonrpc: '2.0', method: 'textDocument/didOpen',
+    params: { textDocument: { uri, languageId: 'scenario', version: 1, text: trainText } },
+  });
   const frame = (text) => `Content-Length: ${Buffer.byteLength(text)}\r\n\r\n${text}`;
   const cases = [
     { what: 'unparsable JSON', bytes: frame('{"jsonrpc":"2.0","id":1,"method":'), code: -32700, id: null },
@@ -170,10 +175,17 @@ test('malformed messages get their errors and the server goes on', async (t) => 
       code: -32601, id: 5,
     },
     {
-      what: 'a hover without its position',
-      bytes: frame('{"jsonrpc":"2.0","id":"h","method":"textDocument/hover",' +
-                   '"params":{"textDocument":{"uri":"file:///x"},"position":"x"}}'),
+      what: 'a hover on the open text with a position that is no position',
+      bytes: frame(JSON.stringify({
+        jsonrpc: '2.0', id: 'h', method: 'textDocument/hover',
+        params: { textDocument: { uri }, position: 'x' },
+      })),
       code: -32602, id: 'h',
+    },
+    {
+      what: 'a hover without a text',
+      bytes: frame('{"jsonrpc":"2.0","id":"h2","method":"textDocument/hover","params":{}}'),
+      code: -32602, id: 'h2',
     },
     { what: 'a header block without Content-Length', bytes: 'Content-Type: text/plain\r\n\r\n', code: -32700, id: null },
     { what: 'a Content-Length that is no number', bytes: 'Content-Length: twelve\r\n\r\n', code: -32700, id: null },
@@ -192,11 +204,16 @@ test('malformed messages get their errors and the server goes on', async (t) => 
   });
   await t.test('the server still compiles and answers', async () => {
     await server.send({
-      jsonrpc: '2.0', method: 'textDocument/didOpen',
-      params: { textDocument: { uri: fileUri(`${server.dir}/${trainFile}`), languageId: 'scenario', version: 1, text: trainText } },
+      jsonrpc: '2.0', method: 'textDocument/didChange',
+      params: { textDocument: { uri, version: 2 }, contentChanges: [{ text: trainText }] },
     });
-    const published = await server.notification('textDocument/publishDiagnostics');
-    assert.ok(published.params.diagnostics.length > 0);
+    for (;;) {
+      const { params } = await server.notification('textDocument/publishDiagnostics');
+      if (params.version === 2) {
+        assert.ok(params.diagnostics.some((d) => d.code === 22), JSON.stringify(params));
+        break;
+      }
+    }
     await server.send({ jsonrpc: '2.0', id: 'bye', method: 'shutdown' });
     const seen = await server.until('bye');
     assert.equal(seen.at(-1).result, null);
@@ -205,28 +222,85 @@ test('malformed messages get their errors and the server goes on', async (t) => 
   });
 });
 
-// The body is made of whole messages, so that a server that read it instead of passing over it
-// would answer them.
-test('a body over 64 MiB is refused and passed over', { timeout: 120000 }, async () => {
-  const server = new RawServer(writeScenario());
-  try {
-    await server.initialize();
-    const size = 64 * 1024 * 1024 + 1;
-    const inner = '{"jsonrpc":"2.0","id":"inside","method":"scenario/inside"}';
-    const piece = Buffer.from(`Content-Length: ${inner.length}\r\n\r\n${inner}`);
+// A body of 64 MiB is read; one byte more is refused and passed over. The refused body is made
+// of whole messages, so that a server that read it instead of passing over it would answer
+// them; the accepted one is a request after 64 MiB of blanks.
+test('a body over 64 MiB is refused and passed over, one of 64 MiB is read', { timeout: 120000 }, async (t) => {
+  const limit = 64 * 1024 * 1024;
+  const writeBody = async (server, size, piece, tail = '') => {
     const chunk = Buffer.concat(Array(Math.ceil(65536 / piece.length)).fill(piece));
+    const bulk = size - Buffer.byteLength(tail);
     await server.write(`Content-Length: ${size}\r\n\r\n`);
-    for (let written = 0; written < size; written += chunk.length) {
-      await server.write(chunk.subarray(0, Math.min(chunk.length, size - written)));
+    for (let written = 0; written < bulk; written += chunk.length) {
+      await server.write(chunk.subarray(0, Math.min(chunk.length, bulk - written)));
     }
-    await server.send({ jsonrpc: '2.0', id: 'after', method: 'scenario/after' });
-    const seen = await server.until('after', 60000);
-    assertError(seen[0], -32600, null);
-    assert.equal(seen.length, 2, `only the refusal and the answer: ${JSON.stringify(seen.slice(0, 5))}`);
-    assertError(seen[1], -32601, 'after');
-  } finally {
-    server.child.kill('SIGKILL');
-  }
+    if (tail) await server.write(tail);
+  };
+  await t.test('64 MiB and one byte', async () => {
+    const server = new RawServer(writeScenario());
+    try {
+      await server.initialize();
+      const inner = '{"jsonrpc":"2.0","id":"inside","method":"scenario/inside"}';
+      await writeBody(server, limit + 1, Buffer.from(`Content-Length: ${inner.length}\r\n\r\n${inner}`));
+      await server.send({ jsonrpc: '2.0', id: 'after', method: 'scenario/after' });
+      const seen = await server.until('after', 60000);
+      assertError(seen[0], -32600, null);
+      assert.equal(seen.length, 2, `only the refusal and the answer: ${JSON.stringify(seen.slice(0, 5))}`);
+      assertError(seen[1], -32601, 'after');
+    } finally {
+      server.child.kill('SIGKILL');
+    }
+  });
+  await t.test('64 MiB', async () => {
+    const server = new RawServer(writeScenario());
+    try {
+      await server.initialize();
+      await writeBody(server, limit, Buffer.from(' '), '{"jsonrpc":"2.0","id":"big","method":"scenario/big"}');
+      const seen = await server.until('big', 60000);
+      assert.equal(seen.length, 1, JSON.stringify(seen));
+      assertError(seen[0], -32601, 'big');
+    } finally {
+      server.child.kill('SIGKILL');
+    }
+  });
+});
+
+// A request and its cancel written in one piece reach the server together, before it answers.
+test('$/cancelRequest cancels the request it names, if not yet answered', async (t) => {
+  const server = new RawServer(writeScenario());
+  t.after(() => server.child.kill('SIGKILL'));
+  await server.initialize();
+  const uri = fileUri(`${server.dir}/${trainFile}`);
+  await server.send({
+    jsonrpc: '2.0', method: 'textDocument/didOpen',
+    params: { textDocument: { uri, languageId: 'scenario', version: 1, text: trainText } },
+  });
+  await server.notification('textDocument/publishDiagnostics');
+  const frame = (message) => {
+    const body = JSON.stringify(message);
+    return `Content-Length: ${Buffer.byteLength(body)}\r\n\r\n${body}`;
+  };
+  const symbols = (id) => frame({
+    jsonrpc: '2.0', id, method: 'textDocument/documentSymbol', params: { textDocument: { uri } },
+  });
+  const cancel = (id) => frame({ jsonrpc: '2.0', method: '$/cancelRequest', params: { id } });
+
+  await t.test('the cancelled one answers -32800, the other its result', async () => {
+    await server.write(symbols(11) + symbols('twelve') + cancel(11));
+    const answers = [await server.next(), await server.next()];
+    const byId = new Map(answers.map((a) => [a.id, a]));
+    assertError(byId.get(11), -32800, 11);
+    assert.ok(Array.isArray(byId.get('twelve')?.result), JSON.stringify(answers));
+    assert.ok(byId.get('twelve').result.length > 0);
+  });
+  await t.test('a cancel after the answer, or for no request, changes nothing', async () => {
+    await server.send({ jsonrpc: '2.0', id: 13, method: 'textDocument/documentSymbol', params: { textDocument: { uri } } });
+    assert.ok(Array.isArray((await server.next()).result));
+    await server.write(cancel(13) + cancel('never') + symbols(14));
+    const answer = await server.next();
+    assert.equal(answer.id, 14, JSON.stringify(answer));
+    assert.ok(Array.isArray(answer.result), JSON.stringify(answer));
+  });
 });
 
 test('requests after shutdown are refused', async () => {

@@ -10,7 +10,9 @@ if ! command -v nvim >/dev/null 2>&1; then
   exit 77
 fi
 mkdir -p "$2"
-export SCENARIO_TOOL="$1" SCENARIO_EDITOR_WORK="$2" SCENARIO_NEOVIM_TEST="$here/neovim_test.lua"
+# The server runs in the scenario folder: the tool by its absolute path.
+tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+export SCENARIO_TOOL="$tool" SCENARIO_EDITOR_WORK="$2" SCENARIO_NEOVIM_TEST="$here/neovim_test.lua"
 # No configuration, no shada, no swap files; the script's own guard ends a hung run at 60 s,
 # timeout a Neovim that no longer runs its timers.
 exec timeout 120 nvim --headless -u NONE -i NONE -n \

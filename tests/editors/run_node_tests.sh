@@ -14,7 +14,8 @@ for program in node npm; do
     exit 77
   fi
 done
-tool=$1 modules=$2 work=$3
+# The servers run in scenario folders of their own: the tool by its absolute path.
+tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1") modules=$2 work=$3
 mkdir -p "$modules" "$work"
 cat "$here/package.json" "$here/package-lock.json" >"$modules/installed.new"
 if ! cmp -s "$modules/installed.new" "$modules/installed" || [ ! -d "$modules/node_modules" ]; then
