@@ -289,6 +289,35 @@ test('quick fixes rewrite the item each warning is about', async (t) => {
   }
 });
 
+// A hover names the record and its values, and says what it compiled to: the header entry and
+// the cell, with the stretch of track the cell stands for (cell N from (N - 1) × 50 to N × 50 m,
+// as the dump prints it), and values as the files hold them.
+test('hover says what a record compiled to', async (t) => {
+  const stretch = (cell, from, to) => new RegExp(`cella ${cell} \\(${from}( m)? ?[–-] ?${to} m\\)`);
+  const sound = trainText.replace('stazione, 1400,', 'stazione, 2400,');
+  const cases = [
+    { what: 'a sign', file: lineFile, text: lineText, line: 9,
+      expect: [/cartello_indicatore/, /voce 80\b/, stretch(61, 3000, 3050)] },
+    { what: 'a speed board', file: lineFile, text: lineText, line: 7,
+      expect: [/indicatori_vmax/, stretch(9, 400, 450)] },
+    { what: 'a station', file: trainFile, text: trainText, line: 5,
+      expect: [/stazione/, /Città Alta/, /voce 1\b/, stretch(21, 1000, 1050)] },
+    { what: 'a rounded speed limit', file: trainFile, text: sound, line: 3,
+      expect: [/velocita/, /\b83\b/, /\b85 km\/h/] },
+  ];
+  for (const { what, file, text, line, expect } of cases) {
+    await t.test(what, async (t) => {
+      const session = await sessionFor(t);
+      await session.open(file, text);
+      const hover = await session.request('textDocument/hover', {
+        textDocument: { uri: session.uri(file) }, position: { line, character: 2 },
+      });
+      assert.equal(hover.contents.kind, 'markdown');
+      for (const pattern of expect) assert.match(hover.contents.value, pattern);
+    });
+  }
+});
+
 test('document symbols: sections holding their records, or a flat list', async (t) => {
   await t.test('hierarchical', async (t) => {
     const session = await sessionFor(t);
@@ -380,4 +409,23 @@ test('a line text saved later is found for the open train text', async (t) => {
   fs.renameSync(hidden, linePath);
   await session.change(trainFile, 2, [{ text: trainText }]);
   await session.diagnostics(trainFile, (p) => p.version === 2 && p.diagnostics.some(isFault22));
+});
+
+// With "Linea" and "Linea_Nord" both lines of the folder, "Linea_Nord_R1-.txt" belongs to the
+// longer, whose route of 1200 m leaves the second station and the last signal beyond its end;
+// the line text counts whether it is on disk or only open in the editor.
+test('a train text belongs to the longest line name', async (t) => {
+  const shortRoute = lineText.replace('lunghezza percorso, 5000', 'lunghezza percorso, 1200');
+  const beyond = (d) => d.severity === severity.warning && /oltre la fine del percorso/.test(d.message);
+  for (const where of ['on disk', 'open in the editor']) {
+    await t.test(where, async (t) => {
+      const texts = { 'Linea_linea.txt': lineText, 'Linea_Nord_R1-.txt': trainText };
+      if (where === 'on disk') texts['Linea_Nord_linea.txt'] = shortRoute;
+      const session = await sessionFor(t, {}, texts);
+      if (where !== 'on disk') await session.open('Linea_Nord_linea.txt', shortRoute);
+      await session.open('Linea_Nord_R1-.txt', trainText);
+      const { diagnostics } = await session.diagnostics('Linea_Nord_R1-.txt', (p) => p.diagnostics.some(beyond));
+      assert.deepEqual(diagnostics.filter(beyond).map((d) => d.range.start.line).sort((a, b) => a - b), [6, 10]);
+    });
+  }
 });
