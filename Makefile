@@ -24,17 +24,18 @@ export WINEDEBUG := -all
 # findutils, grep, sed, mawk, util-linux, libc-bin's iconv).
 RUN_PACKAGES  := cmake g++ make libx11-dev nlohmann-json3-dev
 # The suite (strace: durability; chromium, imagemagick's convert: the plot's rendering); the
-# browser tests (python3, selenium, chromedriver); the Windows build under wine in xvfb-run,
-# which needs xauth; the package's check (unzip, the cross objdump); the fuzzers (clang).
+# browser tests (python3, selenium, chromedriver); the language server in Neovim; the Windows
+# build under wine in xvfb-run, which needs xauth; the package's check (unzip, the cross
+# objdump); the fuzzers (clang). Node.js and npm come from node-packages.
 TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev strace chromium imagemagick \
-                 python3 python3-selenium chromium-driver \
+                 python3 python3-selenium chromium-driver neovim \
                  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb xauth unzip \
                  clang libclang-rt-14-dev
 DIST_PACKAGES := cmake make nlohmann-json3-dev g++-mingw-w64-x86-64-posix googletest
 BENCH_PACKAGES := $(TEST_PACKAGES) libbenchmark-dev
 
 .PHONY: all build run test test-linux test-windows windows dist windows-package sanitize fuzz \
-        fuzz-ci bench clean run-packages test-packages
+        fuzz-ci bench clean run-packages test-packages node-packages
 
 all: build
 
@@ -43,6 +44,11 @@ run-packages:
 
 test-packages:
 	@cmake/need-packages.sh $(TEST_PACKAGES)
+
+# node and npm for the language server's tests with vscode-jsonrpc: Debian's, only when either is
+# missing, since a Node.js from elsewhere carries its own npm, which Debian's would conflict with.
+node-packages:
+	@command -v node >/dev/null && command -v npm >/dev/null || cmake/need-packages.sh nodejs npm
 
 $(BUILD)/CMakeCache.txt:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
@@ -60,7 +66,7 @@ run: run-packages $(BUILD)/CMakeCache.txt
 
 # In CI (CI=true) the suite runs once more under the sanitizers, and each fuzz target for 30 s.
 # The packages come first; a second make then sees the cross compiler and wine they bring.
-test: test-packages
+test: test-packages node-packages
 	$(MAKE) test-linux test-windows $(if $(filter true,$(CI)),sanitize fuzz-ci)
 
 # Configured afresh, so that a build directory made by `make run` before GoogleTest was there
