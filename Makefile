@@ -6,8 +6,10 @@ FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
 BENCH_BUILD  ?= build-bench
 BENCH_ARGS   ?=
-# The ZIP for Windows users is made here, alone in its folder.
+# The ZIP for Windows users is made here, alone in its folder but for the VS Code extension.
 DIST_DIR     := $(WIN_BUILD)/dist
+VERSION      := $(shell grep -o 'zelnor_scenario VERSION [0-9.]*' CMakeLists.txt | cut -d' ' -f3)
+VSIX         := $(DIST_DIR)/scenario-texts-$(VERSION).vsix
 JOBS         ?= $(shell nproc)
 MINGW_CXX    := x86_64-w64-mingw32-g++-posix
 WINE         := $(firstword $(wildcard /usr/lib/wine/wine64) $(shell command -v wine64 2>/dev/null) $(shell command -v wine 2>/dev/null))
@@ -21,21 +23,24 @@ export WINEDEBUG := -all
 # What each command needs on a Debian machine; missing packages are installed first (as root) or
 # named with the command that installs them. They come without their recommendations, so every
 # program the suites call is named here, except those every Debian has (coreutils, diffutils,
-# findutils, grep, sed, mawk, util-linux, libc-bin's iconv).
+# findutils, grep, sed, mawk, util-linux, libc-bin's iconv). node and npm, for the editors'
+# packages and their tests, come through cmake/need-node.sh.
 RUN_PACKAGES  := cmake g++ make libx11-dev nlohmann-json3-dev
 # The suite (strace: durability; chromium, imagemagick's convert: the plot's rendering); the
 # browser tests (python3, selenium, chromedriver); the language server in Neovim; the Windows
-# build under wine in xvfb-run, which needs xauth; the package's check (unzip, the cross
-# objdump); the fuzzers (clang). Node.js and npm come from node-packages.
+# build under wine in xvfb-run, which needs xauth; the packages' checks (unzip, the cross objdump,
+# python3); the fuzzers (clang).
 TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev strace chromium imagemagick \
                  python3 python3-selenium chromium-driver neovim \
                  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb xauth unzip \
                  clang libclang-rt-14-dev
-DIST_PACKAGES := cmake make nlohmann-json3-dev g++-mingw-w64-x86-64-posix googletest
+# The ZIP and the VS Code extension: the Windows tool, and the Linux tool and the Notepad++ files
+# of the Linux build.
+DIST_PACKAGES := $(RUN_PACKAGES) g++-mingw-w64-x86-64-posix googletest
 BENCH_PACKAGES := $(TEST_PACKAGES) libbenchmark-dev
 
 .PHONY: all build run test test-linux test-windows windows dist windows-package sanitize fuzz \
-        fuzz-ci bench clean run-packages test-packages node-packages
+        fuzz-ci bench clean run-packages test-packages
 
 all: build
 
@@ -44,11 +49,7 @@ run-packages:
 
 test-packages:
 	@cmake/need-packages.sh $(TEST_PACKAGES)
-
-# node and npm for the language server's tests with vscode-jsonrpc: Debian's, only when either is
-# missing, since a Node.js from elsewhere carries its own npm, which Debian's would conflict with.
-node-packages:
-	@command -v node >/dev/null && command -v npm >/dev/null || cmake/need-packages.sh nodejs npm
+	@cmake/need-node.sh
 
 $(BUILD)/CMakeCache.txt:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
@@ -66,7 +67,7 @@ run: run-packages $(BUILD)/CMakeCache.txt
 
 # In CI (CI=true) the suite runs once more under the sanitizers, and each fuzz target for 30 s.
 # The packages come first; a second make then sees the cross compiler and wine they bring.
-test: test-packages node-packages
+test: test-packages
 	$(MAKE) test-linux test-windows $(if $(filter true,$(CI)),sanitize fuzz-ci)
 
 # Configured afresh, so that a build directory made by `make run` before GoogleTest was there
@@ -83,18 +84,26 @@ $(WIN_BUILD)/CMakeCache.txt:
 windows: $(WIN_BUILD)/CMakeCache.txt
 	cmake --build $(WIN_BUILD) -j $(JOBS)
 
-# The ZIP for Windows users (cmake/windows_package.cmake): the two statically linked executables
-# and the guide under one folder. The packages come first, then a second make sees the cross
-# compiler they bring.
+# The ZIP for Windows users (cmake/windows_package.cmake): the two statically linked executables,
+# the guide and the Notepad++ files under one folder; beside it the VS Code extension with the
+# tool for Linux and for Windows (editors/pack_vscode.sh). The Notepad++ files and the Linux tool
+# come from the Linux build. The packages come first, then a second make sees the cross compiler
+# they bring.
 dist:
 	@cmake/need-packages.sh $(DIST_PACKAGES)
+	@cmake/need-node.sh
 	@$(MAKE) --no-print-directory windows-package
 
-windows-package: $(WIN_BUILD)/CMakeCache.txt
+windows-package: $(WIN_BUILD)/CMakeCache.txt $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target scenario-tool notepadpp-files
+	cmake -S . -B $(WIN_BUILD) -DSCENARIO_HOST_NOTEPADPP_DIR=$(CURDIR)/$(BUILD)/editors/notepad++
 	cmake --build $(WIN_BUILD) -j $(JOBS) --target zelnor-scenario scenario-tool windows-guide
 	rm -rf $(DIST_DIR)
 	cd $(WIN_BUILD) && cpack -B $(CURDIR)/$(DIST_DIR)
+	editors/pack_vscode.sh $(BUILD)/tools/scenario-tool $(WIN_BUILD)/tools/scenario-tool.exe \
+	  $(VERSION) $(BUILD)/editors/vscode-package $(BUILD)/npm-cache $(CURDIR)/$(VSIX)
 	@echo "Windows package: $$(ls $(CURDIR)/$(DIST_DIR)/*.zip)"
+	@echo "VS Code extension: $(CURDIR)/$(VSIX)"
 
 ifeq ($(HAVE_WINDOWS),)
 test-windows:
@@ -110,6 +119,7 @@ test-windows: windows build
 	SCENARIO_LINUX_PROGRAM=$(CURDIR)/$(BUILD)/scenario/zelnor-scenario \
 	SCENARIO_LINUX_TOOL=$(CURDIR)/$(BUILD)/tools/scenario-tool \
 	WINE=$(WINE) $(XVFB) tests/dist_package_test.sh
+	SCENARIO_VSCODE_PACKAGE=$(CURDIR)/$(VSIX) WINE=$(WINE) $(XVFB) tests/vscode_package_test.sh
 endif
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.

@@ -1,7 +1,8 @@
-# The package for Windows users: one ZIP with the program, the tool and a short guide in Italian,
-# under one top folder named like the ZIP itself (zelnor-scenario-VERSION-windows-x64). Both
-# executables are linked statically (see the top CMakeLists), so unpacking the ZIP anywhere is
-# the whole installation. `make dist` builds it; tests/dist_package_test.sh checks it.
+# The package for Windows users: one ZIP with the program, the tool, a short guide in Italian and
+# the Notepad++ files for the description texts, under one top folder named like the ZIP itself
+# (zelnor-scenario-VERSION-windows-x64). Both executables are linked statically (see the top
+# CMakeLists), so unpacking the ZIP anywhere is the whole installation. `make dist` builds it;
+# tests/dist_package_test.sh checks it.
 #
 # Only the Windows build installs anything: the program writes its scenario beside itself, so an
 # installation on Linux (into a bin directory of the system) would make no sense.
@@ -21,6 +22,18 @@ add_custom_target(windows-guide ALL DEPENDS ${guide})
 
 install(TARGETS zelnor-scenario scenario-tool RUNTIME DESTINATION .)
 install(FILES ${guide} DESTINATION .)
+
+# Notepad++'s files for the two texts are generated from the keyword tables by a program of the
+# Linux build (editors/CMakeLists.txt), which this build cannot run; `make dist` builds them
+# there and names their folder here. A package without them is not made.
+set(SCENARIO_HOST_NOTEPADPP_DIR "" CACHE PATH
+    "The Notepad++ files of the Linux build (<build>/editors/notepad++)")
+if(SCENARIO_HOST_NOTEPADPP_DIR)
+  install(DIRECTORY ${SCENARIO_HOST_NOTEPADPP_DIR}/ DESTINATION notepad++)
+else()
+  install(CODE "message(FATAL_ERROR \"The Notepad++ files come from the Linux build: configure \
+with -DSCENARIO_HOST_NOTEPADPP_DIR=<build>/editors/notepad++, as make dist does\")")
+endif()
 
 # `make dist` builds the three pieces itself; cpack should not first build the whole tree with
 # the test suite.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the ZIP for Windows users the way a user meets it: its name and exact contents, that
 # both executables need no DLL beyond those of Windows itself, that the guide is a Windows-1252
-# CR LF text naming the files a run leaves, and then, unpacked into a fresh folder whose path
+# CR LF text naming the files a run leaves and the Notepad++ files, that those are well-formed
+# XML of the two languages, and then, unpacked into a fresh folder whose path
 # holds a blank and an "ò", that the program run from there (under wine) writes beside itself
 # the same bytes as the Linux program, and that the tool prints its usage and compiles the
 # program's own description texts, sound and with a fault, as the Linux tool does.
@@ -28,7 +29,7 @@ stop() {
   exit 1
 }
 
-for command in unzip iconv cmp "$OBJDUMP" "$WINE"; do
+for command in unzip iconv cmp python3 "$OBJDUMP" "$WINE"; do
   command -v "$command" >/dev/null || stop "$command is not installed"
 done
 for file in "$SCENARIO_WINDOWS_PACKAGE" "$SCENARIO_LINUX_PROGRAM" "$SCENARIO_LINUX_TOOL"; do
@@ -41,18 +42,24 @@ version=$(sed -n 's/^project(zelnor_scenario VERSION \([0-9.]*\).*/\1/p' "$sourc
 [ -n "$version" ] || stop "no project version in CMakeLists.txt"
 top="zelnor-scenario-$version-windows-x64"
 package_files="LEGGIMI.txt
+notepad++/autoCompletion/scenario-linea.xml
+notepad++/autoCompletion/scenario-treno.xml
+notepad++/userDefineLangs/scenario-linea.xml
+notepad++/userDefineLangs/scenario-treno.xml
 scenario-tool.exe
 zelnor-scenario.exe"
+# What the package's folder holds at its top: its files and its folders.
+package_entries=$(cut -d/ -f1 <<< "$package_files" | LC_ALL=C sort -u)
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# --- The ZIP: its name, its integrity, exactly the three files under one top folder.
+# --- The ZIP: its name, its integrity, exactly the package's files under one top folder.
 [ "$(basename "$SCENARIO_WINDOWS_PACKAGE")" = "$top.zip" ] ||
   fail "the package is called $(basename "$SCENARIO_WINDOWS_PACKAGE"), not $top.zip"
 unzip -tq "$SCENARIO_WINDOWS_PACKAGE" >/dev/null || stop "the ZIP is damaged"
-# An entry for the top folder itself, which some archivers add, changes nothing for the user.
-listing=$(unzip -Z1 "$SCENARIO_WINDOWS_PACKAGE" | grep -vxF "$top/" | LC_ALL=C sort)
+# Entries for the folders themselves, which some archivers add, change nothing for the user.
+listing=$(unzip -Z1 "$SCENARIO_WINDOWS_PACKAGE" | grep -v '/$' | LC_ALL=C sort)
 expected_listing=$(sed "s|^|$top/|" <<< "$package_files")
 if [ "$listing" != "$expected_listing" ]; then
   fail "the ZIP does not hold exactly the expected files"
@@ -91,7 +98,7 @@ status=0
   fail "zelnor-scenario.exe wrote into the current directory: $(ls -A "$work/elsewhere")"
 
 linux_files=$(cd "$work/linux" && ls | grep -vx 'zelnor-scenario' | LC_ALL=C sort)
-windows_files=$(cd "$package" && ls | grep -vxF "$package_files" | LC_ALL=C sort)
+windows_files=$(cd "$package" && ls | grep -vxF "$package_entries" | LC_ALL=C sort)
 [ "$(wc -l <<< "$linux_files")" -eq 6 ] || stop "the Linux program left $linux_files"
 if [ "$linux_files" != "$windows_files" ]; then
   fail "the program in the package left other files than the Linux program"
@@ -114,6 +121,42 @@ guide_text=$(iconv -f WINDOWS-1252 -t UTF-8 "$guide" | tr -d '\r') || fail "the 
 while IFS= read -r name; do
   grep -qF "$name" <<< "$guide_text" || fail "the guide does not name $name"
 done < <(printf '%s\n' "$linux_files" "${line_name}_linea.txt" "${line_name}_$train_code-.txt")
+
+# --- The Notepad++ files: well-formed XML, one language of each kind per text, named after it
+# (Notepad++ finds an auto-completion file by the language's name), and the guide says how to
+# install them.
+for language in scenario-linea scenario-treno; do
+  python3 - "$package/notepad++" "$language" <<'PYTHON' || fail "the Notepad++ files of $language are not right"
+import sys
+import xml.etree.ElementTree as ElementTree
+
+folder, language = sys.argv[1], sys.argv[2]
+problems = []
+try:
+    udl = ElementTree.parse(f"{folder}/userDefineLangs/{language}.xml").getroot()
+    completion = ElementTree.parse(f"{folder}/autoCompletion/{language}.xml").getroot()
+except ElementTree.ParseError as error:
+    print(f"not well-formed XML: {error}")
+    sys.exit(1)
+languages = [lang.get("name") for lang in udl.findall("UserLang")]
+if languages != [language]:
+    problems.append(f"the user-defined language is {languages}")
+lists = {k.get("name"): (k.text or "") for k in udl.iter("Keywords")}
+if not lists.get("Keywords1", "").strip():
+    problems.append("the user-defined language has no keywords")
+if "[generale]" not in lists.get("Folders in code1, open", ""):
+    problems.append("no section folds")
+functions = [k for k in completion.iter("KeyWord") if k.get("func") == "yes"]
+if not functions or any(not k.findall("Overload/Param") for k in functions):
+    problems.append("the auto-completion file offers no record with its values")
+for problem in problems:
+    print(problem)
+sys.exit(1 if problems else 0)
+PYTHON
+done
+for word in userDefineLangs autoCompletion scenario-linea scenario-treno; do
+  grep -qF "$word" <<< "$guide_text" || fail "the guide does not name $word"
+done
 
 # --- The tool in the package: its usage, and compiles beside the Linux tool's. Both run with
 # relative paths from one directory, so their reports differ only in CR LF and "\".
