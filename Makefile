@@ -135,7 +135,7 @@ $(FUZZ_BUILD)/CMakeCache.txt:
 
 fuzz: $(FUZZ_BUILD)/CMakeCache.txt
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target compile_fuzzer readers_fuzzer \
-	  http_request_fuzzer fuzz_corpus
+	  http_request_fuzzer lsp_fuzzer fuzz_corpus
 	fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 fuzz-ci:

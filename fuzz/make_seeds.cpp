@@ -1,9 +1,10 @@
 // Writes the seed corpora of the fuzz targets: the program's own description texts, small
 // texts that reach every record kind and every fault code, the binary images a compile of
-// the program's texts gives, and request heads the loopback server accepts and refuses. Run at
-// build time, so the seeds always follow the current texts.
+// the program's texts gives, request heads the loopback server accepts and refuses, and editor
+// sessions around the program's texts. Run at build time, so the seeds always follow the
+// current texts.
 //
-//   fuzz_seeds DIR   writes DIR/compile/*, DIR/readers/* and DIR/http/*
+//   fuzz_seeds DIR   writes DIR/compile/*, DIR/readers/*, DIR/http/* and DIR/lsp/*
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +17,7 @@
 #include "compile/line_geometry.h"
 #include "describe/descriptions.h"
 #include "base/fixed_text.h"
+#include "base/windows1252.h"
 #include "fuzz_input.h"
 #include "output/binary_files.h"
 #include "run/run_sequence.h"
@@ -227,6 +229,65 @@ void write_http_seeds(const std::filesystem::path& dir) {
     }
 }
 
+// A JSON string of a text (UTF-8).
+std::string json_string(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string frame(const std::string& body) {
+    return "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+// The first byte of an input chooses the pieces the rest arrives in.
+void write_lsp_seeds(const std::filesystem::path& dir, const std::string& line,
+                     const std::string& train) {
+    const std::string folder = "file:///nessuna/cartella/";
+    const auto open = [&](const std::string& name, const std::string& text) {
+        return frame(R"({"jsonrpc":"2.0","method":"textDocument/didOpen","params":{"textDocument":{"uri":")" +
+                     folder + name + R"(","languageId":"x","version":1,"text":)" +
+                     json_string(from_windows1252(text)) + "}}}");
+    };
+    const auto request = [&](int id, const std::string& method, const std::string& params) {
+        return frame(R"({"jsonrpc":"2.0","id":)" + std::to_string(id) + R"(,"method":")" + method +
+                     R"(","params":)" + params + "}");
+    };
+    const std::string at = R"({"textDocument":{"uri":")" + folder +
+                           R"(L_T-.txt"},"position":{"line":12,"character":3}})";
+    const std::string init =
+        request(1, "initialize", R"({"capabilities":{"general":{"positionEncodings":["utf-8"]}}})");
+    const std::string session =
+        init + open("L_linea.txt", line) + open("L_T-.txt", train) +
+        request(2, "textDocument/hover", at) + request(3, "textDocument/completion", at) +
+        request(4, "textDocument/codeAction",
+                R"({"textDocument":{"uri":")" + folder +
+                    R"(L_T-.txt"},"range":{"start":{"line":0,"character":0},"end":{"line":9,"character":0}},"context":{"diagnostics":[]}})") +
+        frame(R"({"jsonrpc":"2.0","method":"textDocument/didChange","params":{"textDocument":{"uri":")" +
+              folder +
+              R"(L_T-.txt","version":2},"contentChanges":[{"range":{"start":{"line":1,"character":0},"end":{"line":1,"character":4}},"text":"segnalle"}]}})") +
+        request(5, "textDocument/documentSymbol",
+                R"({"textDocument":{"uri":")" + folder + R"(L_T-.txt"}})") +
+        request(6, "shutdown", "null") + frame(R"({"jsonrpc":"2.0","method":"exit"})");
+    write_seed(dir / "program_session", std::string(1, '\x07') + session);
+    write_seed(dir / "small_line", std::string(1, '\x00') + init +
+                                       open("L_linea.txt", "[generale]\r\nlunghezza percorso, 5000\r\n[fine]\r\n"));
+    write_seed(dir / "malformed", std::string(1, '\x02') + init + frame("{\"jsonrpc\":") +
+                                      "Content-Length: x\r\n\r\n" + frame("[1,2]") +
+                                      request(7, "nessuno", "{}"));
+}
+
 }  // namespace
 }  // namespace scenario::fuzz
 
@@ -240,6 +301,7 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(root / "compile");
     std::filesystem::create_directories(root / "readers");
     std::filesystem::create_directories(root / "http");
+    std::filesystem::create_directories(root / "lsp");
 
     std::int32_t indice = 0;
     const std::string line = render_fixed_text(line_description_table(), indice);
@@ -247,5 +309,6 @@ int main(int argc, char** argv) {
     fuzz::write_compile_seeds(root / "compile", line, train);
     fuzz::write_reader_seeds(root / "readers", fuzz::compiled_program_texts(line, train));
     fuzz::write_http_seeds(root / "http");
+    fuzz::write_lsp_seeds(root / "lsp", line, train);
     return 0;
 }

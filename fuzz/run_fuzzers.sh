@@ -9,7 +9,8 @@ build=${1:?build directory}
 seconds=${2:?seconds per target}
 here=$(cd "$(dirname "$0")" && pwd)
 out=$build/fuzz
-mkdir -p "$out/corpus/compile" "$out/corpus/readers" "$out/corpus/http" "$out/artifacts"
+mkdir -p "$out/corpus/compile" "$out/corpus/readers" "$out/corpus/http" "$out/corpus/lsp" \
+    "$out/artifacts"
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
@@ -29,3 +30,5 @@ run compile_fuzzer compile 8192 -dict="$here/scenario.dict"
 run readers_fuzzer readers 16384
 # A head may reach the server's limit of 8192 bytes; a little more shows what lies past it.
 run http_request_fuzzer http 10000 -dict="$here/http.dict"
+# A session of a few messages around the program's texts.
+run lsp_fuzzer lsp 20000 -dict="$here/lsp.dict"
