@@ -4,7 +4,7 @@
 // ends with the figures set against the performance targets.
 //
 // Options of its own, before Google Benchmark's:
-//   --processes_only     only the whole-process comparisons
+//   --processes_only     only the whole-process comparisons and the editor latency
 //   --route_rounds=N     rounds of the largest route's comparison (default 7)
 //   --program_rounds=N   rounds of the program run's comparison (default 15)
 #include <benchmark/benchmark.h>
@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "bench_support.h"
+#include "lsp_latency.h"
 #include "process_compare.h"
 
 namespace scenario::bench {
@@ -28,6 +29,10 @@ constexpr double k_reader_target_mb_s = 250;
 constexpr double k_write_target_ratio = 1.3;  // against the durable floor
 constexpr double k_memory_target_ratio = 1.5;
 constexpr double k_program_target_ms = 10;
+// From an edit in the editor to its diagnostics, debounce included.
+constexpr double k_lsp_largest_target_ms = 100;
+constexpr double k_lsp_60km_target_ms = 50;
+constexpr int k_lsp_edits = 21;
 // Time per kilometre at a quarter and half of the route may differ from the full route's by
 // this fraction and still count as linear growth. The smaller routes' tables stay mostly in the
 // last-level cache, so their time per kilometre runs somewhat below the full route's.
@@ -199,6 +204,17 @@ int parse_rounds(std::string_view arg, std::string_view name, int fallback) {
     return std::max(1, std::stoi(std::string(arg.substr(name.size()))));
 }
 
+void print_lsp(const char* what, const std::optional<lsp_latency>& l, double target) {
+    if (!l) {
+        std::printf("  editor latency, %s: the language server failed\n", what);
+        return;
+    }
+    std::printf("  editor latency, %-4d km route     %9.2f ms     target <= %3.0f ms       %s\n",
+                l->route_km, l->median_ms, target, verdict(l->median_ms <= target));
+    std::printf("    (median of %d edits, change to diagnostics; slowest %.2f ms)\n", l->edits,
+                l->worst_ms);
+}
+
 }  // namespace
 }  // namespace scenario::bench
 
@@ -247,6 +263,12 @@ int main(int argc, char** argv) {
 
     const process_comparison route = compare_largest_route(route_rounds);
     const process_comparison program = compare_program_run(program_rounds);
+    // The largest route, and a 60 km one: the route and every count of the largest scaled down.
+    scenario::synthetic_size medium = scenario::scaled_size(16);
+    medium.route_length = 60000;
+    const std::optional<lsp_latency> lsp_largest =
+        measure_lsp_latency(scenario::synthetic_size{}, k_lsp_edits);
+    const std::optional<lsp_latency> lsp_medium = measure_lsp_latency(medium, k_lsp_edits);
 
     std::printf("\nFigures against the targets (medians):\n");
     if (!processes_only) {
@@ -258,5 +280,8 @@ int main(int argc, char** argv) {
     }
     print_processes("The largest route as a whole process", route, true);
     print_processes("The program's own run as a whole process", program, false);
+    std::printf("\nThe language server (scenario-tool lsp) as a process of its own:\n");
+    print_lsp("largest", lsp_largest, k_lsp_largest_target_ms);
+    print_lsp("60 km", lsp_medium, k_lsp_60km_target_ms);
     return 0;
 }
