@@ -33,6 +33,25 @@ std::string_view trimmed(std::string_view s) {
     return s;
 }
 
+// Where an item of a line begins and ends, in bytes of the line.
+struct line_item {
+    std::size_t from = 0, to = 0;
+};
+
+// The item that begins at a compiler's column (characters of the saved text, from 1): up to the
+// next comma or the line's end, blanks before that left out. Nothing past the line's end.
+std::optional<line_item> item_in_line(std::string_view content, std::int32_t column) {
+    std::size_t byte = 0;
+    for (std::int32_t n = 1; n < column; ++n) {
+        if (byte >= content.size()) return std::nullopt;
+        next_utf8_code_point(content, byte);
+    }
+    std::size_t end = content.find(',', byte);
+    if (end == std::string_view::npos) end = content.size();
+    while (end > byte && (content[end - 1] == ' ' || content[end - 1] == '\t')) --end;
+    return line_item{byte, end};
+}
+
 bool is_header(std::string_view line) {
     const std::string_view t = trimmed(line);
     return t.starts_with('[') && t.find(']') != std::string_view::npos;
@@ -294,11 +313,6 @@ json completion_item(record_kind kind, std::string_view label, bool preferred, b
     return item;
 }
 
-// Where an item of a line begins and ends, in bytes of the line.
-struct line_item {
-    std::size_t from = 0, to = 0;
-};
-
 json text_edit(const editor_text& text, std::size_t line, std::size_t from_byte,
                std::size_t to_byte, std::string_view new_text, position_encoding encoding) {
     const std::string_view content = text.line(line);
@@ -334,22 +348,10 @@ struct quick_fix {
     json edits = json::array();
 };
 
-// The item that begins at a warning's place, in bytes of its line.
+// The item that begins at a warning's place.
 std::optional<line_item> item_at(const editor_text& text, const compile_warning& w) {
-    const std::size_t line = static_cast<std::size_t>(w.at.where.line - 1);
-    const std::string_view content = text.line(line);
-    const std::size_t base = static_cast<std::size_t>(content.data() - text.utf8().data());
-    // Columns count characters of the saved text; find the byte where that character begins.
-    std::size_t byte = 0;
-    for (std::size_t n = 1; n < static_cast<std::size_t>(w.at.where.column); ++n) {
-        if (byte >= content.size()) return std::nullopt;
-        next_utf8_code_point(content, byte);
-    }
-    (void)base;
-    std::size_t end = content.find(',', byte);
-    if (end == std::string_view::npos) end = content.size();
-    while (end > byte && (content[end - 1] == ' ' || content[end - 1] == '\t')) --end;
-    return line_item{byte, end};
+    return item_in_line(text.line(static_cast<std::size_t>(w.at.where.line - 1)),
+                        w.at.where.column);
 }
 
 std::optional<quick_fix> fix_for(const text_view& view, const compile_warning& w) {
@@ -411,12 +413,9 @@ std::optional<quick_fix> fix_for(const text_view& view, const compile_warning& w
                 --start;
             }
             if (start == number_end) return std::nullopt;
-            const std::string_view written =
-                content.substr(start, rest_at + digits.size() - start);
             fix.title = "Scrivi " + std::to_string(*whole) + " al posto di \"" +
                         std::string(content.substr(start, number_end - start)) + "," + digits +
                         "\"";
-            (void)written;
             fix.edits.push_back(text_edit(text, line, start, rest_at + digits.size(),
                                           std::to_string(*whole), enc));
             return fix;
@@ -478,19 +477,12 @@ json item_range(const editor_text& text, std::int32_t line, std::int32_t column,
                 position_encoding encoding) {
     const std::size_t n = static_cast<std::size_t>(std::max(line, 1) - 1);
     const std::string_view content = text.line(n);
-    std::size_t byte = 0;
-    std::size_t characters = 0;
-    while (characters + 1 < static_cast<std::size_t>(std::max(column, 1)) &&
-           byte < content.size()) {
-        next_utf8_code_point(content, byte);
-        ++characters;
-    }
-    std::size_t end = content.find(',', byte);
-    if (end == std::string_view::npos) end = content.size();
-    while (end > byte && (content[end - 1] == ' ' || content[end - 1] == '\t')) --end;
-    std::size_t length = 0;
-    for (std::size_t b = byte; b < end; ++length) next_utf8_code_point(content, b);
     const std::size_t start = static_cast<std::size_t>(std::max(column, 1) - 1);
+    std::size_t length = 0;
+    if (const std::optional<line_item> item = item_in_line(content, std::max(column, 1))) {
+        for (std::size_t b = item->from; b < item->to; ++length) next_utf8_code_point(content, b);
+    }
+    // An empty item still gets one character, so that the editor has something to underline.
     return range_json(text.point_at(n, start, encoding),
                       text.point_at(n, start + std::max<std::size_t>(length, 1), encoding));
 }
