@@ -170,4 +170,17 @@ void item_reader::fail_at_end() const {
     throw item_fault(failure_code::text_ends_in_record, {}, text_.size(), true);
 }
 
+std::vector<std::size_t> line_starts(std::string_view text) {
+    std::vector<std::size_t> starts{0};
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            starts.push_back(i + 1);
+        } else if (text[i] == '\n') {
+            starts.push_back(i + 1);
+        }
+    }
+    return starts;
+}
+
 }  // namespace scenario

@@ -32,6 +32,10 @@ struct source_location {
     friend bool operator==(const source_location&, const source_location&) = default;
 };
 
+// Where each line of a text begins, counting line ends as the reader does (CR LF, CR or LF):
+// the first is 0, and a text ending in a line end has an empty last line.
+std::vector<std::size_t> line_starts(std::string_view text);
+
 // A fault of one item: it is not what its field takes, or the text ended where an item was due
 // (`at_end`). `offset` is where the item begins.
 class item_fault : public compile_fault {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/windows1252.h"
+#include "compile/item_reader.h"
 
 namespace scenario::tool {
 namespace {
@@ -38,17 +39,7 @@ std::string_view encoding_name(position_encoding encoding) {
 
 editor_text::editor_text(std::string utf8) : text_(std::move(utf8)) { find_lines(); }
 
-void editor_text::find_lines() {
-    starts_.assign(1, 0);
-    for (std::size_t i = 0; i < text_.size(); ++i) {
-        if (text_[i] == '\r') {
-            if (i + 1 < text_.size() && text_[i + 1] == '\n') ++i;
-            starts_.push_back(i + 1);
-        } else if (text_[i] == '\n') {
-            starts_.push_back(i + 1);
-        }
-    }
-}
+void editor_text::find_lines() { starts_ = line_starts(text_); }
 
 std::string_view editor_text::line(std::size_t n) const {
     if (n >= starts_.size()) return {};

@@ -4,6 +4,7 @@
 #include "view/view_records.h"
 
 #include "base/windows1252.h"
+#include "compile/item_reader.h"
 #include "session/compile_session.h"
 
 namespace scenario::tool {
@@ -11,15 +12,7 @@ namespace scenario::tool {
 text_lines::text_lines(const std::optional<std::string>& text) {
     if (!text) return;
     text_ = *text;
-    starts_.push_back(0);
-    for (std::size_t i = 0; i < text_.size(); ++i) {
-        if (text_[i] == '\r') {
-            if (i + 1 < text_.size() && text_[i + 1] == '\n') ++i;
-            starts_.push_back(i + 1);
-        } else if (text_[i] == '\n') {
-            starts_.push_back(i + 1);
-        }
-    }
+    starts_ = line_starts(text_);
 }
 
 std::string_view text_lines::line(std::int32_t n) const {
