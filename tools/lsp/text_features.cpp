@@ -10,6 +10,7 @@
 #include "base/positions.h"
 #include "base/record_kinds.h"
 #include "base/windows1252.h"
+#include "compile/compile_support.h"
 #include "compile/line_records.h"
 #include "compile/train_records.h"
 #include "model/cell_words.h"
@@ -55,19 +56,6 @@ std::optional<line_item> item_in_line(std::string_view content, std::int32_t col
 bool is_header(std::string_view line) {
     const std::string_view t = trimmed(line);
     return t.starts_with('[') && t.find(']') != std::string_view::npos;
-}
-
-bool contains_any_case(std::string_view text, std::string_view word) {
-    if (word.size() > text.size()) return false;
-    for (std::size_t i = 0; i + word.size() <= text.size(); ++i) {
-        bool same = true;
-        for (std::size_t j = 0; j < word.size() && same; ++j) {
-            same = std::tolower(static_cast<unsigned char>(text[i + j])) ==
-                   std::tolower(static_cast<unsigned char>(word[j]));
-        }
-        if (same) return true;
-    }
-    return false;
 }
 
 json range_json(const text_point& from, const text_point& to) {
