@@ -13,9 +13,7 @@ namespace {
 using two_points = double[2][2];
 
 // Traces `count` points after the two in `before`, handing each to store(i, x, y), and leaves
-// the last two in `before`. Each point is a first-order rotation of the last step by k radians;
-// the step is never re-normalised. The straight point adds the last step as it is: adding a
-// zero turn could change the sign of a zero coordinate. The two points before stay in
+// the last two in `before` (turned_point, straight_coordinate). The two points before stay in
 // registers: a long route traces a million points.
 template <typename Store>
 void trace_run(two_points& before, std::optional<double> k, std::size_t count, Store store) {
@@ -26,10 +24,8 @@ void trace_run(two_points& before, std::optional<double> k, std::size_t count, S
     if (k) {
         const double turn = *k;
         for (std::size_t i = 0; i < count; ++i) {
-            const double d0 = x1 - x2;
-            const double d1 = y1 - y2;
-            const double x = x1 + (d1 * turn + d0);
-            const double y = y1 + (d1 - d0 * turn);
+            double x = 0, y = 0;
+            turned_point(x2, y2, x1, y1, turn, x, y);
             store(i, x, y);
             x2 = x1;
             y2 = y1;
@@ -38,8 +34,8 @@ void trace_run(two_points& before, std::optional<double> k, std::size_t count, S
         }
     } else {
         for (std::size_t i = 0; i < count; ++i) {
-            const double x = x1 + (x1 - x2);
-            const double y = y1 + (y1 - y2);
+            const double x = straight_coordinate(x2, x1);
+            const double y = straight_coordinate(y2, y1);
             store(i, x, y);
             x2 = x1;
             y2 = y1;

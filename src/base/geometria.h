@@ -31,6 +31,20 @@ inline constexpr std::array<curve_class, 6> k_curve_classes = {{
     {"6", 0.003},
 }};
 
+// The arithmetic of one traced point i from the points i - 2 and i - 1, coordinate by coordinate.
+// The order of the operations is the contract: with contraction off (no fused multiply-add)
+// every machine gives the same doubles. A straight point adds the last step as it is (adding a
+// zero turn could change the sign of a zero coordinate); a turned point rotates the last step,
+// to first order, by k radians, and the step is never re-normalised.
+inline double straight_coordinate(double before, double last) { return last + (last - before); }
+inline void turned_point(double x2, double y2, double x1, double y1, double k, double& x,
+                         double& y) {
+    const double d0 = x1 - x2;
+    const double d1 = y1 - y2;
+    x = x1 + (d1 * k + d0);
+    y = y1 + (d1 - d0 * k);
+}
+
 // The per-metre plan geometry: two coordinates for every metre 0 to lunghezza_dim, each a
 // tagged value (empty, 16-bit integer or double). Coordinate 0 of every metre comes first,
 // then coordinate 1, as in the file. Integers are held as their exact double value.
