@@ -333,6 +333,8 @@ std::string line_text(const binary_set_read& files, const traced_plan* turns, li
     const std::size_t n_celle = cells.size() - 1;
 
     written_section curves{"[curve]", {}};
+    found.note("le posizioni sono scritte al primo metro della cella che il file tiene; le curve "
+               "si toccano dove nel testo originale si sovrapponevano");
     std::optional<written_record> stopping_curve;
     if (turns != nullptr && stop != line_stop::in_general) {
         const std::int32_t last_metre = files.plan->last_metre();
@@ -377,6 +379,11 @@ std::string line_text(const binary_set_read& files, const traced_plan* turns, li
     written_section mountains{"[montagne]", {}};
     if (stop != line_stop::in_general) {
         for (const mountain& m : mountains_of(cells)) {
+            if (m.fine == -1000000) {
+                found.note("\"montagna, 0, -1000000, 0\" è una montagna vuota: separa due montagne "
+                           "che cominciano a meno di 150 m dalla fine di quella prima, che "
+                           "altrimenti prenderebbe lo sfondo 3");
+            }
             mountains.records.push_back(
                 {"montagna", {number(m.inizio), number(m.fine), number(m.tipo)}});
         }
@@ -423,16 +430,26 @@ std::string line_text(const binary_set_read& files, const traced_plan* turns, li
     }
     sections.push_back(boards);
     if (stop == line_stop::in_features) {
+        // What stops the line pass where it stopped, without writing anything: the curve that
+        // ran past point 1000000 when one did; else a second sign or board on a cell already
+        // taken, as an author may write one; else a curve keyword without its class digit.
         if (stopping_curve) {
             signs.records.push_back(*stopping_curve);
+        } else if (!signs.records.empty()) {
+            signs.records.push_back(signs.records.back());
+        } else if (!boards.records.empty()) {
+            signs.records.push_back(boards.records.back());
         } else {
-            signs.records.push_back({"pendenza", {std::string(k_stopping_value), "0"}});
+            signs.records.push_back({"curvad", {"0", "0"}});
         }
     }
     sections.push_back(signs);
     if (stop == line_stop::in_general) {
+        // A repetition keyword without its count of codes stops the section, after storing
+        // the pair the files hold.
+        const voce& codici = header[k_entry_codici];
         sections.front().records.push_back(
-            {"lunghezza percorso", {std::string(k_stopping_value)}});
+            {"ripetizione segnali codici", {number(codici.v_a), number(codici.v_b)}});
     }
     return render_text(sections, "[fine]");
 }
@@ -621,7 +638,8 @@ std::set<std::size_t> author_marks(const celle& cells) {
     }
 }
 
-std::string train_text(const binary_set_read& files, findings& found, bool& stopped) {
+std::string train_text(const binary_set_read& files, bool line_whole, findings& found,
+                       std::optional<std::string>& stopped) {
     const testata& header = files.header;
     const celle& cells = files.cells;
     const auto n_celle = static_cast<std::int32_t>(cells.size()) - 1;
@@ -648,6 +666,8 @@ std::string train_text(const binary_set_read& files, findings& found, bool& stop
     for (const auto& [cell, byte] :
          changes(cells, fill_end, 0, [](const cella& c) { return int{c.vel_limite}; })) {
         speeds.records.push_back({"velocita", {fill_metres(cell), number(byte * 5)}});
+        found.note("i limiti di velocità sono scritti in km/h multipli di 5, come il file li "
+                   "tiene (in unità di 5 km/h)");
     }
     sections.push_back(speeds);
 
@@ -664,6 +684,9 @@ std::string train_text(const binary_set_read& files, findings& found, bool& stop
     for (int k = 1; k <= last_station; ++k) {
         station_items items = station_record(header, k, n_celle, prossimo_cartello, found);
         written_record rec{"stazione", std::move(items.values)};
+        found.note("delle stazioni il file non tiene il sesto valore dei tipi 5, 6, 7 e 8 né il "
+                   "quinto dei marciapiedi sotto i 600 m e della prima stazione: sono scritti 0, "
+                   "come li tiene il file");
         if (k == last_station && items.stops) {
             stopping_station = std::move(rec);
         } else {
@@ -700,6 +723,11 @@ std::string train_text(const binary_set_read& files, findings& found, bool& stop
 
     written_section signals{"[segnali]", {}};
     const std::vector<signal_reading> sig = read_signals(cells);
+    if (!sig.empty()) {
+        found.note("dei segnali il file tiene sx × 3 + dx e il tempo solo quando sx è 2: sx e dx "
+                   "sono scritti come li danno i preavvisi, e un tempo da 1 a 100 come quello che "
+                   "dà lo stesso byte");
+    }
     for (const std::size_t s : signal_order(cells, sig)) {
         const cella& cell = cells[sig[s].cell];
         const std::int64_t q = sig[s].q;
@@ -730,7 +758,45 @@ std::string train_text(const binary_set_read& files, findings& found, bool& stop
     }
     if (stopping_station) {
         signals.records.push_back(*stopping_station);
-        stopped = true;
+        stopped = "la compilazione si è fermata all'ultima stazione, che è in errore: il testo del "
+                  "treno finisce con quella stazione, che la ferma allo stesso punto";
+    } else if (line_whole && n_celle >= 3) {
+        // Limits and adhesion both stopped short of the end of the line: the train pass stopped
+        // at a fault that wrote nothing (the fills after the last record did not run). A record
+        // on a cell already taken stops it at the same place: a signal written twice, as an
+        // author may write one.
+        const cella& last_filled = cells[static_cast<std::size_t>(n_celle - 3)];
+        bool anything = false;
+        for (const cella& c : cells) {
+            anything = anything || c.vel_limite != 0 || c.aderenza != 0;
+        }
+        anything = anything || last_station > 0 || !signals.records.empty() ||
+                   !slow.records.empty();
+        if (last_filled.vel_limite == 0 && last_filled.aderenza == 0 && anything) {
+            std::optional<written_record> stopper;
+            for (const written_record& r : signals.records) {
+                if (r.keyword == "segnale") stopper = r;
+            }
+            if (!stopper) {
+                for (std::size_t c = 1; c + 1 < cells.size() && !stopper; ++c) {
+                    const cell_kind k = kind_of(cells[c]);
+                    if (!is_free(cells[c]) && k != cell_kind::value_mark) {
+                        stopper = written_record{"segnale", {point_metres(c), "2", "0", "0", "0",
+                                                             "0", "0", "0", "0", "0", "0"}};
+                    }
+                }
+            }
+            if (!stopper) {
+                stopper = written_record{"velocita", {std::string(k_stopping_value), "0"}};
+            }
+            signals.records.push_back(*stopper);
+            stopped =
+                "la compilazione si è fermata nel testo del treno: i limiti di velocità e "
+                "l'aderenza non arrivano alla fine della linea; il testo del treno finisce con un "
+                "record che la ferma allo stesso punto (" +
+                stopper->keyword + " a " + stopper->values.front() +
+                " m) e i valori dei record che la compilazione non ha scritto sono 0";
+        }
     }
     sections.push_back(signals);
     sections.push_back({"[codici]", {}});
@@ -932,6 +998,16 @@ void compare_plans(const geometria* file, const geometria* compiled, const std::
     }
 }
 
+// The places in the order of the files (geometry, header table, cells), each by offset.
+void sort_by_place(std::vector<file_place>& places) {
+    const auto rank = [](file_kind f) {
+        return f == file_kind::line_geometry ? 0 : f == file_kind::header_table ? 1 : 2;
+    };
+    std::stable_sort(places.begin(), places.end(), [&](const file_place& l, const file_place& r) {
+        return std::pair(rank(l.file), l.offset) < std::pair(rank(r.file), r.offset);
+    });
+}
+
 // Compiles the texts as the tool's compile does and holds the tables against the files.
 std::vector<file_place> compile_and_compare(const binary_set_read& files, const std::string& line,
                                             const std::string& train, const std::string& line_text,
@@ -1020,30 +1096,38 @@ decompiled decompile_tables(const binary_set_read& files, const std::string& lin
             stop = line_stop::in_features;
         }
     }
+    if (!files.plan && !progressive_records(files.header)) {
+        // Without a plan, a stop in [generale] shows as progressives left as they were read
+        // (never put in order) over cells that nothing reached.
+        bool untouched = true;
+        for (const cella& c : files.cells) untouched = untouched && c.pendenza == 0;
+        if (untouched) stop = line_stop::in_general;
+    }
     out.line_text = line_text(files, files.plan ? &turns : nullptr, stop, found);
-    bool train_stopped = false;
-    out.train_text = train_text(files, found, train_stopped);
+    std::optional<std::string> train_stopped;
+    out.train_text = train_text(files, stop == line_stop::none, found, train_stopped);
     if (stop == line_stop::in_general) {
         out.stopped =
             "la compilazione si è fermata nella sezione [generale] del testo della linea, prima "
             "della geometria: il testo della linea finisce con un record che la ferma allo "
-            "stesso punto (una lunghezza che nessun campo tiene)";
+            "stesso punto (una ripetizione dei segnali senza il numero dei codici)";
     } else if (stop == line_stop::in_features) {
         out.stopped =
             "la compilazione si è fermata nel testo della linea: la geometria non arriva alla "
             "fine e il testo del treno non è stato letto; il testo della linea finisce con un "
             "record che la ferma allo stesso punto";
     } else if (train_stopped) {
-        out.stopped =
-            "la compilazione si è fermata all'ultima stazione, che è in errore: il testo del "
-            "treno finisce con quella stazione, che la ferma allo stesso punto";
+        out.stopped = train_stopped;
     }
 
     const std::vector<file_place> differences =
         compile_and_compare(files, line, train, out.line_text, out.train_text);
     out.exact = differences.empty();
+    sort_by_place(found.places);
     out.places = std::move(found.places);
-    out.places.insert(out.places.end(), differences.begin(), differences.end());
+    std::vector<file_place> sorted = differences;
+    sort_by_place(sorted);
+    out.places.insert(out.places.end(), sorted.begin(), sorted.end());
     if (out.exact) out.places.clear();
     out.notes = std::move(found.notes);
     return out;

@@ -1,6 +1,7 @@
 #include "decompile/text_layout.h"
 
 #include <algorithm>
+#include <map>
 
 namespace scenario::tool {
 namespace {
@@ -40,16 +41,20 @@ std::string render_text(const std::vector<written_section>& sections, std::strin
     for (const written_section& section : sections) {
         out += section.header;
         out += k_line_end;
+        // The keywords share one column in a section; the values line up among the records of
+        // one keyword.
         std::size_t keyword_width = 0;
-        std::vector<std::size_t> widths;
+        std::map<std::string, std::vector<std::size_t>> widths_of;
         for (const written_record& r : section.records) {
             keyword_width = std::max(keyword_width, r.keyword.size());
+            std::vector<std::size_t>& widths = widths_of[r.keyword];
             if (widths.size() < r.values.size()) widths.resize(r.values.size(), 0);
             for (std::size_t i = 0; i < r.values.size(); ++i) {
                 if (is_number(r.values[i])) widths[i] = std::max(widths[i], r.values[i].size());
             }
         }
         for (const written_record& r : section.records) {
+            const std::vector<std::size_t>& widths = widths_of[r.keyword];
             std::string line = r.keyword + ",";
             line.append(keyword_width - r.keyword.size(), ' ');
             for (std::size_t i = 0; i < r.values.size(); ++i) {
