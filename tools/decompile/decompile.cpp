@@ -248,6 +248,50 @@ std::vector<std::pair<std::size_t, int>> changes(const celle& cells, std::size_t
     return out;
 }
 
+// A stop cell holding the words an earlier feature left: a station's stop is laid over whatever
+// stood there, and keeps the other words. A speed board laid first, in the line text, leaves
+// them.
+bool holds_residue(const cella& c) {
+    return kind_of(c) == cell_kind::station_stop && c.tempo_segnale == 0 &&
+           (c.val2 != 0 || c.val3 != 0 || c.val4 != 0);
+}
+
+// The information signs: their header entries from 80 down, each with the cell that shows it.
+// A sign whose cell a station's stop took later is seen only by its text: it is laid on a stop
+// cell that holds nothing else, which the station then takes as it did.
+std::vector<std::pair<int, std::size_t>> sign_entries(const testata& header, const celle& cells) {
+    std::map<int, std::size_t> shown;
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+        if (kind_of(cells[c]) == cell_kind::information_sign) shown.emplace(cells[c].val1, c);
+    }
+    int lowest_station = 0;
+    for (int k = 1; k <= k_first_sign_entry; ++k) {
+        if (header[static_cast<std::size_t>(k)].v_c != 0 ||
+            header[static_cast<std::size_t>(k)].v_tipo != 0) {
+            lowest_station = k;
+        } else {
+            break;
+        }
+    }
+    std::vector<std::size_t> hosts;
+    for (std::size_t c = cells.size(); c-- > 2;) {
+        if (kind_of(cells[c]) == cell_kind::station_stop && !holds_residue(cells[c]))
+            hosts.push_back(c);
+    }
+    std::vector<std::pair<int, std::size_t>> out;
+    for (int e = k_first_sign_entry; e > lowest_station; --e) {
+        if (const auto it = shown.find(e); it != shown.end()) {
+            out.emplace_back(e, it->second);
+        } else if (!header[static_cast<std::size_t>(e)].v_nome.empty() && !hosts.empty()) {
+            out.emplace_back(e, hosts.back());
+            hosts.pop_back();
+        } else {
+            break;
+        }
+    }
+    return out;
+}
+
 struct mountain {
     std::int64_t inizio = 0, fine = 0, tipo = 0;
 };
@@ -405,12 +449,19 @@ std::string line_text(const binary_set_read& files, const traced_plan* turns, li
             for (const std::int16_t w : words) values.push_back(number(floor_mod(w, 20) * 5));
             values.push_back(number(floor_mod(cell.val4, 10)));
             boards.records.push_back({"indicatori_vmax", values});
-        } else if (kind_of(cell) == cell_kind::information_sign) {
-            sign_cells.emplace_back(cell.val1, c);
+        } else if (holds_residue(cell)) {
+            boards.records.push_back(
+                {"indicatori_vmax",
+                 {point_metres(c), "0", number(floor_div(cell.val2, 20)),
+                  number(floor_div(cell.val3, 20)), number(floor_div(cell.val4, 10)), "0",
+                  number(floor_mod(cell.val2, 20) * 5), number(floor_mod(cell.val3, 20) * 5),
+                  number(floor_mod(cell.val4, 10))}});
+            found.note("una fermata che ha preso la cella di un altro elemento ne tiene i "
+                       "valori: è scritto un cartello di velocità sulla stessa cella, che la "
+                       "fermata poi prende");
         }
     }
-    std::sort(sign_cells.begin(), sign_cells.end(),
-              [](const auto& l, const auto& r) { return l.first > r.first; });
+    sign_cells = sign_entries(header, cells);
     for (const auto& [entry, c] : sign_cells) {
         std::string text;
         if (entry >= 1 && entry <= k_first_sign_entry) {
@@ -671,8 +722,7 @@ std::string train_text(const binary_set_read& files, bool line_whole, findings& 
     }
     sections.push_back(speeds);
 
-    int signs = 0;
-    for (const cella& c : cells) signs += kind_of(c) == cell_kind::information_sign ? 1 : 0;
+    const auto signs = static_cast<int>(sign_entries(header, cells).size());
     const int prossimo_cartello = k_first_sign_entry - signs;
     written_section stations{"[stazioni]", {}};
     std::optional<written_record> stopping_station;
