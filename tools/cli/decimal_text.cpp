@@ -1,8 +1,8 @@
-// Numbers as the picture's labels write them: the Italian decimal comma, no trailing zeros.
+// Numbers as an author reads them: the Italian decimal comma, no trailing zeros.
+#include "cli/decimal_text.h"
+
 #include <algorithm>
 #include <charconv>
-
-#include "plot/plot.h"
 
 namespace scenario::tool {
 
