@@ -10,6 +10,7 @@
 #include "app/compile_command.h"
 #include "app/run_tool.h"
 #include "cli/usage.h"
+#include "diff/diff_command.h"
 #include "dump/dump_command.h"
 #include "lsp/lsp_command.h"
 #include "platform/platform.h"
@@ -25,8 +26,9 @@ struct subcommand {
     int (*run)(arguments, streams);
 };
 
-constexpr std::array<subcommand, 6> k_subcommands = {{
+constexpr std::array<subcommand, 7> k_subcommands = {{
     {"compile", compile_command},
+    {"diff", diff_command},
     {"dump", dump_command},
     {"lsp", lsp_command},
     {"plot", plot_command},
