@@ -41,13 +41,6 @@ std::string km(double metres) { return "km " + km_text(metres, 3); }
 
 std::string quoted(const std::string& utf8) { return "\"" + utf8 + "\""; }
 
-std::string clock_text(std::int64_t seconds) {
-    const auto two = [](std::int64_t v) {
-        return (v >= 0 && v < 10 ? "0" : "") + std::to_string(v);
-    };
-    return std::to_string(seconds / 3600) + ":" + two(seconds / 60 % 60) + ":" + two(seconds % 60);
-}
-
 json thing_json(const thing& t) {
     json j;
     j["metri"] = t.metres;
@@ -78,10 +71,8 @@ std::vector<thing> stations_of(const line_model& model) {
     for (const station& s : model.stations) {
         const voce& v = *s.header_entry;
         const std::string name = from_windows1252(v.v_nome);
-        thing t{static_cast<double>(v.v_c),
-                entry_text(*model.header, static_cast<std::int16_t>(s.entry)),
-                "stazione " + quoted(name),
-                {}};
+        const std::string shown = entry_text(*model.header, static_cast<std::int16_t>(s.entry));
+        thing t{static_cast<double>(v.v_c), shown, "stazione " + quoted(shown), {}};
         for (const header_field_meaning& m : station_fields()) {
             using enum voce_field;
             if (m.field == v_c || m.field == v_a) continue;
@@ -93,7 +84,7 @@ std::vector<thing> stations_of(const line_model& model) {
             } else if (m.field == v_nome) {
                 t.fields.push_back({std::string(m.name), quoted(name), name});
             } else if (m.field == v_l) {
-                t.fields.push_back({std::string(m.name), clock_text(v.v_l), v.v_l});
+                t.fields.push_back({std::string(m.name), time_of_day_text(v.v_l), v.v_l});
             } else {
                 const std::int64_t n = field_number(v, m.field);
                 t.fields.push_back({std::string(m.name), std::to_string(n), n});
