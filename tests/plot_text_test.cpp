@@ -19,5 +19,12 @@ TEST(PlotText, KilometresWithTheDecimalComma) {
     EXPECT_EQ(decimal_text(2.50, 3), "2,5");
 }
 
+TEST(PlotText, TimesOfDayWithTwoDigitMinutesAndSeconds) {
+    EXPECT_EQ(time_of_day_text(23400), "6:30:00");
+    EXPECT_EQ(time_of_day_text(23465), "6:31:05");
+    EXPECT_EQ(clock_text(6, 29, 30), "6:29:30");
+    EXPECT_EQ(clock_text(0, 0, 0), "0:00:00");
+}
+
 }  // namespace
 }  // namespace scenario::tool

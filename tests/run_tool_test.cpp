@@ -57,6 +57,11 @@ TEST(RunTool, UsageErrorsAndFailuresExitWithThree) {
         {{"plot", "--line", "L", "--train", "T", "-o", "x.svg"},
          "plot vuole una sola cartella DIR",
          true},
+        {{"diff", here, "--line", "L", "--train", "T"}, "diff vuole due cartelle, A e B", true},
+        {{"diff", here, here, "--line", "L"}, "manca l'opzione --train", true},
+        {{"diff", here, here, "--line", "L", "--train", "T"},
+         "file non trovato: " + shown(dir.path() / "L_T.sim"),
+         false},
     };
     for (const usage_case& c : cases) {
         SCOPED_TRACE(c.message);

@@ -11,6 +11,7 @@
 #include "app/run_tool.h"
 #include "cli/usage.h"
 #include "decompile/decompile_command.h"
+#include "diff/diff_command.h"
 #include "dump/dump_command.h"
 #include "lsp/lsp_command.h"
 #include "platform/platform.h"
@@ -26,9 +27,10 @@ struct subcommand {
     int (*run)(arguments, streams);
 };
 
-constexpr std::array<subcommand, 7> k_subcommands = {{
+constexpr std::array<subcommand, 8> k_subcommands = {{
     {"compile", compile_command},
     {"decompile", decompile_command},
+    {"diff", diff_command},
     {"dump", dump_command},
     {"lsp", lsp_command},
     {"plot", plot_command},

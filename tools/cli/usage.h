@@ -15,6 +15,12 @@ inline constexpr std::string_view k_usage =
     "  dump FILE [--json] [--all]\n"
     "      mostra il contenuto di un file binario: NOME_linea.dat (geometria),\n"
     "      NOME_CODICE.sim (testata) o NOME_CODICE.dat (celle)\n"
+    "  diff A B --line NOME --train CODICE [--line-b NOME2] [--train-b CODICE2] [--json]\n"
+    "      confronta i file binari compilati delle cartelle A e B (in B con i nomi di --line-b e\n"
+    "      --train-b, se dati): stazioni, segnali, rallentamenti, cartelli e abbattimenti\n"
+    "      aggiunti, tolti, spostati o cambiati; i tratti in cui cambiano limite di velocità,\n"
+    "      pendenza e aderenza; le curve, i valori della testata e la distanza massima tra le\n"
+    "      due piante\n"
     "  plot DIR --line NOME --train CODICE -o FILE.svg [--from KM] [--to KM]\n"
     "      disegna la pianta e il profilo della linea dai file binari di DIR, tutta o\n"
     "      dal chilometro --from al chilometro --to (per esempio 12,5)\n"
@@ -41,6 +47,7 @@ inline constexpr std::string_view k_usage =
     "e --compiles\n"
     "\n"
     "stato di uscita: 0 nessun errore, 1 errore registrato dal compilatore, 2 errore 1250 o\n"
-    "1251 (nessun file binario scritto), 3 errore d'uso, di file o file binario danneggiato\n";
+    "1251 (nessun file binario scritto), 3 errore d'uso, di file o file binario danneggiato;\n"
+    "per diff: 0 nessuna differenza, 1 qualche differenza, 3 errore\n";
 
 }  // namespace scenario::tool

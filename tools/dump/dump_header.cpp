@@ -11,6 +11,7 @@
 #include "base/identity_codes.h"
 #include "base/positions.h"
 #include "base/windows1252.h"
+#include "cli/decimal_text.h"
 #include "dump/dump.h"
 
 namespace scenario::tool {
@@ -24,15 +25,6 @@ std::string quoted(const std::string& windows1252) {
     text += from_windows1252(windows1252);
     text += '"';
     return text;
-}
-
-std::string clock(std::int64_t h, std::int64_t m, std::int64_t s) {
-    const auto two = [](std::int64_t v) {
-        std::string text = v >= 0 && v < 10 ? "0" : "";
-        text += std::to_string(v);
-        return text;
-    };
-    return std::to_string(h) + ":" + two(m) + ":" + two(s);
 }
 
 // Every field of an entry, by its record name.
@@ -71,10 +63,6 @@ std::string with_unit(std::int64_t value, const header_field_meaning& m) {
     return std::to_string(value) + (m.unit.empty() ? "" : " " + std::string(m.unit));
 }
 
-std::string time_of_day(std::int64_t seconds) {
-    return clock(seconds / 3600, seconds / 60 % 60, seconds % 60);
-}
-
 // The fields of a station entry shown on its first line; the others are the items of the record
 // that say nothing the tool can name.
 bool on_first_line(voce_field f) {
@@ -86,7 +74,7 @@ void station_line(int entry, const voce& v, std::ostream& out) {
     out << "  stazione " << entry << ' ' << quoted(v.v_nome) << " a " << v.v_c << " m: tipo "
         << int(v.v_tipo) << (station_has_stop(v.v_tipo) ? " (con fermata)" : " (senza fermata)")
         << ", marciapiede da " << v.v_a << " a " << v.v_b << " m (lungo " << platform_length(v)
-        << " m), orario " << time_of_day(v.v_l) << " (" << v.v_l << " s) [voce " << entry
+        << " m), orario " << time_of_day_text(v.v_l) << " (" << v.v_l << " s) [voce " << entry
         << "]\n      valori 4-13 del record:";
     std::string separator = " ";
     for (const header_field_meaning& m : station_fields()) {
@@ -137,7 +125,7 @@ void scalar_entries(const testata& h, std::ostream& out) {
     out << "  ripetizione segnali [voce 86, v_a, v_b]: " << c.v_a << " e " << c.v_b << '\n';
     scalar_line(h, k_entry_codici, v_c, out);
     scalar_line(h, k_entry_codici, v_i1, out);
-    out << "  orologio [voce 86, v_i3, v_i4, v_i5]: " << clock(c.v_i3, c.v_i4, c.v_i5) << '\n';
+    out << "  orologio [voce 86, v_i3, v_i4, v_i5]: " << clock_text(c.v_i3, c.v_i4, c.v_i5) << '\n';
     out << other_fields(c, {"v_a", "v_b", "v_c", "v_nome", "v_i1", "v_i3", "v_i4", "v_i5"},
                         "  voce 86, altri campi:");
     out << "\nprogressive chilometriche, nell'ordine che il compilatore dà ai record \"progressiva "

@@ -71,20 +71,24 @@ std::optional<std::int32_t> first_board_speed(const cella& c) {
     return (*read)[0];
 }
 
+std::string item_value_text(const record_item& item) {
+    switch (item.code) {
+        case value_code::kmh:
+            return std::to_string(item.value) + " km/h";
+        case value_code::board_speed:
+            // The first of the pair is the first side's speed; both are km/h.
+            return std::to_string(item.value) + " km/h";
+        case value_code::flag:
+            return item.value != 0 ? "diverso da 0" : "0";
+        default:
+            return std::to_string(item.value);
+    }
+}
+
 std::string item_text(const record_item& item) {
     std::string text(item.name);
     text += ' ';
-    switch (item.code) {
-        case value_code::kmh:
-            return text + std::to_string(item.value) + " km/h";
-        case value_code::board_speed:
-            // The first of the pair is the first side's speed; both are km/h.
-            return text + std::to_string(item.value) + " km/h";
-        case value_code::flag:
-            return text + (item.value != 0 ? "diverso da 0" : "0");
-        default:
-            return text + std::to_string(item.value);
-    }
+    return text + item_value_text(item);
 }
 
 std::vector<approach_mark_reading> approach_marks_of(const celle& cells) {

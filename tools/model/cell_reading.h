@@ -52,6 +52,8 @@ std::optional<std::int32_t> first_board_speed(const cella& c);
 
 // "s1 3", "v 30 km/h", "d_v sì"; the header entry of a station or sign as its number.
 std::string item_text(const record_item& item);
+// The value alone: "3", "30 km/h".
+std::string item_value_text(const record_item& item);
 
 // An approach mark and the features that could have laid it.
 struct approach_mark_reading {

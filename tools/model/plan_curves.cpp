@@ -112,6 +112,14 @@ std::vector<curve> curves_of(const geometria& plan) {
     return curves;
 }
 
+std::optional<std::array<double, 2>> plan_point_at(const geometria& plan, std::int32_t metre) {
+    if (metre < 0 || metre > plan.last_metre() || plan.kind(metre, 0) == geometria::tag::empty ||
+        plan.kind(metre, 1) == geometria::tag::empty) {
+        return std::nullopt;
+    }
+    return std::array<double, 2>{plan.value(metre, 0), plan.value(metre, 1)};
+}
+
 std::vector<curve> curves_up_to(const std::vector<curve>& curves, std::int32_t last_metre) {
     std::vector<curve> within;
     for (curve c : curves) {

@@ -4,6 +4,7 @@
 // the curves are those the simulator will follow, not what the author's keywords meant to say.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -32,6 +33,10 @@ std::vector<curve> curves_of(const geometria& plan);
 
 // The curves as far as `last_metre`, the one that runs past it cut there.
 std::vector<curve> curves_up_to(const std::vector<curve>& curves, std::int32_t last_metre);
+
+// The point the plan holds for a metre (coordinate 0, coordinate 1); nothing outside the plan or
+// where either element is empty. Reading a traced plan builds its table once.
+std::optional<std::array<double, 2>> plan_point_at(const geometria& plan, std::int32_t metre);
 
 // The curvature class a measured turn belongs to, with its sign; nothing when it is none.
 std::optional<double> keyword_curvature(double k);

@@ -15,6 +15,7 @@
 
 #include "base/positions.h"
 #include "base/records.h"
+#include "cli/decimal_text.h"
 #include "model/line_model.h"
 #include "plot/layout.h"
 #include "plot/svg.h"
@@ -106,11 +107,6 @@ class plot_canvas {
 inline double fill_metres(std::size_t n) {
     return static_cast<double>(cell_first_metre(static_cast<std::int64_t>(n)));
 }
-
-// A number for a label, with the Italian decimal comma and at most `decimals` decimals:
-// "12", "12,5"; and metres as kilometres so.
-std::string decimal_text(double value, int decimals);
-std::string km_text(double metres, int decimals = 1);
 
 // The plan in the band from `top` to `bottom`; north up, one scale for both axes.
 void draw_plan(plot_canvas& canvas, const line_model& model, const plot_window& window, double top,

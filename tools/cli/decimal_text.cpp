@@ -1,8 +1,8 @@
-// Numbers as the picture's labels write them: the Italian decimal comma, no trailing zeros.
+// Numbers as an author reads them: the Italian decimal comma, no trailing zeros; times of day.
+#include "cli/decimal_text.h"
+
 #include <algorithm>
 #include <charconv>
-
-#include "plot/plot.h"
 
 namespace scenario::tool {
 
@@ -19,6 +19,19 @@ std::string decimal_text(double value, int decimals) {
     }
     std::replace(s.begin(), s.end(), '.', ',');
     return s == "-0" ? "0" : s;
+}
+
+std::string clock_text(std::int64_t hours, std::int64_t minutes, std::int64_t seconds) {
+    const auto two = [](std::int64_t v) {
+        std::string text = v >= 0 && v < 10 ? "0" : "";
+        text += std::to_string(v);
+        return text;
+    };
+    return std::to_string(hours) + ":" + two(minutes) + ":" + two(seconds);
+}
+
+std::string time_of_day_text(std::int64_t seconds) {
+    return clock_text(seconds / 3600, seconds / 60 % 60, seconds % 60);
 }
 
 }  // namespace scenario::tool
