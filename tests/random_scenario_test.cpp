@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <map>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -73,6 +74,19 @@ struct coverage {
     bool signal_time_above_100 = false;
 };
 
+// The values of the "abbattimento" records by the cell each lands on.
+std::map<std::size_t, long> value_marks_written(const std::string& train) {
+    std::map<std::size_t, long> marks;
+    for (std::size_t at = train.find("abbattimento"); at != std::string::npos;
+         at = train.find("abbattimento", at + 1)) {
+        std::size_t next = train.find(',', at) + 1;
+        const long position = std::stol(train.substr(next));
+        next = train.find(',', next) + 1;
+        marks[static_cast<std::size_t>(position / 50)] = std::stol(train.substr(next));
+    }
+    return marks;
+}
+
 void gather(const run_state& s, const random_scenario& r, coverage& cov) {
     cov.faults.insert(static_cast<int>(r.fault));
     cov.geometry.insert(r.geometry);
@@ -80,6 +94,7 @@ void gather(const run_state& s, const random_scenario& r, coverage& cov) {
     for (std::int32_t k = 1; k < 78 && !s.testata[k].v_nome.empty(); ++k)
         cov.station_kinds.insert(s.testata[k].v_tipo);
     const celle& cells = s.celle;
+    const std::map<std::size_t, long> marks = value_marks_written(r.texts.train);
     for (std::size_t i = 1; i + 1 < cells.size(); ++i) {
         const cella& c = cells[i];
         cov.cell_kinds.insert(c.tipo_cella);
@@ -89,9 +104,11 @@ void gather(const run_state& s, const random_scenario& r, coverage& cov) {
         if (c.tipo_cella != 12) continue;
         if (c.val1 > 180) cov.value_mark_above_180 = true;
         // Before a signal, with a board before it: the pass had only this cell to lower.
-        if (cells[i + 1].tipo_cella == 1 && cells[i - 1].tipo_cella == 6) {
-            if (c.val1 == 180) cov.lowered_value_mark = true;
-            if (c.val1 < 180) cov.kept_low_value_mark = true;
+        const auto written = marks.find(i);
+        if (cells[i + 1].tipo_cella == 1 && cells[i - 1].tipo_cella == 6 &&
+            written != marks.end()) {
+            if (c.val1 == 180 && written->second > 180) cov.lowered_value_mark = true;
+            if (c.val1 == written->second && c.val1 < 180) cov.kept_low_value_mark = true;
         }
     }
 }
