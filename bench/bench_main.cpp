@@ -5,6 +5,8 @@
 //
 // Options of its own, before Google Benchmark's:
 //   --processes_only     only the whole-process comparisons and the editor latency
+//   --no_processes       only Google Benchmark's benchmarks (with --benchmark_filter, one of
+//                        them) and their figures
 //   --route_rounds=N     rounds of the largest route's comparison (default 7)
 //   --program_rounds=N   rounds of the program run's comparison (default 15)
 #include <benchmark/benchmark.h>
@@ -29,6 +31,7 @@ constexpr double k_reader_target_mb_s = 250;
 constexpr double k_write_target_ratio = 1.3;  // against the durable floor
 constexpr double k_memory_target_ratio = 1.5;
 constexpr double k_program_target_ms = 10;
+constexpr double k_decompile_target_ratio = 2.0;  // against a compile of the same texts
 // From an edit in the editor to its diagnostics, debounce included.
 constexpr double k_lsp_largest_target_ms = 100;
 constexpr double k_lsp_60km_target_ms = 50;
@@ -42,6 +45,7 @@ struct figure {
     double real_ms = 0;
     double cpu_ms = 0;
     double bytes_per_second = 0;
+    double against_ms = 0;  // what a benchmark timed its process against, per iteration
 };
 
 // The console report as usual, keeping the median of every benchmark (or its single run).
@@ -64,6 +68,8 @@ class collecting_reporter : public benchmark::ConsoleReporter {
             // A benchmark that runs other processes counts their processor time itself.
             const auto child = run.counters.find("cpu_ms");
             if (child != run.counters.end()) f.cpu_ms = child->second.value;
+            const auto against = run.counters.find("against_ms");
+            if (against != run.counters.end()) f.against_ms = against->second.value;
             std::string key = run.run_name.function_name;
             if (!run.run_name.args.empty()) key += "/" + run.run_name.args;
             figures_[key] = f;
@@ -167,6 +173,17 @@ void print_program(const collecting_reporter& r) {
     }
 }
 
+void print_decompile(const collecting_reporter& r) {
+    const auto f = r.find("decompile_process");
+    if (!f) return;
+    const double ratio = f->real_ms / f->against_ms;
+    std::printf("  decompile process, 1000 km       %9.2f ms     (processor %.2f ms)\n", f->real_ms,
+                f->cpu_ms);
+    std::printf("  compile process, same texts      %9.2f ms\n", f->against_ms);
+    std::printf("  ratio decompile/compile          %9.2f      target <= %.1f          %s\n", ratio,
+                k_decompile_target_ratio, verdict(ratio <= k_decompile_target_ratio));
+}
+
 // One table of whole processes: the writer, then the durable and the plain floor.
 void print_processes(const char* title, const process_comparison& c, bool memory_target) {
     std::printf("\n%s: medians of %d alternating rounds, %zu files, %.2f MB,\n", title, c.rounds,
@@ -225,6 +242,7 @@ int main(int argc, char** argv) {
     std::vector<char*> args = {argv[0]};
     bool repetitions_given = false;
     bool processes_only = false;
+    bool no_processes = false;
     int route_rounds = 7;
     int program_rounds = 15;
     std::vector<char*> passed;
@@ -232,6 +250,8 @@ int main(int argc, char** argv) {
         const std::string_view arg = argv[i];
         if (arg == "--processes_only") {
             processes_only = true;
+        } else if (arg == "--no_processes") {
+            no_processes = true;
         } else if (arg.starts_with("--route_rounds=")) {
             route_rounds = parse_rounds(arg, "--route_rounds=", route_rounds);
         } else if (arg.starts_with("--program_rounds=")) {
@@ -257,27 +277,33 @@ int main(int argc, char** argv) {
     std::optional<memory_figure> memory;
     if (!processes_only) {
         benchmark::RunSpecifiedBenchmarks(&reporter);
-        memory = measure_peak_memory();
+        if (!no_processes) memory = measure_peak_memory();
     }
     benchmark::Shutdown();
 
-    const process_comparison route = compare_largest_route(route_rounds);
-    const process_comparison program = compare_program_run(program_rounds);
-    // The largest route, and a 60 km one: the route and every count of the largest scaled down.
-    scenario::synthetic_size medium = scenario::scaled_size(16);
-    medium.route_length = 60000;
-    const std::optional<lsp_latency> lsp_largest =
-        measure_lsp_latency(scenario::synthetic_size{}, k_lsp_edits);
-    const std::optional<lsp_latency> lsp_medium = measure_lsp_latency(medium, k_lsp_edits);
+    process_comparison route, program;
+    std::optional<lsp_latency> lsp_largest, lsp_medium;
+    if (!no_processes) {
+        route = compare_largest_route(route_rounds);
+        program = compare_program_run(program_rounds);
+        // The largest route, and a 60 km one: the route and every count of the largest scaled
+        // down.
+        scenario::synthetic_size medium = scenario::scaled_size(16);
+        medium.route_length = 60000;
+        lsp_largest = measure_lsp_latency(scenario::synthetic_size{}, k_lsp_edits);
+        lsp_medium = measure_lsp_latency(medium, k_lsp_edits);
+    }
 
     std::printf("\nFigures against the targets (medians):\n");
     if (!processes_only) {
         print_reader(reporter);
         print_growth(reporter);
         print_writing(reporter);
-        print_memory(memory);
+        if (!no_processes) print_memory(memory);
         print_program(reporter);
+        print_decompile(reporter);
     }
+    if (no_processes) return 0;
     print_processes("The largest route as a whole process", route, true);
     print_processes("The program's own run as a whole process", program, false);
     std::printf("\nThe language server (scenario-tool lsp) as a process of its own:\n");

@@ -89,6 +89,15 @@ std::optional<process_sample> run_process(const std::vector<std::string>& argv) 
     return s;
 }
 
+// Without it the next process would pay for the plain floor's 20 MB: its first fsync commits the
+// file system's journal, and with it the data of every file replaced by truncation since.
+void settle(const fs::path& dir) {
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::syncfs(fd);
+    ::close(fd);
+}
+
 namespace {
 
 double median(std::vector<double> v) {
@@ -96,16 +105,6 @@ double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     const std::size_t mid = v.size() / 2;
     return v.size() % 2 == 1 ? v[mid] : (v[mid - 1] + v[mid]) / 2;
-}
-
-// Writes out whatever the last process left in the page cache, outside any timing. Without it
-// the next process would pay for the plain floor's 20 MB: its first fsync commits the file
-// system's journal, and with it the data of every file replaced by truncation since.
-void settle(const fs::path& dir) {
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::syncfs(fd);
-    ::close(fd);
 }
 
 // One round that is not counted (it fills the caches and creates every file once), then

@@ -5,6 +5,7 @@
 // of them alike; each figure is the median of its rounds.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +23,10 @@ struct process_sample {
 // Runs argv (without DISPLAY, its output discarded) through the small runner program, which
 // times it and takes its peak memory; nothing when it could not be run.
 std::optional<process_sample> run_process(const std::vector<std::string>& argv);
+
+// Writes out whatever the last process left in the page cache of the file system that holds
+// `dir`, so that the next process, timed, does not pay for it.
+void settle(const std::filesystem::path& dir);
 
 struct process_figure {
     std::string name;
