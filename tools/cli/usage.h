@@ -12,6 +12,11 @@ inline constexpr std::string_view k_usage =
     "  compile DIR --line NOME --train CODICE [--out CARTELLA] [--no-geometry] [--json]\n"
     "      compila DIR/NOME_linea.txt e DIR/NOME_CODICE-.txt come fa il programma e scrive\n"
     "      i tre file binari in CARTELLA (di solito DIR); i testi dell'autore restano intatti\n"
+    "  decompile DIR --line NOME --train CODICE [--out CARTELLA] [--force] [--nearest]\n"
+    "      dai file binari di DIR riscrive NOME_linea.txt e NOME_CODICE-.txt in CARTELLA (di\n"
+    "      solito DIR), testi che compilati danno gli stessi file byte per byte; i testi che\n"
+    "      ci sono già si sostituiscono solo con --force; se nessun testo dà quei file ne\n"
+    "      elenca i punti, e con --nearest scrive i testi più vicini e i byte che cambiano\n"
     "  dump FILE [--json] [--all]\n"
     "      mostra il contenuto di un file binario: NOME_linea.dat (geometria),\n"
     "      NOME_CODICE.sim (testata) o NOME_CODICE.dat (celle)\n"
@@ -48,6 +53,8 @@ inline constexpr std::string_view k_usage =
     "\n"
     "stato di uscita: 0 nessun errore, 1 errore registrato dal compilatore, 2 errore 1250 o\n"
     "1251 (nessun file binario scritto), 3 errore d'uso, di file o file binario danneggiato;\n"
-    "per diff: 0 nessuna differenza, 1 qualche differenza, 3 errore\n";
+    "per diff: 0 nessuna differenza, 1 qualche differenza, 3 errore; per decompile: 0 testi\n"
+    "che danno gli stessi file, 1 testi più vicini scritti con --nearest, 3 errore o file che\n"
+    "nessun testo dà\n";
 
 }  // namespace scenario::tool

@@ -1074,9 +1074,26 @@ std::vector<file_place> compile_and_compare(const binary_set_read& files, const 
                        "o con un errore d'identità)"});
         return out;
     }
-    compare_header(files.header, state.testata, out);
-    compare_cells(files.cells, state.celle, out);
-    if (files.plan) compare_plans(&*files.plan, &state.geometria, files.plan_bytes, out);
+    // The bytes first, as the files hold them: the places are looked for only where they differ.
+    const auto differ = [&](file_kind kind, const std::string& compiled, const std::string& file,
+                            auto place) {
+        if (compiled == file) return;
+        const std::size_t before = out.size();
+        place();
+        if (out.size() == before) {
+            out.push_back({kind, 0, file.size(), "il file intero",
+                           "i testi danno un file di " + number(static_cast<std::int64_t>(compiled.size())) +
+                               " byte, il file ne ha " + number(static_cast<std::int64_t>(file.size()))});
+        }
+    };
+    differ(file_kind::header_table, serialise_testata(state.testata), files.header_bytes,
+           [&] { compare_header(files.header, state.testata, out); });
+    differ(file_kind::cells, serialise_celle(state.celle), files.cell_bytes,
+           [&] { compare_cells(files.cells, state.celle, out); });
+    if (files.plan) {
+        differ(file_kind::line_geometry, serialise_geometria(state.geometria), files.plan_bytes,
+               [&] { compare_plans(&*files.plan, &state.geometria, files.plan_bytes, out); });
+    }
     return out;
 }
 

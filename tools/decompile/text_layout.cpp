@@ -42,19 +42,19 @@ std::string render_text(const std::vector<written_section>& sections, std::strin
         out += section.header;
         out += k_line_end;
         // The keywords share one column in a section; the values line up among the records of
-        // one keyword.
+        // one shape (as many values).
         std::size_t keyword_width = 0;
-        std::map<std::string, std::vector<std::size_t>> widths_of;
+        std::map<std::size_t, std::vector<std::size_t>> widths_of;
         for (const written_record& r : section.records) {
             keyword_width = std::max(keyword_width, r.keyword.size());
-            std::vector<std::size_t>& widths = widths_of[r.keyword];
+            std::vector<std::size_t>& widths = widths_of[r.values.size()];
             if (widths.size() < r.values.size()) widths.resize(r.values.size(), 0);
             for (std::size_t i = 0; i < r.values.size(); ++i) {
                 if (is_number(r.values[i])) widths[i] = std::max(widths[i], r.values[i].size());
             }
         }
         for (const written_record& r : section.records) {
-            const std::vector<std::size_t>& widths = widths_of[r.keyword];
+            const std::vector<std::size_t>& widths = widths_of[r.values.size()];
             std::string line = r.keyword + ",";
             line.append(keyword_width - r.keyword.size(), ' ');
             for (std::size_t i = 0; i < r.values.size(); ++i) {
