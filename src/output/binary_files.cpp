@@ -177,6 +177,14 @@ std::string serialise_geometria(const geometria& plan) {
                        [&](piece_writer& w) { encode_geometria(plan, w); });
 }
 
+void serialise_geometria_in_pieces(const geometria& plan,
+                                   const std::function<void(std::string_view)>& deliver) {
+    const std::unique_ptr<char[]> buffer(new char[k_smallest_piece]);
+    piece_writer out(std::span<char>(buffer.get(), k_smallest_piece), deliver);
+    encode_geometria(plan, out);
+    out.finish();
+}
+
 void scrivi_file_binari(const run_state& state) {
     // Each file is encoded through the one buffer, written a piece at a time and flushed in turn;
     // the renames follow one another only once all three are safely on the device.

@@ -35,7 +35,9 @@
 //   tag 5  double   f64 (IEEE 754)
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "base/records.h"
 
@@ -49,6 +51,9 @@ static_assert(k_entry_fixed_size == 34);
 std::string serialise_celle(const celle& cells);
 std::string serialise_testata(const testata& header);
 std::string serialise_geometria(const geometria& plan);
+// The geometry file's bytes handed over a piece at a time, never held whole.
+void serialise_geometria_in_pieces(const geometria& plan,
+                                   const std::function<void(std::string_view)>& deliver);
 
 // Writes the line geometry file (only when crea_geometria is nonzero), the header table file and
 // the cell file as one set: all three are written and flushed under temporary names before the

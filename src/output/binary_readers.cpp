@@ -264,6 +264,39 @@ class plan_shape {
     std::optional<std::size_t> traced_to_;  // the last traced metre, once known
 };
 
+// One half of the shape every seeded plan has, at `at`: the two seeded integers of `coord`,
+// doubles up to a last traced metre, then empty elements up to the next integer or the end.
+struct half_shape {
+    std::size_t traced_to = 0;  // the last traced metre
+    std::size_t empties = 0;
+    std::size_t end = 0;        // the offset after the half
+};
+
+bool scan_half(std::string_view bytes, std::size_t at, int coord, half_shape& half) {
+    const char* p = bytes.data();
+    const std::size_t n = bytes.size();
+    for (int metre = 0; metre < 2; ++metre) {
+        if (at + 4 > n || le::get_u16(p + at) != static_cast<std::uint16_t>(geometria::tag::integer) ||
+            le::get_i16(p + at + 2) != k_seed[coord][metre]) {
+            return false;
+        }
+        at += 4;
+    }
+    std::size_t metre = 2;
+    while (at + 10 <= n && le::get_u16(p + at) == static_cast<std::uint16_t>(geometria::tag::real)) {
+        at += 10;
+        ++metre;
+    }
+    half.traced_to = metre - 1;
+    half.empties = 0;
+    while (at + 2 <= n && le::get_u16(p + at) == static_cast<std::uint16_t>(geometria::tag::empty)) {
+        at += 2;
+        ++half.empties;
+    }
+    half.end = at;
+    return true;
+}
+
 }  // namespace
 
 std::string read_status::describe() const {
@@ -334,7 +367,46 @@ read_status leggi_testata(std::string_view bytes, testata& out) {
 // Two walks over the image: the first counts the elements and allocates nothing, so an image
 // beyond the longest route is refused before the table is made; the second fills the table and
 // checks the shape.
+std::optional<seeded_plan_image> seeded_plan_shape(std::string_view bytes) {
+    half_shape first, second;
+    if (!scan_half(bytes, 0, 0, first) || !scan_half(bytes, first.end, 1, second)) {
+        return std::nullopt;
+    }
+    if (second.end != bytes.size() || first.traced_to != second.traced_to ||
+        first.empties != second.empties) {
+        return std::nullopt;
+    }
+    const std::size_t per_half = first.traced_to + 1 + first.empties;
+    if (2 * per_half > max_plan_elements()) return std::nullopt;
+    const std::size_t last = per_half - 1;
+    if (first.traced_to > k_last_traceable && first.traced_to + 2 != last) return std::nullopt;
+    return seeded_plan_image{static_cast<std::int32_t>(last),
+                             static_cast<std::int32_t>(first.traced_to), first.end};
+}
+
+double seeded_plan_image::value(std::string_view bytes, std::int32_t metre, int coord) const {
+    const std::size_t half = coord == 0 ? 0 : second_half;
+    const char* p = bytes.data() + half;
+    if (metre < 2) return le::get_i16(p + 4 * static_cast<std::size_t>(metre) + 2);
+    return le::get_f64(p + 8 + 10 * static_cast<std::size_t>(metre - 2) + 2);
+}
+
 read_status leggi_geometria(std::string_view bytes, geometria& out) {
+    // The shape of every seeded plan is read in one tight pass; anything else is walked element
+    // by element, which names what is wrong and where.
+    if (const auto image = seeded_plan_shape(bytes)) {
+        geometria plan(image->last_metre);
+        for (int coord = 0; coord < 2; ++coord) {
+            for (std::int32_t metre = 0; metre < 2; ++metre) {
+                plan.set_integer(metre, coord, k_seed[coord][metre]);
+            }
+            for (std::int32_t metre = 2; metre <= image->traced_to; ++metre) {
+                plan.set_real(metre, coord, image->value(bytes, metre, coord));
+            }
+        }
+        out = std::move(plan);
+        return read_status::success();
+    }
     std::size_t count = 0;
     const read_status counted = count_elements(bytes, count);
     if (!counted.ok) return counted;

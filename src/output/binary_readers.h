@@ -12,6 +12,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -50,6 +52,19 @@ read_status leggi_testata(std::string_view bytes, testata& out);
 // in both halves. A curve may trace to the very last metre; past point 1000000 only the
 // completion traces, and it always stops two metres before the last.
 read_status leggi_geometria(std::string_view bytes, geometria& out);
+
+// Where the elements of a plan image lie when it has the shape of every plan a compile seeded:
+// in both halves the seeded integers, doubles up to the same last traced metre, then empty
+// elements, within the longest route (the shape leggi_geometria accepts, but for a plan never
+// seeded). Found in one tight pass and read straight from the bytes, without a table.
+struct seeded_plan_image {
+    std::int32_t last_metre = 0;
+    std::int32_t traced_to = 1;   // the last traced metre
+    std::size_t second_half = 0;  // the offset of metre 0 of coordinate 1
+    // A metre's value, for metres 0 to traced_to, from the image it was found in.
+    double value(std::string_view bytes, std::int32_t metre, int coord) const;
+};
+std::optional<seeded_plan_image> seeded_plan_shape(std::string_view bytes);
 
 // A cell file of `cell_count` cells beside the header table of the same scenario: the route
 // length in entry 84 gives the cell count (n_celle + 1). A length the compile stops at (above

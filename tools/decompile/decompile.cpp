@@ -69,12 +69,14 @@ struct traced_plan {
 
 bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-traced_plan read_turns(const geometria& plan, findings& found, const std::string& plan_bytes) {
+traced_plan read_turns(const seeded_plan_image& plan, const std::string& plan_bytes,
+                       findings& found) {
     traced_plan out;
-    if (plan.kind(0, 0) == geometria::tag::empty) return out;
-    std::int32_t last = 1;
-    while (last < plan.last_metre() && plan.kind(last + 1, 0) != geometria::tag::empty) ++last;
+    const std::int32_t last = plan.traced_to;
     out.last_traced = last;
+    const auto value = [&](std::int32_t metre, int coord) {
+        return plan.value(plan_bytes, metre, coord);
+    };
 
     // The candidates: straight, then each class to both sides.
     std::vector<std::optional<double>> candidates{std::nullopt};
@@ -82,12 +84,12 @@ traced_plan read_turns(const geometria& plan, findings& found, const std::string
         candidates.emplace_back(c.k);
         candidates.emplace_back(-c.k);
     }
-    double x2 = plan.value(0, 0), y2 = plan.value(0, 1);
-    double x1 = plan.value(1, 0), y1 = plan.value(1, 1);
+    double x2 = value(0, 0), y2 = value(0, 1);
+    double x1 = value(1, 0), y1 = value(1, 1);
     std::size_t previous = 0;
     std::size_t wrong_metres = 0;
     for (std::int32_t m = 2; m <= last; ++m) {
-        const double x = plan.value(m, 0), y = plan.value(m, 1);
+        const double x = value(m, 0), y = value(m, 1);
         const auto gives = [&](std::size_t c) {
             double cx = 0, cy = 0;
             if (!candidates[c]) {
@@ -381,7 +383,7 @@ std::string line_text(const binary_set_read& files, const traced_plan* turns, li
                "si toccano dove nel testo originale si sovrapponevano");
     std::optional<written_record> stopping_curve;
     if (turns != nullptr && stop != line_stop::in_general) {
-        const std::int32_t last_metre = files.plan->last_metre();
+        const std::int32_t last_metre = files.plan_last_metre();
         for (std::size_t i = 0; i < turns->runs.size(); ++i) {
             const turn_run& r = turns->runs[i];
             const bool last_run = i + 1 == turns->runs.size();
@@ -1058,6 +1060,18 @@ void sort_by_place(std::vector<file_place>& places) {
     });
 }
 
+// Whether the plan encodes to exactly these bytes; compared a piece at a time, never held whole.
+bool same_image(const geometria& plan, std::string_view bytes) {
+    bool same = true;
+    std::size_t at = 0;
+    serialise_geometria_in_pieces(plan, [&](std::string_view piece) {
+        same = same && at + piece.size() <= bytes.size() &&
+               std::memcmp(piece.data(), bytes.data() + at, piece.size()) == 0;
+        at += piece.size();
+    });
+    return same && at == bytes.size();
+}
+
 // Compiles the texts as the tool's compile does and holds the tables against the files.
 std::vector<file_place> compile_and_compare(const binary_set_read& files, const std::string& line,
                                             const std::string& train, const std::string& line_text,
@@ -1066,7 +1080,7 @@ std::vector<file_place> compile_and_compare(const binary_set_read& files, const 
     state.nome_linea = line;
     state.codice_treno = train;
     memory_descriptions texts(line_text, train_text);
-    const compile_outcome outcome = compila_scenario(state, files.plan ? 1 : 0, texts);
+    const compile_outcome outcome = compila_scenario(state, files.has_plan() ? 1 : 0, texts);
     std::vector<file_place> out;
     if (!outcome.writes_files()) {
         out.push_back({file_kind::cells, 0, 1, "i tre file",
@@ -1090,9 +1104,20 @@ std::vector<file_place> compile_and_compare(const binary_set_read& files, const 
            [&] { compare_header(files.header, state.testata, out); });
     differ(file_kind::cells, serialise_celle(state.celle), files.cell_bytes,
            [&] { compare_cells(files.cells, state.celle, out); });
-    if (files.plan) {
-        differ(file_kind::line_geometry, serialise_geometria(state.geometria), files.plan_bytes,
-               [&] { compare_plans(&*files.plan, &state.geometria, files.plan_bytes, out); });
+    if (files.has_plan() && !same_image(state.geometria, files.plan_bytes)) {
+        // Only now is the file's plan made a table, to place what differs.
+        geometria file_plan;
+        if (files.plan) {
+            file_plan = *files.plan;
+        } else {
+            leggi_geometria(files.plan_bytes, file_plan);
+        }
+        const std::size_t before = out.size();
+        compare_plans(&file_plan, &state.geometria, files.plan_bytes, out);
+        if (out.size() == before) {
+            out.push_back({file_kind::line_geometry, 0, files.plan_bytes.size(), "il file intero",
+                           "i testi danno altri byte"});
+        }
     }
     return out;
 }
@@ -1155,22 +1180,21 @@ decompiled decompile_tables(const binary_set_read& files, const std::string& lin
 
     traced_plan turns;
     line_stop stop = line_stop::none;
-    if (files.plan) {
-        turns = read_turns(*files.plan, found, files.plan_bytes);
-        if (turns.last_traced < 0) {
-            stop = line_stop::in_general;
-        } else if (turns.last_traced < files.plan->last_metre() - 2) {
-            stop = line_stop::in_features;
-        }
+    if (files.plan_image) {
+        turns = read_turns(*files.plan_image, files.plan_bytes, found);
+        if (turns.last_traced < files.plan_image->last_metre - 2) stop = line_stop::in_features;
+    } else if (files.plan) {
+        // A plan never seeded: the compile stopped in [generale].
+        stop = line_stop::in_general;
     }
-    if (!files.plan && !progressive_records(files.header)) {
+    if (!files.has_plan() && !progressive_records(files.header)) {
         // Without a plan, a stop in [generale] shows as progressives left as they were read
         // (never put in order) over cells that nothing reached.
         bool untouched = true;
         for (const cella& c : files.cells) untouched = untouched && c.pendenza == 0;
         if (untouched) stop = line_stop::in_general;
     }
-    out.line_text = line_text(files, files.plan ? &turns : nullptr, stop, found);
+    out.line_text = line_text(files, files.has_plan() ? &turns : nullptr, stop, found);
     std::optional<std::string> train_stopped;
     out.train_text = train_text(files, stop == line_stop::none, found, train_stopped);
     if (stop == line_stop::in_general) {

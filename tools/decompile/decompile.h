@@ -17,6 +17,7 @@
 
 #include "base/records.h"
 #include "base/scenario_files.h"
+#include "output/binary_readers.h"
 
 namespace scenario::tool {
 
@@ -25,10 +26,19 @@ namespace scenario::tool {
 struct binary_set_read {
     testata header;
     celle cells;
-    std::optional<geometria> plan;
     std::string header_bytes;
     std::string cell_bytes;
     std::string plan_bytes;
+    // The plan, when there is one: read straight from its bytes when it has the shape of every
+    // seeded plan (the longest route's is never held twice), else as a table (a plan the
+    // compile never seeded).
+    std::optional<seeded_plan_image> plan_image;
+    std::optional<geometria> plan;
+
+    bool has_plan() const { return plan_image.has_value() || plan.has_value(); }
+    std::int32_t plan_last_metre() const {
+        return plan_image ? plan_image->last_metre : plan ? plan->last_metre() : -1;
+    }
 };
 
 // A place in the files that the texts do not give: the file, the byte offset, what lies there

@@ -56,8 +56,11 @@ binary_set_read read_binary_set(const scenario_request& r) {
     std::error_code ec;
     if (std::filesystem::exists(plan_file, ec)) {
         files.plan_bytes = read_checked(plan_file);
-        files.plan.emplace();
-        require_read(leggi_geometria(files.plan_bytes, *files.plan), plan_file);
+        files.plan_image = seeded_plan_shape(files.plan_bytes);
+        if (!files.plan_image) {
+            files.plan.emplace();
+            require_read(leggi_geometria(files.plan_bytes, *files.plan), plan_file);
+        }
     }
     return files;
 }
@@ -75,12 +78,12 @@ void require_names(const binary_set_read& files, const scenario_request& r) {
 
 // A plan whose length is not the header's route: another compile left it.
 std::optional<file_place> plan_of_another_compile(const binary_set_read& files) {
-    if (!files.plan || !files.plan->allocated()) return std::nullopt;
+    if (!files.has_plan()) return std::nullopt;
     const std::int64_t length = files.header[k_entry_treno].v_b;
-    if (std::int64_t{files.plan->last_metre()} == length + 7000) return std::nullopt;
+    if (std::int64_t{files.plan_last_metre()} == length + 7000) return std::nullopt;
     return file_place{file_kind::line_geometry, 0, files.plan_bytes.size(), "il file intero",
                       "la geometria è di un percorso di " +
-                          std::to_string(files.plan->last_metre() - 7000) +
+                          std::to_string(files.plan_last_metre() - 7000) +
                           " m, la testata dice " + std::to_string(length) +
                           " m: è rimasta da un'altra compilazione"};
 }
@@ -164,7 +167,7 @@ int decompile_command(arguments args, streams io) {
     for (const auto& [file, bytes] : texts) io.out << "scritto " << display_path(file) << "\n";
 
     for (const std::string& note : result.notes) io.out << "nota: " << note << "\n";
-    if (!files.plan) {
+    if (!files.has_plan()) {
         io.out << "nota: non c'è il file della geometria: per avere gli stessi file si compila "
                   "con --no-geometry\n";
     }
