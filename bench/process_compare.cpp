@@ -233,7 +233,7 @@ process_comparison compare_largest_route(int rounds) {
     {
         run_state state = state_in(reference);
         if (compile_texts(state, texts) != 0) return {};
-        scrivi_file_binari(state);
+        scrivi_file_binari(state, directory_flush::here);
     }
     const std::vector<std::string> names =
         file_names({file_kind::line_geometry, file_kind::header_table, file_kind::cells});
@@ -265,7 +265,7 @@ process_comparison compare_program_run(int rounds) {
             testing::read_bytes(scenario_file(state, file_kind::line_description)),
             testing::read_bytes(scenario_file(state, file_kind::train_description)));
         if (!compila_scenario(state, 1, source).writes_files()) return {};
-        scrivi_file_binari(state);
+        scrivi_file_binari(state, directory_flush::here);
     }
     const std::vector<std::string> names =
         file_names({file_kind::line_description, file_kind::train_description, file_kind::notes,

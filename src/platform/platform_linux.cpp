@@ -223,6 +223,13 @@ void staged_file::flush() {
     if (::close(fd) != 0) throw file_error(temporary_, "write", errno_reason(errno));
 }
 
+void staged_file::close_unflushed() {
+    open_ = false;
+    if (::close(static_cast<int>(handle_)) != 0) {
+        throw file_error(temporary_, "write", errno_reason(errno));
+    }
+}
+
 void staged_file::commit() {
     if (::rename(temporary_.c_str(), file_.c_str()) != 0) {
         throw file_error(file_, "write", errno_reason(errno));
@@ -243,7 +250,7 @@ void flush_directory(const std::filesystem::path& directory) {
 void write_output_file(const std::filesystem::path& file, std::string_view bytes) {
     struct stat st {};
     if (::stat(file.c_str(), &st) != 0 || S_ISREG(st.st_mode)) {
-        replace_file(file, bytes);
+        replace_file(file, bytes, file_life::lasting);
         return;
     }
     const int fd = ::open(file.c_str(), O_WRONLY | O_CLOEXEC);

@@ -183,6 +183,13 @@ void staged_file::flush() {
     if (!CloseHandle(h)) throw file_error(temporary_, "write", system_reason(GetLastError()));
 }
 
+void staged_file::close_unflushed() {
+    open_ = false;
+    if (!CloseHandle(as_handle(handle_))) {
+        throw file_error(temporary_, "write", system_reason(GetLastError()));
+    }
+}
+
 void staged_file::commit() {
     if (!MoveFileExW(temporary_.c_str(), file_.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
@@ -209,7 +216,7 @@ void write_output_file(const std::filesystem::path& file, std::string_view bytes
         return;
     }
     if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    replace_file(file, bytes);
+    replace_file(file, bytes, file_life::lasting);
 }
 
 void delete_file(const std::filesystem::path& file) {
