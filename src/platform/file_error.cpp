@@ -48,6 +48,12 @@ void flush_directory_after_failure(const std::filesystem::path& directory) noexc
     }
 }
 
+void write_error_line(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
 void give_up(const char* words) {
     std::fputs(words, stderr);
     std::fputs("\n", stderr);

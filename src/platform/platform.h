@@ -149,4 +149,8 @@ void show_error_box(std::string_view text);
 // One clear message for a failure that ends the program (a file that could not be written).
 void report_failure(std::string_view message);
 
+// Writes the text and a line end to standard error through the C library's stream, so the
+// program starts without constructing the C++ standard streams it would use for nothing else.
+void write_error_line(std::string_view text);
+
 }  // namespace scenario::platform

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cwchar>
-#include <iostream>
 #include <string>
 
 #include "platform/platform.h"
@@ -326,12 +325,12 @@ waiting_window::~waiting_window() {
 }
 
 void show_error_box(std::string_view text) {
-    std::cerr << text << '\n';
+    write_error_line(text);
     MessageBoxW(nullptr, wide(text).c_str(), k_program_title, MB_OK);
 }
 
 void report_failure(std::string_view message) {
-    std::cerr << "zelnor-scenario: " << message << '\n';
+    write_error_line("zelnor-scenario: " + std::string(message));
     MessageBoxW(nullptr, wide(message).c_str(), k_program_title, MB_OK | MB_ICONERROR);
 }
 

@@ -1,7 +1,5 @@
 #include "run/run_sequence.h"
 
-#include <iostream>
-
 #include "describe/descriptions.h"
 #include "documents/crew_documents.h"
 #include "output/binary_files.h"
@@ -56,7 +54,7 @@ void Form1::errore(const std::string& a) {
     if (interactive)
         platform::show_error_box(error_text(a));
     else
-        std::cerr << error_text(a) << '\n';
+        platform::write_error_line(error_text(a));
 }
 
 }  // namespace scenario
