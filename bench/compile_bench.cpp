@@ -44,7 +44,7 @@ void compile_and_write(benchmark::State& state) {
             state.SkipWithError(k_unclean);
             break;
         }
-        scrivi_file_binari(compiled);
+        scrivi_file_binari(compiled, directory_flush::here);
     }
     state.counters["files_MB"] = static_cast<double>(directory_bytes(dir.path())) / 1e6;
 }

@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
             std::cerr << "scenario_peak_memory: the synthetic scenario did not compile cleanly\n";
             return 1;
         }
-        scrivi_file_binari(state);
+        scrivi_file_binari(state, directory_flush::here);
     } catch (const std::exception& e) {
         std::cerr << "scenario_peak_memory: " << e.what() << '\n';
         return 1;

@@ -3,7 +3,9 @@
 #include "process_compare.h"
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <spawn.h>
+#include <sys/statfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -89,13 +91,58 @@ std::optional<process_sample> run_process(const std::vector<std::string>& argv) 
     return s;
 }
 
-// Without it the next process would pay for the plain floor's 20 MB: its first fsync commits the
-// file system's journal, and with it the data of every file replaced by truncation since.
+// Writes out whatever the last process left in the page cache, outside any timing. Without it
+// the next process would pay for the plain floor's 20 MB: its first fsync commits the file
+// system's journal, and with it the data of every file replaced by truncation since.
 void settle(const fs::path& dir) {
     const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     ::syncfs(fd);
     ::close(fd);
+}
+
+bool same_files(const fs::path& a, const fs::path& b, const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+        const fs::path file = path_from_utf8(name);
+        std::error_code ec;
+        if (!fs::is_regular_file(a / file, ec) || !fs::is_regular_file(b / file, ec)) return false;
+        if (testing::read_bytes(a / file) != testing::read_bytes(b / file)) return false;
+    }
+    return true;
+}
+
+std::string statfs_type_name(const fs::path& dir) {
+    struct statfs st {};
+    if (::statfs(dir.c_str(), &st) != 0) return "unknown";
+    switch (static_cast<unsigned long>(st.f_type)) {
+        case EXT4_SUPER_MAGIC:
+            return "ext2/ext3/ext4";
+        case TMPFS_MAGIC:
+            return "tmpfs";
+        case OVERLAYFS_SUPER_MAGIC:
+            return "overlay";
+        case XFS_SUPER_MAGIC:
+            return "xfs";
+        case BTRFS_SUPER_MAGIC:
+            return "btrfs";
+        case NFS_SUPER_MAGIC:
+            return "nfs";
+        case F2FS_SUPER_MAGIC:
+            return "f2fs";
+        case FUSE_SUPER_MAGIC:
+            return "fuse";
+        case V9FS_MAGIC:
+            return "9p";
+        case RAMFS_MAGIC:
+            return "ramfs";
+        case 0x2fc12fc1:
+            return "zfs";
+        default: {
+            char hex[32];
+            std::snprintf(hex, sizeof hex, "0x%lx", static_cast<unsigned long>(st.f_type));
+            return hex;
+        }
+    }
 }
 
 namespace {
@@ -163,14 +210,6 @@ std::string file_system_of(const fs::path& dir) {
     return best_type;
 }
 
-bool same_files(const fs::path& a, const fs::path& b, const std::vector<std::string>& names) {
-    for (const std::string& name : names) {
-        const fs::path file = path_from_utf8(name);
-        if (testing::read_bytes(a / file) != testing::read_bytes(b / file)) return false;
-    }
-    return true;
-}
-
 std::string file_name(file_kind kind) {
     return scenario_file_name(std::string(k_nome_linea), std::string(k_codice_treno), kind);
 }
@@ -203,7 +242,7 @@ process_comparison finish(const scratch_directory& root, int rounds, const fs::p
                           const std::vector<std::string>& left) {
     process_comparison c;
     c.directory = root.path().string();
-    c.file_system = file_system_of(root.path());
+    c.file_system = file_system_of(root.path()) + ", statfs " + statfs_type_name(root.path());
     c.rounds = rounds;
     c.files = names.size();
     for (const std::string& name : names)
@@ -232,7 +271,7 @@ process_comparison compare_largest_route(int rounds) {
     {
         run_state state = state_in(reference);
         if (compile_texts(state, texts) != 0) return {};
-        scrivi_file_binari(state);
+        scrivi_file_binari(state, directory_flush::here);
     }
     const std::vector<std::string> names =
         file_names({file_kind::line_geometry, file_kind::header_table, file_kind::cells});
@@ -244,35 +283,53 @@ process_comparison compare_largest_route(int rounds) {
                   out, names);
 }
 
+std::vector<std::string> write_run_reference(const fs::path& reference) {
+    run_state state = state_in(reference);
+    dati_linea(state);
+    dati_treno(state);
+    dati_note(state);
+    dati_rallentamenti(state);
+    dati_scheda(state);
+    memory_descriptions source(
+        testing::read_bytes(scenario_file(state, file_kind::line_description)),
+        testing::read_bytes(scenario_file(state, file_kind::train_description)));
+    if (!compila_scenario(state, 1, source).writes_files()) return {};
+    scrivi_file_binari(state, directory_flush::here);
+    return file_names({file_kind::line_description, file_kind::train_description, file_kind::notes,
+                       file_kind::slow_order_sheet, file_kind::timetable_sheet,
+                       file_kind::line_geometry, file_kind::header_table, file_kind::cells});
+}
+
+std::vector<std::string> run_floor_argv(const fs::path& reference, const fs::path& to,
+                                        const std::vector<std::string>& names) {
+    // The two description texts are passing, the six files after them lasting.
+    std::vector<std::string> argv = {SCENARIO_RUN_FLOOR_PATH, reference.string(), to.string()};
+    argv.insert(argv.end(), names.begin(), names.begin() + 2);
+    argv.push_back("--");
+    argv.insert(argv.end(), names.begin() + 2, names.end());
+    return argv;
+}
+
 process_comparison compare_program_run(int rounds) {
     const scratch_directory root;
     const fs::path program_dir = root.path() / "program";
     const fs::path reference = root.path() / "reference";
-    for (const fs::path& d : {program_dir, reference}) fs::create_directory(d);
+    const fs::path floor_dir = root.path() / "floor-run";
+    for (const fs::path& d : {program_dir, reference, floor_dir}) fs::create_directory(d);
     const fs::path program = program_dir / "zelnor-scenario";
     fs::copy_file(SCENARIO_PROGRAM_PATH, program);
 
     // The eight files of a run, the two description texts kept.
-    {
-        run_state state = state_in(reference);
-        dati_linea(state);
-        dati_treno(state);
-        dati_note(state);
-        dati_rallentamenti(state);
-        dati_scheda(state);
-        memory_descriptions source(
-            testing::read_bytes(scenario_file(state, file_kind::line_description)),
-            testing::read_bytes(scenario_file(state, file_kind::train_description)));
-        if (!compila_scenario(state, 1, source).writes_files()) return {};
-        scrivi_file_binari(state);
-    }
-    const std::vector<std::string> names =
-        file_names({file_kind::line_description, file_kind::train_description, file_kind::notes,
-                    file_kind::slow_order_sheet, file_kind::timetable_sheet,
-                    file_kind::line_geometry, file_kind::header_table, file_kind::cells});
+    const std::vector<std::string> names = write_run_reference(reference);
+    if (names.empty()) return {};
+    const std::vector<std::string> lasting(names.begin() + 2, names.end());
     const contender run = {"run of the program", {program.string()}};
-    return finish(root, rounds, reference, names, with_floors(run, reference, root.path(), names),
-                  program_dir, {names.begin() + 2, names.end()});
+    std::vector<contender> contenders = with_floors(run, reference, root.path(), names);
+    contenders.push_back(
+        {"floor: the run's file work, in C", run_floor_argv(reference, floor_dir, names)});
+    process_comparison c = finish(root, rounds, reference, names, contenders, program_dir, lasting);
+    c.same_bytes = c.same_bytes && same_files(reference, floor_dir, lasting);
+    return c;
 }
 
 }  // namespace scenario::bench

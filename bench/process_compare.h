@@ -38,18 +38,40 @@ struct process_figure {
 
 struct process_comparison {
     std::string directory;    // where the files were written
-    std::string file_system;  // its type, as df -T names it
+    std::string file_system;  // its type, as the mount table names it, and as statfs does
     int rounds = 0;
     std::size_t files = 0;
-    double output_mb = 0;                 // the bytes each contender writes
-    bool same_bytes = false;              // every contender's files equal the reference set
-    std::vector<process_figure> figures;  // the writer first, then the durable and plain floors
+    double output_mb = 0;     // the bytes each contender writes
+    bool same_bytes = false;  // every contender's files equal the reference set
+    // The writer first, then the durable and plain floors, then (for the program's run) the C
+    // floor of the run's own file work.
+    std::vector<process_figure> figures;
 };
+
+// The name of the file system that holds `dir`, from the type number statfs gives (ext2, ext3
+// and ext4 share one number).
+std::string statfs_type_name(const std::filesystem::path& dir);
+
+// Writes out whatever earlier processes left in the page cache, outside any timing.
+
+// Whether the named files are the same bytes in both directories.
+bool same_files(const std::filesystem::path& a, const std::filesystem::path& b,
+                const std::vector<std::string>& names);
+
+// The eight files of a run of the program, written into `reference` in the order the run writes
+// them (the two description texts first, and kept here); their names in that order.
+std::vector<std::string> write_run_reference(const std::filesystem::path& reference);
+
+// The C floor of a run's file work (run_floor.c) on those files, from `reference` into `to`.
+std::vector<std::string> run_floor_argv(const std::filesystem::path& reference,
+                                        const std::filesystem::path& to,
+                                        const std::vector<std::string>& names);
 
 // The largest synthetic route: its two texts on disk, compiled by `scenario-tool compile`.
 process_comparison compare_largest_route(int rounds);
 
-// A run of the program in a directory of its own, writing its eight files.
+// A run of the program in a directory of its own, writing its eight files, beside the floors and
+// the C floor of the same file work.
 process_comparison compare_program_run(int rounds);
 
 }  // namespace scenario::bench

@@ -163,7 +163,7 @@ TEST(ReplaceFile, LongerEarlierFileLeavesNoTrailingBytes) {
     testing::scratch_directory dir;
     const auto file = dir.path() / "x.dat";
     testing::write_bytes(file, std::string(1000, 'o'));
-    platform::replace_file(file, "new");
+    platform::replace_file(file, "new", platform::file_life::lasting);
     EXPECT_EQ(testing::read_bytes(file), "new");
     EXPECT_EQ(testing::file_names(dir.path()), std::vector<std::string>{"x.dat"});
 }
@@ -174,7 +174,7 @@ TEST(ReplaceFile, FailureNamesTheFileAndLeavesNoTemporary) {
     const auto file = dir.path() / "taken.dat";
     std::filesystem::create_directory(file);
     try {
-        platform::replace_file(file, "bytes");
+        platform::replace_file(file, "bytes", platform::file_life::lasting);
         FAIL() << "no error";
     } catch (const platform::file_error& e) {
         EXPECT_NE(std::string(e.what()).find("taken.dat"), std::string::npos) << e.what();
@@ -188,7 +188,7 @@ TEST(BinaryFiles, WrittenUnderTheScenarioNames) {
     state.crea_geometria = 1;
     state.celle.resize(581);
     state.geometria = geometria(29000);
-    scrivi_file_binari(state);
+    scrivi_file_binari(state, directory_flush::here);
     EXPECT_EQ(testing::file_names(dir.path()),
               (std::vector<std::string>{"Metrò 2 - Zelnor_26BRUNVICCO.dat",
                                         "Metrò 2 - Zelnor_26BRUNVICCO.sim",
@@ -206,7 +206,7 @@ TEST(BinaryFiles, LargestRouteWrittenPieceByPieceMakesTheWholeImages) {
     memory_descriptions source(texts.line, texts.train);
     ASSERT_TRUE(compila_scenario(state, 1, source).writes_files());
     ASSERT_EQ(state.codice_errore, 0);
-    scrivi_file_binari(state);
+    scrivi_file_binari(state, directory_flush::here);
 
     const std::string cells = serialise_celle(state.celle);
     EXPECT_GT(cells.size(), std::size_t{256} << 10);  // more than one piece
@@ -230,7 +230,7 @@ TEST(BinaryFiles, WithoutGeometryTheEarlierGeometryFileStays) {
     testing::write_bytes(geometry, "earlier");
     state.crea_geometria = 0;
     state.celle.resize(3);
-    scrivi_file_binari(state);
+    scrivi_file_binari(state, directory_flush::here);
     EXPECT_EQ(testing::read_bytes(geometry), "earlier");
 }
 

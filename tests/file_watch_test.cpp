@@ -33,7 +33,7 @@ void save(const std::filesystem::path& file, save_by how) {
             write_bytes(file, "linea, Metrò 2\r\n");
             break;
         case save_by::renaming_over:
-            platform::replace_file(file, "linea, Metrò 2\r\n");
+            platform::replace_file(file, "linea, Metrò 2\r\n", platform::file_life::lasting);
             break;
         case save_by::deleting_and_recreating:
             std::filesystem::remove(file);
@@ -115,7 +115,9 @@ TEST(FileWatch, OtherFilesInTheFolderDoNotWakeIt) {
         {"another file written",
          [](const auto& folder, const auto&) { write_bytes(folder / "note.txt", "x"); }},
         {"another file replaced",
-         [](const auto& folder, const auto&) { platform::replace_file(folder / "note.txt", "x"); }},
+         [](const auto& folder, const auto&) {
+             platform::replace_file(folder / "note.txt", "x", platform::file_life::lasting);
+         }},
         {"another file deleted",
          [](const auto& folder, const auto&) {
              write_bytes(folder / "note.txt", "x");

@@ -53,7 +53,9 @@ std::span<const std::string_view> line_description_table() {
 }
 
 void dati_linea(run_state& state) {
-    write_fixed_text(state, file_kind::line_description, line_description_table());
+    // The compile reads this text back and deletes it within the same run.
+    write_fixed_text(state, file_kind::line_description, line_description_table(),
+                     platform::file_life::passing);
 }
 
 }  // namespace scenario

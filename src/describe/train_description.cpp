@@ -91,7 +91,9 @@ std::span<const std::string_view> train_description_table() {
 }
 
 void dati_treno(run_state& state) {
-    write_fixed_text(state, file_kind::train_description, train_description_table());
+    // The compile reads this text back and deletes it within the same run.
+    write_fixed_text(state, file_kind::train_description, train_description_table(),
+                     platform::file_life::passing);
 }
 
 }  // namespace scenario

@@ -122,6 +122,8 @@ static_assert(std::size(k_notes) == 99, "98 lines and the end marker");
 
 std::span<const std::string_view> notes_table() { return k_notes; }
 
-void dati_note(run_state& state) { write_fixed_text(state, file_kind::notes, notes_table()); }
+void dati_note(run_state& state) {
+    write_fixed_text(state, file_kind::notes, notes_table(), platform::file_life::lasting);
+}
 
 }  // namespace scenario

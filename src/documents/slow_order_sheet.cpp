@@ -76,7 +76,8 @@ static_assert(std::size(k_slow_order_sheet) == 47, "46 lines and the end marker"
 std::span<const std::string_view> slow_order_sheet_table() { return k_slow_order_sheet; }
 
 void dati_rallentamenti(run_state& state) {
-    write_fixed_text(state, file_kind::slow_order_sheet, slow_order_sheet_table());
+    write_fixed_text(state, file_kind::slow_order_sheet, slow_order_sheet_table(),
+                     platform::file_life::lasting);
 }
 
 }  // namespace scenario

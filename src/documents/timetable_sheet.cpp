@@ -84,7 +84,8 @@ static_assert(std::size(k_timetable_sheet) == 54, "53 lines and the end marker")
 std::span<const std::string_view> timetable_sheet_table() { return k_timetable_sheet; }
 
 void dati_scheda(run_state& state) {
-    write_fixed_text(state, file_kind::timetable_sheet, timetable_sheet_table());
+    write_fixed_text(state, file_kind::timetable_sheet, timetable_sheet_table(),
+                     platform::file_life::lasting);
 }
 
 }  // namespace scenario

@@ -185,7 +185,7 @@ void serialise_geometria_in_pieces(const geometria& plan,
     out.finish();
 }
 
-void scrivi_file_binari(const run_state& state) {
+void scrivi_file_binari(const run_state& state, directory_flush flush) {
     // Each file is encoded through the one buffer, written a piece at a time and flushed in turn;
     // the renames follow one another only once all three are safely on the device.
     const std::size_t size = piece_size(state);
@@ -207,7 +207,7 @@ void scrivi_file_binari(const run_state& state) {
     stage(file_kind::header_table, [&](piece_writer& out) { encode_testata(state.testata, out); });
     stage(file_kind::cells, [&](piece_writer& out) { encode_celle(state.celle, out); });
     for (platform::staged_file& file : staged) file.commit();
-    platform::flush_directory(state.scenario_directory());
+    if (flush == directory_flush::here) platform::flush_directory(state.scenario_directory());
 }
 
 }  // namespace scenario

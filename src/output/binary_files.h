@@ -55,10 +55,16 @@ std::string serialise_geometria(const geometria& plan);
 void serialise_geometria_in_pieces(const geometria& plan,
                                    const std::function<void(std::string_view)>& deliver);
 
+// Who makes the renames of the binary set durable: this writer, with a flush of the directory
+// right after them, or its caller, which has more renames or deletions to make first and flushes
+// the directory once after the last of them.
+enum class directory_flush { here, by_caller };
+
 // Writes the line geometry file (only when crea_geometria is nonzero), the header table file and
 // the cell file as one set: all three are written and flushed under temporary names before the
-// first of them replaces its earlier file, then the three renames follow one another and the
-// directory is flushed. A failure before the renames leaves the whole earlier set.
-void scrivi_file_binari(const run_state& state);
+// first of them replaces its earlier file, then the three renames follow one another and, unless
+// the caller does it, the directory is flushed. A failure before the renames leaves the whole
+// earlier set.
+void scrivi_file_binari(const run_state& state, directory_flush flush);
 
 }  // namespace scenario

@@ -7,11 +7,14 @@
 
 #include "base/records.h"
 #include "base/scenario_files.h"
+#include "platform/platform.h"
 
 namespace scenario {
 
 // Renders the table and replaces the scenario file of that kind with it; `indice` ends on the
-// end marker's index.
-void write_fixed_text(run_state& state, file_kind kind, std::span<const std::string_view> table);
+// end marker's index. A lasting text (the crew's documents) is flushed before its rename; a
+// passing one (a description text the same run reads back and deletes) is not.
+void write_fixed_text(run_state& state, file_kind kind, std::span<const std::string_view> table,
+                      platform::file_life life);
 
 }  // namespace scenario

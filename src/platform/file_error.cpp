@@ -31,11 +31,27 @@ staged_file::staged_file(staged_file&& other) noexcept
     other.committed_ = true;  // nothing left for the moved-from object to clean up
 }
 
-void replace_file(const std::filesystem::path& file, std::string_view bytes) {
+void replace_file(const std::filesystem::path& file, std::string_view bytes, file_life life) {
     staged_file staged(file);
     staged.write(bytes);
-    staged.flush();
+    if (life == file_life::lasting)
+        staged.flush();
+    else
+        staged.close_unflushed();
     staged.commit();
+}
+
+void flush_directory_after_failure(const std::filesystem::path& directory) noexcept {
+    try {
+        flush_directory(directory);
+    } catch (...) {
+    }
+}
+
+void write_error_line(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
 }
 
 void give_up(const char* words) {

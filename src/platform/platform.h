@@ -34,12 +34,21 @@ std::string read_file(const std::filesystem::path& file);
 // The name a file is written under before it replaces `file`: the same name with ".tmp" added.
 std::filesystem::path temporary_name(const std::filesystem::path& file);
 
+// How long a replaced file is meant to stay. A lasting file is flushed to the device before it
+// replaces the earlier one, so a power cut leaves either file whole. A passing file is one the
+// same run reads back and deletes moments later (the program's two description texts): it is
+// only closed before its rename, since a flush would cost more than the rest of its writing and
+// protect nothing that outlives the run. After a power cut such a file may be found empty or
+// short; the next run replaces it.
+enum class file_life { lasting, passing };
+
 // A file being replaced: its bytes go to a temporary file beside it, created exclusively (never
 // through a link, never over something already there: a leftover regular file or link of a killed
-// run is removed first, a directory is a failure), flushed to the device by `flush`, and renamed
-// over the final name by `commit`. A staged file that is never committed removes its temporary
-// file. Failures throw file_error naming the temporary file, or the final file for the rename.
-// Callers hold the directory's lock (directory_lock), so no other writer shares the name.
+// run is removed first, a directory is a failure), flushed to the device by `flush` (or only
+// closed by `close_unflushed`, for a passing file), and renamed over the final name by `commit`. A
+// staged file that is never committed removes its temporary file. Failures throw file_error naming
+// the temporary file, or the final file for the rename. Callers hold the directory's lock
+// (directory_lock), so no other writer shares the name.
 class staged_file {
    public:
     explicit staged_file(std::filesystem::path file);
@@ -52,6 +61,8 @@ class staged_file {
     void write(std::string_view bytes);
     // Flushes the bytes to the device and closes the temporary file.
     void flush();
+    // Closes the temporary file without flushing it: for a passing file only.
+    void close_unflushed();
     // Renames the flushed temporary file over the final name.
     void commit();
 
@@ -66,12 +77,17 @@ class staged_file {
 };
 
 // Replaces the file with exactly these bytes through a staged file: after a failure the earlier
-// file is whole and no temporary file is left. The directory is not flushed (flush_directory).
-void replace_file(const std::filesystem::path& file, std::string_view bytes);
+// file is whole and no temporary file is left. A lasting file is flushed before its rename, a
+// passing one is not. The directory is not flushed (flush_directory).
+void replace_file(const std::filesystem::path& file, std::string_view bytes, file_life life);
 
-// Makes the renames done in the directory durable (fsync of the directory on Linux; on Windows
-// each rename is already written through).
+// Makes the renames and deletions done in the directory durable (fsync of the directory on
+// Linux; on Windows each rename is already written through).
 void flush_directory(const std::filesystem::path& directory);
+
+// The same on a way out that already reports a failure: the renames done before it still become
+// durable, and a flush that fails as well is left unsaid, since the first failure is the report.
+void flush_directory_after_failure(const std::filesystem::path& directory) noexcept;
 
 // Writes into a path the user named for output. When it leads (through links) to something that
 // is not a regular file (a device, a FIFO, a descriptor such as /dev/stdout) the bytes are written
@@ -132,5 +148,9 @@ void show_error_box(std::string_view text);
 
 // One clear message for a failure that ends the program (a file that could not be written).
 void report_failure(std::string_view message);
+
+// Writes the text and a line end to standard error through the C library's stream, so the
+// program starts without constructing the C++ standard streams it would use for nothing else.
+void write_error_line(std::string_view text);
 
 }  // namespace scenario::platform

@@ -1,12 +1,15 @@
 // Linux side of the platform layer: POSIX files, /proc/self/exe, and an Xlib window and error
 // box when a display is there. Xlib is loaded at run time, so the program starts (and reports on
-// standard error) on a machine without it.
+// standard error) on a machine without it, or with a C library of another release than its own.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <gnu/libc-version.h>
 #include <poll.h>
+#include <sys/auxv.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,7 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
+#include <string_view>
 
 #include "platform/platform.h"
 
@@ -23,6 +26,37 @@ namespace scenario::platform {
 namespace {
 
 std::string errno_reason(int err) { return std::strerror(err); }
+
+// Whether Xlib may be loaded into this process. The program is linked statically (it starts
+// without the dynamic loader's work), so it carries its own C library, and Xlib brings the
+// machine's shared one beside it: the two work together only when they are one release. The
+// shared library names its release in its banner ("... release version 2.36."), and is looked
+// for where the compiler found it. A program linked dynamically has only the one C library.
+bool xlib_fits_this_process() {
+    // The dynamic loader's own address: none in a program linked statically.
+    if (getauxval(AT_BASE) != 0) return true;
+#ifdef SCENARIO_SHARED_LIBC
+    const int fd = ::open(SCENARIO_SHARED_LIBC, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    void* bytes = MAP_FAILED;
+    if (::fstat(fd, &st) == 0 && st.st_size > 0) {
+        bytes =
+            ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    }
+    ::close(fd);
+    if (bytes == MAP_FAILED) return false;
+    char release[64];
+    std::snprintf(release, sizeof release, "release version %s.", gnu_get_libc_version());
+    const std::string_view library(static_cast<const char*>(bytes),
+                                   static_cast<std::size_t>(st.st_size));
+    const bool same = library.find(release) != std::string_view::npos;
+    ::munmap(bytes, static_cast<std::size_t>(st.st_size));
+    return same;
+#else
+    return false;
+#endif
+}
 
 // The few Xlib entry points the window and the error box use.
 struct xlib {
@@ -65,7 +99,7 @@ struct xlib {
     static xlib load() {
         xlib x;
         const char* display = std::getenv("DISPLAY");
-        if (display == nullptr || *display == '\0') return x;
+        if (display == nullptr || *display == '\0' || !xlib_fits_this_process()) return x;
         x.handle = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
         if (x.handle == nullptr) return x;
         const bool ok =
@@ -223,6 +257,13 @@ void staged_file::flush() {
     if (::close(fd) != 0) throw file_error(temporary_, "write", errno_reason(errno));
 }
 
+void staged_file::close_unflushed() {
+    open_ = false;
+    if (::close(static_cast<int>(handle_)) != 0) {
+        throw file_error(temporary_, "write", errno_reason(errno));
+    }
+}
+
 void staged_file::commit() {
     if (::rename(temporary_.c_str(), file_.c_str()) != 0) {
         throw file_error(file_, "write", errno_reason(errno));
@@ -243,7 +284,7 @@ void flush_directory(const std::filesystem::path& directory) {
 void write_output_file(const std::filesystem::path& file, std::string_view bytes) {
     struct stat st {};
     if (::stat(file.c_str(), &st) != 0 || S_ISREG(st.st_mode)) {
-        replace_file(file, bytes);
+        replace_file(file, bytes, file_life::lasting);
         return;
     }
     const int fd = ::open(file.c_str(), O_WRONLY | O_CLOEXEC);
@@ -350,7 +391,7 @@ waiting_window::~waiting_window() {
 }
 
 void show_error_box(std::string_view text) {
-    std::cerr << text << '\n';
+    write_error_line(text);
     const xlib* x = xlib::get();
     Display* d = x ? x->open_display(nullptr) : nullptr;
     if (d == nullptr) return;
@@ -388,7 +429,7 @@ void show_error_box(std::string_view text) {
 }
 
 void report_failure(std::string_view message) {
-    std::cerr << k_program_title << ": " << message << '\n';
+    write_error_line(std::string(k_program_title) + ": " + std::string(message));
 }
 
 }  // namespace scenario::platform

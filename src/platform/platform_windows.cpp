@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cwchar>
-#include <iostream>
 #include <string>
 
 #include "platform/platform.h"
@@ -183,6 +182,13 @@ void staged_file::flush() {
     if (!CloseHandle(h)) throw file_error(temporary_, "write", system_reason(GetLastError()));
 }
 
+void staged_file::close_unflushed() {
+    open_ = false;
+    if (!CloseHandle(as_handle(handle_))) {
+        throw file_error(temporary_, "write", system_reason(GetLastError()));
+    }
+}
+
 void staged_file::commit() {
     if (!MoveFileExW(temporary_.c_str(), file_.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
@@ -209,7 +215,7 @@ void write_output_file(const std::filesystem::path& file, std::string_view bytes
         return;
     }
     if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    replace_file(file, bytes);
+    replace_file(file, bytes, file_life::lasting);
 }
 
 void delete_file(const std::filesystem::path& file) {
@@ -319,12 +325,12 @@ waiting_window::~waiting_window() {
 }
 
 void show_error_box(std::string_view text) {
-    std::cerr << text << '\n';
+    write_error_line(text);
     MessageBoxW(nullptr, wide(text).c_str(), k_program_title, MB_OK);
 }
 
 void report_failure(std::string_view message) {
-    std::cerr << "zelnor-scenario: " << message << '\n';
+    write_error_line("zelnor-scenario: " + std::string(message));
     MessageBoxW(nullptr, wide(message).c_str(), k_program_title, MB_OK | MB_ICONERROR);
 }
 

@@ -1,7 +1,5 @@
 #include "run/run_sequence.h"
 
-#include <iostream>
-
 #include "describe/descriptions.h"
 #include "documents/crew_documents.h"
 #include "output/binary_files.h"
@@ -19,13 +17,20 @@ int Form1::Form_Load() {
     // One run at a time in a scenario directory: a second one waits here, its window showing.
     const platform::directory_lock lock(state.scenario_directory(), lock_patience);
 
-    dati_linea(state);
-    dati_treno(state);
-    dati_note(state);
-    dati_rallentamenti(state);
-    dati_scheda(state);
-    platform::flush_directory(state.scenario_directory());
-    if (!memorizza_percorso(1)) return k_exit_identity_fault;
+    // The directory is flushed once, after the last rename and the deletion of the two texts,
+    // still under the lock: memorizza_percorso does it on its ways out, and a failure on the way
+    // does it here before it goes on to its report.
+    try {
+        dati_linea(state);
+        dati_treno(state);
+        dati_note(state);
+        dati_rallentamenti(state);
+        dati_scheda(state);
+        if (!memorizza_percorso(1)) return k_exit_identity_fault;
+    } catch (...) {
+        platform::flush_directory_after_failure(state.scenario_directory());
+        throw;
+    }
     return k_exit_ok;
 }
 
@@ -34,12 +39,14 @@ bool Form1::memorizza_percorso(std::int32_t j) {
     // machine, not a fault of the text.
     file_descriptions texts(state);
     const compile_outcome outcome = compila_scenario(state, j, texts);
+    // A compile that ended before the cell array existed leaves the earlier scenario whole.
+    if (outcome.writes_files()) scrivi_file_binari(state, directory_flush::by_caller);
+    // The run's renames and deletions are durable before the error box waits for its OK.
+    platform::flush_directory(state.scenario_directory());
     if (outcome.identity_fault != 0) {
         errore(std::to_string(outcome.identity_fault));
         return false;
     }
-    // A compile that ended before the cell array existed leaves the earlier scenario whole.
-    if (outcome.writes_files()) scrivi_file_binari(state);
     return true;
 }
 
@@ -47,7 +54,7 @@ void Form1::errore(const std::string& a) {
     if (interactive)
         platform::show_error_box(error_text(a));
     else
-        std::cerr << error_text(a) << '\n';
+        platform::write_error_line(error_text(a));
 }
 
 }  // namespace scenario

@@ -27,9 +27,10 @@ class Form1 {
     // File failures escape as platform::file_error, memory exhaustion as std::bad_alloc.
     int Form_Load();
 
-    // Compile and write; false when errore ended the run. A failure of the machine (a text that
-    // cannot be read back, memory exhausted, a file that cannot be written) escapes as an
-    // exception, and no binary file of this run replaces an earlier one.
+    // Compile and write, then one flush of the scenario directory for the whole run; false when
+    // errore ended the run. A failure of the machine (a text that cannot be read back, memory
+    // exhausted, a file that cannot be written) escapes as an exception, and no binary file of
+    // this run replaces an earlier one.
     bool memorizza_percorso(std::int32_t j);
 
     // Shows the error report for the code `a`.

@@ -21,7 +21,7 @@ std::vector<std::string> write_binary_set(const compiled_scenario& compiled) {
     }
     try {
         const platform::directory_lock lock(state.scenario_directory(), platform::k_lock_patience);
-        scrivi_file_binari(state);
+        scrivi_file_binari(state, directory_flush::here);
     } catch (const platform::file_error& e) {
         throw tool_failure("scrittura dei file binari non riuscita (" + std::string(e.what()) +
                            ")");
