@@ -52,8 +52,6 @@ struct process_comparison {
 // and ext4 share one number).
 std::string statfs_type_name(const std::filesystem::path& dir);
 
-// Writes out whatever earlier processes left in the page cache, outside any timing.
-
 // Whether the named files are the same bytes in both directories.
 bool same_files(const std::filesystem::path& a, const std::filesystem::path& b,
                 const std::vector<std::string>& names);
