@@ -47,4 +47,8 @@ process_comparison compare_largest_route(int rounds);
 // A run of the program in a directory of its own, writing its eight files.
 process_comparison compare_program_run(int rounds);
 
+// `scenario-tool dump --json --all` of each of the largest route's three files, the geometry
+// first: medians of `rounds` rounds taken in turn.
+std::vector<process_figure> measure_largest_dumps(int rounds);
+
 }  // namespace scenario::bench
