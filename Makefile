@@ -141,13 +141,18 @@ fuzz: $(FUZZ_BUILD)/CMakeCache.txt
 fuzz-ci:
 	$(MAKE) fuzz FUZZ_SECONDS=30
 
-# The benchmarks (Release), then the figures against the targets. Not part of CI: timings on a
-# shared machine say little. BENCH_ARGS goes to Google Benchmark, e.g. --benchmark_filter=.
+# The benchmarks (Release), then the figures against the targets, then the view page's first
+# view and wheel zoom on the largest route in headless Chromium beside theirs. Not part of CI:
+# timings on a shared machine say little. BENCH_ARGS goes to Google Benchmark, e.g.
+# --benchmark_filter=.
 bench:
 	@cmake/need-packages.sh $(BENCH_PACKAGES)
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DSCENARIO_BUILD_BENCH=ON
-	cmake --build $(BENCH_BUILD) -j $(JOBS) --target scenario_bench
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target scenario_bench scenario_view_fixtures
 	$(BENCH_BUILD)/bench/scenario_bench $(BENCH_ARGS)
+	/usr/bin/python3 tests/browser/view_zoom_test.py --report \
+	  --tool $(BENCH_BUILD)/tools/scenario-tool \
+	  --fixtures $(BENCH_BUILD)/tests/scenario_view_fixtures --work $(BENCH_BUILD)/view-zoom
 
 clean:
 	rm -rf $(BUILD) $(WIN_BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
