@@ -39,7 +39,7 @@ TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev strace chromium imagemagick \
 DIST_PACKAGES := $(RUN_PACKAGES) g++-mingw-w64-x86-64-posix googletest
 BENCH_PACKAGES := $(TEST_PACKAGES) libbenchmark-dev
 
-.PHONY: all build run test test-linux test-windows windows dist windows-package sanitize fuzz \
+.PHONY: all build run tool test test-linux test-windows windows dist windows-package sanitize fuzz \
         fuzz-ci bench clean run-packages test-packages
 
 all: build
@@ -57,13 +57,18 @@ $(BUILD)/CMakeCache.txt:
 build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Builds only the program and the tool beside it, runs the program in its scenario directory,
-# then lists what it wrote.
+# Builds the program alone (the tool is `make tool`), runs it in its scenario directory, then
+# lists what it wrote.
 run: run-packages $(BUILD)/CMakeCache.txt
-	cmake --build $(BUILD) -j $(JOBS) --target zelnor-scenario scenario-tool
+	cmake --build $(BUILD) -j $(JOBS) --target zelnor-scenario
 	cd $(BUILD)/scenario && ./zelnor-scenario
 	@echo "Files in $(BUILD)/scenario:"
 	@ls -l $(BUILD)/scenario
+
+# The authors' tool alone: build/tools/scenario-tool.
+tool: run-packages $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target scenario-tool
+	@echo "The tool: $(BUILD)/tools/scenario-tool"
 
 # In CI (CI=true) the suite runs once more under the sanitizers, and each fuzz target for 30 s.
 # The packages come first; a second make then sees the cross compiler and wine they bring.
