@@ -39,7 +39,7 @@ TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev strace chromium imagemagick \
 DIST_PACKAGES := $(RUN_PACKAGES) g++-mingw-w64-x86-64-posix googletest
 BENCH_PACKAGES := $(TEST_PACKAGES) libbenchmark-dev
 
-.PHONY: all build run test test-linux test-windows windows dist windows-package sanitize fuzz \
+.PHONY: all build run tool test test-linux test-windows windows dist windows-package sanitize fuzz \
         fuzz-ci bench clean run-packages test-packages
 
 all: build
@@ -57,13 +57,18 @@ $(BUILD)/CMakeCache.txt:
 build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Builds only the program and the tool beside it, runs the program in its scenario directory,
-# then lists what it wrote.
+# Builds the program alone (the tool is `make tool`), runs it in its scenario directory, then
+# lists what it wrote.
 run: run-packages $(BUILD)/CMakeCache.txt
-	cmake --build $(BUILD) -j $(JOBS) --target zelnor-scenario scenario-tool
+	cmake --build $(BUILD) -j $(JOBS) --target zelnor-scenario
 	cd $(BUILD)/scenario && ./zelnor-scenario
 	@echo "Files in $(BUILD)/scenario:"
 	@ls -l $(BUILD)/scenario
+
+# The authors' tool alone: build/tools/scenario-tool.
+tool: run-packages $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target scenario-tool
+	@echo "The tool: $(BUILD)/tools/scenario-tool"
 
 # In CI (CI=true) the suite runs once more under the sanitizers, and each fuzz target for 30 s.
 # The packages come first; a second make then sees the cross compiler and wine they bring.
@@ -141,13 +146,18 @@ fuzz: $(FUZZ_BUILD)/CMakeCache.txt
 fuzz-ci:
 	$(MAKE) fuzz FUZZ_SECONDS=30
 
-# The benchmarks (Release), then the figures against the targets. Not part of CI: timings on a
-# shared machine say little. BENCH_ARGS goes to Google Benchmark, e.g. --benchmark_filter=.
+# The benchmarks (Release), then the figures against the targets, then the view page's first
+# view and wheel zoom on the largest route in headless Chromium beside theirs. Not part of CI:
+# timings on a shared machine say little. BENCH_ARGS goes to Google Benchmark, e.g.
+# --benchmark_filter=.
 bench:
 	@cmake/need-packages.sh $(BENCH_PACKAGES)
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DSCENARIO_BUILD_BENCH=ON
-	cmake --build $(BENCH_BUILD) -j $(JOBS) --target scenario_bench
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target scenario_bench scenario_view_fixtures
 	$(BENCH_BUILD)/bench/scenario_bench $(BENCH_ARGS)
+	/usr/bin/python3 tests/browser/view_zoom_test.py --report \
+	  --tool $(BENCH_BUILD)/tools/scenario-tool \
+	  --fixtures $(BENCH_BUILD)/tests/scenario_view_fixtures --work $(BENCH_BUILD)/view-zoom
 
 clean:
 	rm -rf $(BUILD) $(WIN_BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

@@ -36,6 +36,9 @@ constexpr double k_decompile_target_ratio = 2.0;  // against a compile of the sa
 constexpr double k_lsp_largest_target_ms = 100;
 constexpr double k_lsp_60km_target_ms = 50;
 constexpr int k_lsp_edits = 21;
+// Every view of `scenario-tool dump`, whatever file the format allows.
+constexpr double k_dump_target_mb = 32;
+constexpr int k_dump_rounds = 5;
 // Time per kilometre at a quarter and half of the route may differ from the full route's by
 // this fraction and still count as linear growth. The smaller routes' tables stay mostly in the
 // last-level cache, so their time per kilometre runs somewhat below the full route's.
@@ -250,6 +253,18 @@ void print_lsp(const char* what, const std::optional<lsp_latency>& l, double tar
                 l->worst_ms);
 }
 
+void print_dumps(const std::vector<process_figure>& dumps) {
+    std::printf("\nscenario-tool dump of the largest route's files, medians of %d rounds:\n",
+                k_dump_rounds);
+    if (dumps.empty()) std::printf("  the files could not be written\n");
+    for (const process_figure& f : dumps) {
+        const bool met = f.peak_mb < k_dump_target_mb && !f.failed;
+        std::printf("  %-30s %7.1f MB peak, %8.2f ms   target < %.0f MB   %s%s\n", f.name.c_str(),
+                    f.peak_mb, f.wall_ms, k_dump_target_mb, verdict(met),
+                    f.failed ? " (A RUN FAILED)" : "");
+    }
+}
+
 }  // namespace
 }  // namespace scenario::bench
 
@@ -312,18 +327,15 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    process_comparison route, program;
-    std::optional<lsp_latency> lsp_largest, lsp_medium;
-    {
-        route = compare_largest_route(route_rounds);
-        program = compare_program_run(program_rounds);
-        // The largest route, and a 60 km one: the route and every count of the largest scaled
-        // down.
-        scenario::synthetic_size medium = scenario::scaled_size(16);
-        medium.route_length = 60000;
-        lsp_largest = measure_lsp_latency(scenario::synthetic_size{}, k_lsp_edits);
-        lsp_medium = measure_lsp_latency(medium, k_lsp_edits);
-    }
+    const process_comparison route = compare_largest_route(route_rounds);
+    const process_comparison program = compare_program_run(program_rounds);
+    const std::vector<process_figure> dumps = measure_largest_dumps(k_dump_rounds);
+    // The largest route, and a 60 km one: the route and every count of the largest scaled down.
+    scenario::synthetic_size medium = scenario::scaled_size(16);
+    medium.route_length = 60000;
+    const std::optional<lsp_latency> lsp_largest =
+        measure_lsp_latency(scenario::synthetic_size{}, k_lsp_edits);
+    const std::optional<lsp_latency> lsp_medium = measure_lsp_latency(medium, k_lsp_edits);
 
     std::printf("\nFigures against the targets (medians):\n");
     if (!processes_only) {
@@ -336,6 +348,7 @@ int main(int argc, char** argv) {
     }
     print_processes("The largest route as a whole process", route, true);
     print_processes("The program's own run as a whole process", program, false);
+    print_dumps(dumps);
     std::printf("\nThe language server (scenario-tool lsp) as a process of its own:\n");
     print_lsp("largest", lsp_largest, k_lsp_largest_target_ms);
     print_lsp("60 km", lsp_medium, k_lsp_60km_target_ms);

@@ -310,6 +310,26 @@ std::vector<std::string> run_floor_argv(const fs::path& reference, const fs::pat
     return argv;
 }
 
+std::vector<process_figure> measure_largest_dumps(int rounds) {
+    const scratch_directory root;
+    {
+        run_state state = state_in(root.path());
+        if (compile_texts(state, make_synthetic_scenario(synthetic_size{})) != 0) return {};
+        scrivi_file_binari(state, directory_flush::here);
+    }
+    std::vector<contender> dumps;
+    const std::pair<file_kind, const char*> files[] = {{file_kind::line_geometry, "geometry"},
+                                                       {file_kind::cells, "cells"},
+                                                       {file_kind::header_table, "header"}};
+    for (const auto& [kind, what] : files) {
+        const std::string name = file_name(kind);
+        dumps.push_back({std::string("dump --json --all, ") + what,
+                         {SCENARIO_TOOL_PATH, "dump", (root.path() / path_from_utf8(name)).string(),
+                          "--json", "--all"}});
+    }
+    return alternate(dumps, rounds, root.path());
+}
+
 process_comparison compare_program_run(int rounds) {
     const scratch_directory root;
     const fs::path program_dir = root.path() / "program";

@@ -72,4 +72,8 @@ process_comparison compare_largest_route(int rounds);
 // the C floor of the same file work.
 process_comparison compare_program_run(int rounds);
 
+// `scenario-tool dump --json --all` of each of the largest route's three files, the geometry
+// first: medians of `rounds` rounds taken in turn.
+std::vector<process_figure> measure_largest_dumps(int rounds);
+
 }  // namespace scenario::bench

@@ -8,8 +8,12 @@
 #include <sstream>
 
 #include "base/scenario_files.h"
+#include "compile/compiler.h"
+#include "compile/description_source.h"
 #include "describe/descriptions.h"
+#include "output/binary_files.h"
 #include "run/run_sequence.h"
+#include "testkit/synthetic_scenario.h"
 #include "testkit/test_support.h"
 
 #if defined(SCENARIO_TOOL_PATH) && !defined(_WIN32)
@@ -148,6 +152,51 @@ TEST(ToolOutput, PlotReplacesALinkToARegularFileNotItsTarget) {
     EXPECT_FALSE(std::filesystem::is_symlink(link));
     EXPECT_TRUE(read_bytes(link).ends_with("</svg>\n"));
 }
+
+#if !defined(SCENARIO_SANITIZED) && defined(SCENARIO_RUNNER_PATH)
+// The largest scenario the format allows (its geometry file is about 20 MB, its JSON view of
+// every point about 40 MB): each file's every view is printed within 32 MB, the file walked a
+// block at a time and the view written a piece at a time. The tool is started by the small
+// runner: started from this process, it would count this one's memory as its own.
+TEST(ToolOutput, DumpOfTheLargestRouteStaysWithinItsMemoryBound) {
+    scratch_directory dir;
+    {
+        const synthetic_texts texts = make_synthetic_scenario(synthetic_size{});
+        run_state state = testing::state_in(dir.path());
+        memory_descriptions source(texts.line, texts.train);
+        ASSERT_TRUE(compila_scenario(state, 1, source).writes_files());
+        ASSERT_EQ(state.codice_errore, 0);
+        scrivi_file_binari(state);
+    }
+    constexpr long k_bound_kilobytes = 32 * 1024;
+    const run_state names = testing::state_in(dir.path());
+    const std::vector<std::pair<file_kind, std::vector<std::string>>> cases = {
+        {file_kind::line_geometry, {"--json", "--all"}}, {file_kind::line_geometry, {"--all"}},
+        {file_kind::cells, {"--json", "--all"}},         {file_kind::cells, {"--all"}},
+        {file_kind::header_table, {"--json", "--all"}},
+    };
+    for (const auto& [kind, options] : cases) {
+        std::vector<std::string> words = {SCENARIO_TOOL_PATH, "dump",
+                                          scenario_file(names, kind).string()};
+        words.insert(words.end(), options.begin(), options.end());
+        std::string asked;
+        for (const std::string& w : words) asked += w + ' ';
+        SCOPED_TRACE(asked);
+        // "WALL_MS CPU_MS PEAK_KIB EXIT_STATUS"
+        const auto r = run_process(SCENARIO_RUNNER_PATH, words, {});
+        ASSERT_EQ(r.exit_status, 0) << r.standard_error;
+        std::istringstream report(r.standard_output);
+        double wall_ms = 0, cpu_ms = 0;
+        long peak_kilobytes = 0;
+        int exit_status = -1;
+        ASSERT_TRUE(report >> wall_ms >> cpu_ms >> peak_kilobytes >> exit_status)
+            << r.standard_output;
+        EXPECT_EQ(exit_status, 0);
+        EXPECT_GT(peak_kilobytes, 0);
+        EXPECT_LT(peak_kilobytes, k_bound_kilobytes);
+    }
+}
+#endif
 
 #ifndef SCENARIO_SANITIZED
 // A text of nothing but unknown keywords: the warnings shown are bounded, the others counted, and

@@ -7,9 +7,9 @@
 #include <optional>
 
 #include "base/identity_codes.h"
+#include "base/little_endian.h"
 #include "base/positions.h"
 #include "output/binary_files.h"
-#include "base/little_endian.h"
 
 namespace scenario {
 namespace {
@@ -119,8 +119,10 @@ struct plan_element {
     double value;
 };
 
-// Takes element `index` from the cursor: a known tag and its whole payload.
-read_status next_element(byte_cursor& in, std::size_t index, plan_element& out) {
+// Takes element `index` from the cursor (a byte_cursor or a block_cursor): a known tag and its
+// whole payload.
+template <typename Cursor>
+read_status next_element(Cursor& in, std::size_t index, plan_element& out) {
     out.offset = in.offset();
     if (!in.has(2)) {
         return read_status::corrupt(out.offset,
@@ -159,9 +161,9 @@ std::size_t max_cells() {
 
 // Counts the elements without keeping any: every tag must be known and every payload whole, and
 // the walk stops at the first element past the longest route's.
-read_status count_elements(std::string_view bytes, std::size_t& count) {
+template <typename Cursor>
+read_status count_elements(Cursor in, std::size_t& count) {
     const std::size_t limit = max_plan_elements();
-    byte_cursor in(bytes);
     plan_element element;
     for (count = 0; in.remaining() > 0; ++count) {
         if (count == limit) {
@@ -297,6 +299,38 @@ bool scan_half(std::string_view bytes, std::size_t at, int coord, half_shape& ha
     return true;
 }
 
+// The first walk: the elements counted, whole, within the longest route, two to a metre.
+template <typename Cursor>
+read_status counted_plan(Cursor in, std::size_t& count) {
+    const std::size_t size = in.remaining();
+    const read_status counted = count_elements(in, count);
+    if (!counted.ok) return counted;
+    if (count == 0) return read_status::corrupt(0, "file vuoto: manca anche il metro 0");
+    if (count % 2 != 0) {
+        return read_status::corrupt(size, "numero di elementi " + std::to_string(count) +
+                                              " non valido: servono due coordinate per ogni "
+                                              "metro");
+    }
+    return read_status::success();
+}
+
+// The second walk: each of the `count` elements in the shape the line pass leaves, handed to
+// `keep` with its index once it fits.
+template <typename Cursor, typename Keep>
+read_status shaped_plan(Cursor in, std::size_t count, Keep keep) {
+    plan_shape shape(count / 2);
+    plan_element e;
+    for (std::size_t i = 0; i < count; ++i) {
+        // The first walk has already taken every element whole.
+        next_element(in, i, e);
+        if (const std::string wrong = shape.check(i, e); !wrong.empty()) {
+            return read_status::corrupt(e.offset, element_label(i) + ", " + wrong);
+        }
+        keep(i, e);
+    }
+    return read_status::success();
+}
+
 }  // namespace
 
 std::string read_status::describe() const {
@@ -408,35 +442,70 @@ read_status leggi_geometria(std::string_view bytes, geometria& out) {
         return read_status::success();
     }
     std::size_t count = 0;
-    const read_status counted = count_elements(bytes, count);
-    if (!counted.ok) return counted;
-    if (count == 0) return read_status::corrupt(0, "file vuoto: manca anche il metro 0");
-    if (count % 2 != 0) {
-        return read_status::corrupt(bytes.size(), "numero di elementi " + std::to_string(count) +
-                                                      " non valido: servono due coordinate "
-                                                      "per ogni metro");
-    }
+    if (const read_status s = counted_plan(byte_cursor(bytes), count); !s.ok) return s;
     const std::size_t per_half = count / 2;
     geometria plan(static_cast<std::int32_t>(per_half - 1));
-    plan_shape shape(per_half);
-    byte_cursor in(bytes);
-    plan_element e;
-    for (std::size_t i = 0; i < count; ++i) {
-        // The walk above has already taken every element whole.
-        next_element(in, i, e);
-        if (const std::string wrong = shape.check(i, e); !wrong.empty()) {
-            return read_status::corrupt(e.offset, element_label(i) + ", " + wrong);
-        }
-        const auto metre = static_cast<std::int32_t>(i % per_half);
-        const int coord = static_cast<int>(i / per_half);
-        if (e.kind == geometria::tag::integer) {
-            plan.set_integer(metre, coord, static_cast<std::int16_t>(e.value));
-        } else if (e.kind == geometria::tag::real) {
-            plan.set_real(metre, coord, e.value);
-        }
-    }
+    const read_status shaped =
+        shaped_plan(byte_cursor(bytes), count, [&](std::size_t i, const plan_element& e) {
+            const auto metre = static_cast<std::int32_t>(i % per_half);
+            const int coord = static_cast<int>(i / per_half);
+            if (e.kind == geometria::tag::integer) {
+                plan.set_integer(metre, coord, static_cast<std::int16_t>(e.value));
+            } else if (e.kind == geometria::tag::real) {
+                plan.set_real(metre, coord, e.value);
+            }
+        });
+    if (!shaped.ok) return shaped;
     out = std::move(plan);
     return read_status::success();
+}
+
+block_cursor::block_cursor(const byte_source& source, std::size_t start)
+    : source_(&source), size_(source.size()), pos_(start) {}
+
+const char* block_cursor::take(std::size_t n) {
+    if (pos_ < block_start_ || pos_ + n > block_start_ + block_.size()) {
+        // Elements are a few bytes wide: the block holds the piece asked for whole.
+        block_start_ = pos_;
+        block_.resize(std::min(std::max(k_block, n), size_ - pos_));
+        source_->read(block_start_, block_);
+    }
+    const char* p = block_.data() + (pos_ - block_start_);
+    pos_ += n;
+    return p;
+}
+
+read_status verifica_geometria(const byte_source& bytes, geometry_layout& out) {
+    std::size_t count = 0;
+    if (const read_status s = counted_plan(block_cursor(bytes, 0), count); !s.ok) return s;
+    const std::size_t per_half = count / 2;
+    geometry_layout layout;
+    layout.last_metre = static_cast<std::int32_t>(per_half - 1);
+    const read_status shaped =
+        shaped_plan(block_cursor(bytes, 0), count, [&](std::size_t i, const plan_element& e) {
+            if (i == per_half) layout.second_half = e.offset;
+        });
+    if (!shaped.ok) return shaped;
+    out = layout;
+    return read_status::success();
+}
+
+geometry_walk::geometry_walk(const byte_source& bytes, const geometry_layout& layout)
+    : last_metre_(layout.last_metre),
+      halves_{block_cursor(bytes, 0), block_cursor(bytes, layout.second_half)} {}
+
+bool geometry_walk::next(point& out) {
+    if (metre_ > last_metre_) return false;
+    out.metre = metre_;
+    plan_element e;
+    for (int coord = 0; coord < 2; ++coord) {
+        // The image was checked whole: every element is there and known.
+        next_element(halves_[coord], static_cast<std::size_t>(metre_), e);
+        out.kind[coord] = e.kind;
+        out.value[coord] = e.value;
+    }
+    ++metre_;
+    return true;
 }
 
 read_status verifica_celle_con_testata(std::size_t cell_count, const testata& header) {

@@ -14,8 +14,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/records.h"
 
@@ -65,6 +67,69 @@ struct seeded_plan_image {
     double value(std::string_view bytes, std::int32_t metre, int coord) const;
 };
 std::optional<seeded_plan_image> seeded_plan_shape(std::string_view bytes);
+
+// Bytes of an image read from anywhere in it a piece at a time, for an image too large to hold
+// whole (the longest route's geometry file is about 20 MB).
+class byte_source {
+   public:
+    virtual ~byte_source() = default;
+    virtual std::size_t size() const = 0;
+    // Fills `into` with the bytes from `offset` on; asked only for bytes within size(). A source
+    // that cannot give them throws.
+    virtual void read(std::size_t offset, std::span<char> into) const = 0;
+};
+
+// A read position over a byte_source that holds one block of it; `take` hands out pieces of up
+// to k_block bytes, reading the next block when the piece runs past the one held.
+class block_cursor {
+   public:
+    static constexpr std::size_t k_block = std::size_t{64} << 10;
+
+    block_cursor(const byte_source& source, std::size_t start);
+
+    std::size_t offset() const { return pos_; }
+    std::size_t remaining() const { return size_ - pos_; }
+    bool has(std::size_t n) const { return n <= remaining(); }
+    const char* take(std::size_t n);
+
+   private:
+    const byte_source* source_;
+    std::size_t size_;
+    std::size_t pos_;
+    std::size_t block_start_ = 0;
+    std::vector<char> block_;  // the bytes from block_start_ on
+};
+
+// Where the two coordinates of a geometry image lie, once the image has been checked.
+struct geometry_layout {
+    std::int32_t last_metre = -1;
+    std::size_t second_half = 0;  // the offset of metre 0 of coordinate 1
+};
+
+// Checks a geometry image as leggi_geometria does (the same faults at the same offsets) while
+// holding no more than a block of it: the walk that counts the elements, then the walk that
+// checks their shape.
+read_status verifica_geometria(const byte_source& bytes, geometry_layout& out);
+
+// The metres of a geometry image verifica_geometria has accepted, in order, each with both its
+// coordinates: two cursors walk the two halves of the image side by side.
+class geometry_walk {
+   public:
+    struct point {
+        std::int32_t metre = 0;
+        geometria::tag kind[2] = {geometria::tag::empty, geometria::tag::empty};
+        double value[2] = {0.0, 0.0};  // 0 for an empty element
+    };
+
+    geometry_walk(const byte_source& bytes, const geometry_layout& layout);
+    // The next metre; false past the last.
+    bool next(point& out);
+
+   private:
+    std::int32_t last_metre_;
+    std::int32_t metre_ = 0;
+    block_cursor halves_[2];
+};
 
 // A cell file of `cell_count` cells beside the header table of the same scenario: the route
 // length in entry 84 gives the cell count (n_celle + 1). A length the compile stops at (above

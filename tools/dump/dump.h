@@ -7,8 +7,9 @@
 #include <string>
 
 #include "base/records.h"
-#include "model/header_reading.h"
 #include "cli/json.h"
+#include "model/header_reading.h"
+#include "output/binary_readers.h"
 
 namespace scenario::tool {
 
@@ -26,11 +27,22 @@ json dump_header_json(const testata& header);
 // the route's length (without it the cell count gives the length to within 25 m).
 void dump_cells_text(const celle& cells, const std::optional<testata>& header, bool all,
                      std::ostream& out);
-json dump_cells_json(const celle& cells, const std::optional<testata>& header, bool all);
+// The JSON view is written a member at a time (json_object_writer): the longest route's cells
+// are never held as one document.
+void dump_cells_json(const celle& cells, const std::optional<testata>& header, bool all,
+                     std::ostream& out);
 
-// The geometry as a summary, and with `all` every point.
-void dump_geometry_text(const geometria& plan, bool all, std::ostream& out);
-json dump_geometry_json(const geometria& plan, bool all);
+// A geometry file verifica_geometria has accepted, read a block at a time: the longest route's
+// file is never held whole, nor its table of points.
+struct plan_file {
+    const byte_source& bytes;
+    geometry_layout layout;
+};
+
+// The geometry as a summary, and with `all` every point, written as the file is walked (the
+// summary first, from a walk of its own).
+void dump_geometry_text(const plan_file& plan, bool all, std::ostream& out);
+void dump_geometry_json(const plan_file& plan, bool all, std::ostream& out);
 
 // An identity code held against the line name (entry 85) and the train code (entry 86) of a
 // header table: the code the compiler computes from them, and whether the held one is it.
@@ -50,6 +62,5 @@ json identity_json(std::int32_t held, const std::optional<identity_check>& check
 
 // A double with two decimals, as the summaries show coordinates.
 std::string fixed2(double value);
-
 
 }  // namespace scenario::tool

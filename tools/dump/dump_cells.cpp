@@ -316,20 +316,16 @@ json feature_json(const line_model& model, std::size_t n) {
     return feature;
 }
 
-json marks_json(const std::vector<approach_mark_reading>& marks) {
-    json all = json::array();
-    for (const approach_mark_reading& m : marks) {
-        json mark;
-        mark["cella"] = m.cell;
-        mark["valore"] = m.mark;
-        const cell_stretch stretch = stretch_of(static_cast<std::int64_t>(m.cell));
-        mark["cella_da"] = stretch.from;
-        mark["cella_a"] = stretch.to;
-        mark["numero"] = m.j;
-        mark["di"] = m.owners;
-        all.push_back(std::move(mark));
-    }
-    return all;
+json mark_json(const approach_mark_reading& m) {
+    json mark;
+    mark["cella"] = m.cell;
+    mark["valore"] = m.mark;
+    const cell_stretch stretch = stretch_of(static_cast<std::int64_t>(m.cell));
+    mark["cella_da"] = stretch.from;
+    mark["cella_a"] = stretch.to;
+    mark["numero"] = m.j;
+    mark["di"] = m.owners;
+    return mark;
 }
 
 }  // namespace
@@ -351,45 +347,50 @@ void dump_cells_text(const celle& cells, const std::optional<testata>& header, b
     if (all) every_cell_text(cells, out);
 }
 
-json dump_cells_json(const celle& cells, const std::optional<testata>& header, bool all) {
+void dump_cells_json(const celle& cells, const std::optional<testata>& header, bool all,
+                     std::ostream& out) {
     const line_model model = read_line_model({cells, header ? &*header : nullptr});
-    json document;
-    document["tipo"] = "celle";
-    document["numero_celle"] = cells.size();
+    json_object_writer document(out);
+    document.member("tipo", "celle");
+    document.member("numero_celle", cells.size());
     const std::int32_t code = cells[1].val2;
-    document["identita"] = identity_json(
-        code, header ? check_identity(*header, identity_code::cell_sum, code) : std::nullopt);
-    json features = json::array();
-    for (const feature& f : model.features) features.push_back(feature_json(model, f.cell));
-    document["elementi"] = std::move(features);
+    document.member(
+        "identita",
+        identity_json(
+            code, header ? check_identity(*header, identity_code::cell_sum, code) : std::nullopt));
+    document.array_member("elementi", [&](const auto& add) {
+        for (const feature& f : model.features) add(feature_json(model, f.cell));
+    });
     const route_end& end = model.route;
     for (const fill_words& f : k_fill_words) {
-        json stretches = json::array();
-        for (const fill_run& r : model.runs(f.fill).every) {
-            const auto first = static_cast<std::int64_t>(r.first);
-            const auto last = static_cast<std::int64_t>(r.last);
-            json stretch;
-            stretch["da_cella"] = r.first;
-            stretch["a_cella"] = r.last;
-            stretch["valore"] = r.value;
-            stretch["unita"] = f.unit;
-            stretch["da_metri"] = fill_position(first);
-            stretch["a_metri"] = fill_position(last + 1);
-            stretch["cella_da"] = stretch_of(first).from;
-            stretch["cella_a"] = stretch_of(last).to;
-            stretch["oltre_la_fine"] = first >= end.first_run_off_cell;
-            stretches.push_back(std::move(stretch));
-        }
-        document[f.key] = std::move(stretches);
+        document.array_member(f.key, [&](const auto& add) {
+            for (const fill_run& r : model.runs(f.fill).every) {
+                const auto first = static_cast<std::int64_t>(r.first);
+                const auto last = static_cast<std::int64_t>(r.last);
+                json stretch;
+                stretch["da_cella"] = r.first;
+                stretch["a_cella"] = r.last;
+                stretch["valore"] = r.value;
+                stretch["unita"] = f.unit;
+                stretch["da_metri"] = fill_position(first);
+                stretch["a_metri"] = fill_position(last + 1);
+                stretch["cella_da"] = stretch_of(first).from;
+                stretch["cella_a"] = stretch_of(last).to;
+                stretch["oltre_la_fine"] = first >= end.first_run_off_cell;
+                add(std::move(stretch));
+            }
+        });
     }
-    document["percorso"] = route_json(end);
-    document["preavvisi"] = marks_json(model.approach_marks);
+    document.member("percorso", route_json(end));
+    document.array_member("preavvisi", [&](const auto& add) {
+        for (const approach_mark_reading& m : model.approach_marks) add(mark_json(m));
+    });
     if (all) {
-        json every = json::array();
-        for (std::size_t n = 0; n < cells.size(); ++n) every.push_back(cell_json(n, cells[n]));
-        document["celle"] = std::move(every);
+        document.array_member("celle", [&](const auto& add) {
+            for (std::size_t n = 0; n < cells.size(); ++n) add(cell_json(n, cells[n]));
+        });
     }
-    return document;
+    document.close();
 }
 
 }  // namespace scenario::tool

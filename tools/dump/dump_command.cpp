@@ -4,6 +4,7 @@
 // object; a cell file is also held against the header table beside it.
 #include "dump/dump_command.h"
 
+#include <fstream>
 #include <optional>
 
 #include "base/scenario_files.h"
@@ -79,19 +80,62 @@ std::optional<testata> header_beside(const std::filesystem::path& beside, stream
     return std::nullopt;
 }
 
+// A file read a block at a time where the walk asks, for the geometry, whose longest route's
+// file is about 20 MB and would otherwise be held whole beside its points.
+class input_file_source final : public byte_source {
+   public:
+    explicit input_file_source(const std::filesystem::path& file) : file_(file) {
+        // The same refusals as a file read whole, for a file missing or a folder.
+        std::error_code ec;
+        if (!std::filesystem::exists(file, ec)) {
+            throw tool_failure("file non trovato: " + display_path(file));
+        }
+        if (std::filesystem::is_directory(file, ec)) {
+            throw tool_failure("è una cartella, non un file: " + display_path(file));
+        }
+        in_.open(file, std::ios::binary);
+        size_ = std::filesystem::file_size(file, ec);
+        if (!in_ || ec) fail();
+    }
+
+    std::size_t size() const override { return size_; }
+
+    void read(std::size_t offset, std::span<char> into) const override {
+        in_.seekg(static_cast<std::streamoff>(offset));
+        in_.read(into.data(), static_cast<std::streamsize>(into.size()));
+        // A file cut short while it is read is a failure of the read, not damage found.
+        if (!in_ || static_cast<std::size_t>(in_.gcount()) != into.size()) fail();
+    }
+
+   private:
+    [[noreturn]] void fail() const {
+        throw tool_failure("lettura non riuscita (cannot read \"" + display_path(file_) + "\")");
+    }
+
+    std::filesystem::path file_;
+    mutable std::ifstream in_;
+    std::size_t size_ = 0;
+};
+
+// Checks the geometry whole, then prints it from further walks over the file.
+void dump_geometry_file(const std::filesystem::path& file, bool all, bool as_json, streams io) {
+    const input_file_source bytes(file);
+    geometry_layout layout;
+    if (const read_status s = verifica_geometria(bytes, layout); !s.ok)
+        throw damaged_file{file, s, std::nullopt};
+    const plan_file plan{bytes, layout};
+    if (as_json)
+        dump_geometry_json(plan, all, io.out);
+    else
+        dump_geometry_text(plan, all, io.out);
+}
+
 // Decodes and prints; throws damaged_file before printing anything.
 void dump_file(binary_kind kind, const std::filesystem::path& file, bool all, bool as_json,
                streams io) {
+    if (kind == binary_kind::geometry) return dump_geometry_file(file, all, as_json, io);
     const std::string bytes = read_input_file(file);
-    if (kind == binary_kind::geometry) {
-        geometria plan;
-        if (const read_status s = leggi_geometria(bytes, plan); !s.ok)
-            throw damaged_file{file, s, std::nullopt};
-        if (as_json)
-            write_json(io.out, dump_geometry_json(plan, all));
-        else
-            dump_geometry_text(plan, all, io.out);
-    } else if (kind == binary_kind::header) {
+    if (kind == binary_kind::header) {
         testata header;
         if (const read_status s = leggi_testata(bytes, header); !s.ok)
             throw damaged_file{file, s, std::nullopt};
@@ -113,7 +157,7 @@ void dump_file(binary_kind kind, const std::filesystem::path& file, bool all, bo
             if (!s.ok) throw damaged_file{file, s, beside};
         }
         if (as_json)
-            write_json(io.out, dump_cells_json(cells, header, all));
+            dump_cells_json(cells, header, all, io.out);
         else
             dump_cells_text(cells, header, all, io.out);
     }

@@ -75,19 +75,39 @@ function plan_frame(view, width, height) {
   };
 }
 
-// A polyline through the stretch, leaving out points less than a pixel from the one before.
-function plan_polyline(stretch, f, cls, g) {
-  if (stretch.length < 2) return null;
-  const points = [];
+// The points of a polyline through the plan from metre `from` to metre `to`, leaving out points
+// less than a pixel from the one before; null for no stretch. It walks the plan's own points:
+// the whole plan of the longest route has tens of thousands, too many to copy on every turn of
+// the wheel.
+function plan_polyline_points(points, from, to, f) {
+  if (to < from) return null;
+  const out = [];
   let last = null;
-  stretch.forEach((p, i) => {
-    const x = f.sx(p.x);
-    const y = f.sy(p.y);
-    if (last && i < stretch.length - 1 && Math.abs(x - last.x) + Math.abs(y - last.y) < 1) return;
+  const add = (x, y, always) => {
+    if (last && !always && Math.abs(x - last.x) + Math.abs(y - last.y) < 1) return;
     last = {x, y};
-    points.push(x.toFixed(1) + ',' + y.toFixed(1));
-  });
-  return svg_el('polyline', {points: points.join(' '), class: cls}, g);
+    out.push(x.toFixed(1) + ',' + y.toFixed(1));
+  };
+  const start = plan_at(points, from);
+  add(f.sx(start.x), f.sy(start.y), true);
+  for (let i = lower_bound(points, from, (p) => p[0]); i < points.length && points[i][0] < to;
+    ++i) {
+    if (points[i][0] > from) add(f.sx(points[i][1]), f.sy(points[i][2]), false);
+  }
+  const end = plan_at(points, to);
+  add(f.sx(end.x), f.sy(end.y), true);
+  return out.join(' ');
+}
+
+function plan_polyline(points, from, to, f, cls, g) {
+  const shown = plan_polyline_points(points, from, to, f);
+  return shown === null ? null : svg_el('polyline', {points: shown, class: cls}, g);
+}
+
+// The stretch of the profile's window on the plan.
+function plan_window(view, points) {
+  const last = points[points.length - 1][0];
+  return [view.track.m(view.u0), Math.min(view.track.m(view.u1), last)];
 }
 
 // The unit vector to the right of travel at metre m, in page pixels (y down).
@@ -167,10 +187,25 @@ function draw_plan_km(view, g, labels, f) {
 // plan_target, plan_whole, pointer_m, chosen_m}: with no plan view yet, the view fits the
 // window's stretch when plan_target asks for it, else the whole plan. Returns the frame and the
 // group of the cursors, or null when there is no geometry.
+//
+// The plan is drawn afresh only when what it shows changes (the data, its view or its width):
+// a new window of the profile, at every turn of the wheel over it, moves only the highlight of
+// the window's stretch.
 function draw_plan(view, available) {
   const svg = view.plan_svg;
-  clear(svg);
   const width = Math.max(320, available);
+  const before = view.plan_drawn;
+  if (before && before.data === view.data && before.plan === view.plan &&
+      before.width === width) {
+    const [m0, m1] = plan_window(view, view.data.pianta);
+    const shown = plan_polyline_points(view.data.pianta, m0, m1, before.frame);
+    if (shown !== null && before.window) {
+      before.window.setAttribute('points', shown);
+      plan_cursors(before, view);
+      return before;
+    }
+  }
+  clear(svg);
   svg.setAttribute('width', width);
   svg.setAttribute('height', PLAN_HEIGHT);
   svg.setAttribute('viewBox', `0 0 ${width} ${PLAN_HEIGHT}`);
@@ -194,11 +229,10 @@ function draw_plan(view, available) {
   const f = plan_frame(view, width, PLAN_HEIGHT);
   const last = points[points.length - 1][0];
   const route = Math.min(view.track.route, last);
-  plan_polyline(plan_stretch(points, route, last), f, 'dopo-percorso-pianta', marks);
-  plan_polyline(plan_stretch(points, 0, route), f, 'binario', marks);
-  const m0 = view.track.m(view.u0);
-  const m1 = Math.min(view.track.m(view.u1), last);
-  plan_polyline(plan_stretch(points, m0, m1), f, 'finestra-pianta', marks);
+  plan_polyline(points, route, last, f, 'dopo-percorso-pianta', marks);
+  plan_polyline(points, 0, route, f, 'binario', marks);
+  const [m0, m1] = plan_window(view, points);
+  const window_line = plan_polyline(points, m0, m1, f, 'finestra-pianta', marks);
   let last_dot = null;
   for (const e of view.data.elementi) {
     if (e.tipo !== 1) continue;
@@ -206,7 +240,8 @@ function draw_plan(view, available) {
     const x = f.sx(at.x);
     const y = f.sy(at.y);
     if (x < -5 || y < -5 || x > width + 5 || y > PLAN_HEIGHT + 5) continue;
-    if (last_dot && Math.hypot(x - last_dot.x, y - last_dot.y) < 2) continue;
+    // Of dots that would cover each other, the first: the whole longest route has thousands.
+    if (last_dot && Math.hypot(x - last_dot.x, y - last_dot.y) < 5) continue;
     last_dot = {x, y};
     const dot = svg_el('circle', {cx: x, cy: y, r: 2.5, class: 'segnale'}, marks);
     set_tip(dot, () => element_tip(view.data, e));
@@ -214,7 +249,7 @@ function draw_plan(view, available) {
   draw_scale_and_north(marks, labels, f, view.plan.scale);
   draw_plan_stations(view, marks, labels, f);
   draw_plan_km(view, marks, labels, f);
-  const drawn = {frame: f, front};
+  const drawn = {frame: f, front, data: view.data, plan: view.plan, width, window: window_line};
   plan_cursors(drawn, view);
   return drawn;
 }

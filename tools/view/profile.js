@@ -82,6 +82,57 @@ function step_line(runs, f, y) {
   return points.join(' ');
 }
 
+// Marks of one class gathered into one path. A window of the whole longest route holds
+// thousands of marks; an element for each costs more to make, lay out and paint on every turn
+// of the wheel than a frame allows. Every shape is drawn clockwise, so overlapping ones stay
+// filled.
+class mark_paths {
+  constructor() {
+    this.by_class = new Map();
+  }
+
+  add(cls, d) {
+    const list = this.by_class.get(cls);
+    if (list) list.push(d); else this.by_class.set(cls, [d]);
+  }
+
+  rect(cls, x, y, width, height) {
+    this.add(cls, `M${x.toFixed(1)},${y.toFixed(1)}h${width.toFixed(1)}v${height.toFixed(1)}` +
+      `h${(-width).toFixed(1)}z`);
+  }
+
+  circle(cls, x, y, r) {
+    this.add(cls, `M${(x - r).toFixed(1)},${y}a${r},${r} 0 1,1 ${2 * r},0a${r},${r} 0 1,1 ` +
+      `${-2 * r},0z`);
+  }
+
+  draw(g) {
+    for (const [cls, list] of this.by_class) svg_el('path', {d: list.join(''), class: cls}, g);
+  }
+}
+
+// The marks drawn in a lane, in order along the line ({from, to, tip} in metres), and one
+// transparent area over the lane whose tooltip is that of the mark nearest the pointer, when
+// it is within `reach` pixels of it.
+function lane_tips(g, layout, lane, f, marks, reach) {
+  if (!marks.length) return;
+  const area = svg_el('rect', {x: layout.left, width: layout.right - layout.left, y: lane.top,
+    height: lane.bottom - lane.top, class: 'bersaglio'}, g);
+  set_tip(area, (m) => {
+    const x = f.x(m);
+    const i = lower_bound(marks, m, (mark) => mark.to);
+    let best = null;
+    for (let j = i - 1; j <= i + 1; ++j) {
+      if (j < 0 || j >= marks.length) continue;
+      const distance = Math.max(0, f.x(marks[j].from) - x, x - f.x(marks[j].to));
+      if (distance <= reach && (!best || distance < best.distance)) {
+        best = {distance, tip: marks[j].tip};
+      }
+    }
+    return best ? best.tip(m) : null;
+  });
+}
+
 function draw_stations(view, g, labels, layout, f) {
   const lane = layout.lanes.stazioni;
   const bar = lane.bottom - 16;
@@ -118,28 +169,25 @@ const ROWS_LABEL = [53, 71];
 const ROW_VALUE = 91;
 
 // The mark of one feature cell, by its kind, in the lane of signals and boards.
-function feature_mark(g, e, x, lane) {
+function feature_mark(paths, e, x, lane) {
   const row_signal = lane.top + ROW_SIGNAL;
   const row_board = lane.top + ROW_BOARD;
   const row_value = lane.top + ROW_VALUE;
   switch (e.tipo) {
     case 1:
-      return svg_el('path', {d: `M${x - 5},${row_signal + 6}h10l-5,-11z`, class: 'segnale'}, g);
+      return paths.add('segnale', `M${(x - 5).toFixed(1)},${row_signal + 6}h10l-5,-11z`);
     case 2: case 3: case 4:
-      return svg_el('rect', {x: x - 3, y: row_board - 7, width: 6, height: 14,
-        class: 'rallentamento tipo-' + e.tipo}, g);
+      return paths.rect('rallentamento tipo-' + e.tipo, x - 3, row_board - 7, 6, 14);
     case 5:
-      return svg_el('circle', {cx: x, cy: row_board + 10, r: 2, class: 'rallentamento'}, g);
+      return paths.circle('rallentamento', x, row_board + 10, 2);
     case 6:
-      return svg_el('rect', {x: x - 4, y: row_board - 4, width: 8, height: 8,
-        class: 'indicatore'}, g);
+      return paths.rect('indicatore', x - 4, row_board - 4, 8, 8);
     case 12: case 13:
-      return svg_el('circle', {cx: x, cy: row_value, r: 4,
-        class: e.tipo === 12 ? 'segno pieno' : 'segno vuoto'}, g);
+      return paths.circle(e.tipo === 12 ? 'segno pieno' : 'segno vuoto', x, row_value, 4);
     case 14:
-      return svg_el('path', {d: `M${x},${row_board - 7}l6,7l-6,7l-6,-7z`, class: 'cartello'}, g);
+      return paths.add('cartello', `M${x.toFixed(1)},${row_board - 7}l6,7l-6,7l-6,-7z`);
     default:
-      return svg_el('circle', {cx: x, cy: row_board, r: 3, class: 'sconosciuto'}, g);
+      return paths.circle('sconosciuto', x, row_board, 3);
   }
 }
 
@@ -155,17 +203,29 @@ function draw_elements(view, g, stations_g, labels, layout, f) {
   // Of the marks of one kind that fall on the same pixel only the first is drawn: a long line
   // seen whole has thousands.
   const last_x = new Map();
+  const paths = new mark_paths();
+  const drawn = [];
+  const marked = [];
   for (const e of shown) {
     const x = f.x(e.m);
     if (x - (last_x.has(e.tipo) ? last_x.get(e.tipo) : -Infinity) < 1) continue;
     last_x.set(e.tipo, x);
-    const mark = e.tipo === 10
-      ? svg_el('path', {d: `M${x - 5},${bar + 16}h10l-5,-7z`, class: 'fermata'}, stations_g)
-      : feature_mark(g, e, x, lane);
-    set_tip(mark, () => element_tip(view.data, e));
+    marked.push(e);
+    const tip = () => element_tip(view.data, e);
+    if (e.tipo === 10) {
+      const stop = svg_el('path', {d: `M${x - 5},${bar + 16}h10l-5,-7z`, class: 'fermata'},
+        stations_g);
+      set_tip(stop, tip);
+    } else {
+      feature_mark(paths, e, x, lane);
+      drawn.push({from: e.m, to: e.m, tip});
+    }
   }
-  // Speeds and texts beside the boards, then the values beside the marks.
-  for (const e of shown) {
+  paths.draw(g);
+  lane_tips(g, layout, lane, f, drawn, 6);
+  // Speeds and texts beside the boards, then the values beside the marks: only of the marks
+  // drawn, the others having no place of their own.
+  for (const e of marked) {
     if (!e.etichetta || e.tipo === 12) continue;
     if (![3, 4, 6, 14].includes(e.tipo)) continue;
     const x = f.x(e.m);
@@ -180,12 +240,12 @@ function draw_elements(view, g, stations_g, labels, layout, f) {
     const label = labels.place(e.etichetta, e.tipo === 14 ? 10 : 11, spots, cls);
     if (label) set_tip(label, () => element_tip(view.data, e));
   }
-  for (const e of shown) {
+  for (const e of marked) {
     if (e.tipo === 12 || e.tipo === 13) {
       labels.reserve({x: f.x(e.m) - 5, y: lane.top + ROW_VALUE - 5, w: 10, h: 10});
     }
   }
-  for (const e of shown) {
+  for (const e of marked) {
     if (e.tipo !== 12) continue;
     const x = f.x(e.m);
     labels.place(e.etichetta, 10, [{x: x + 7, y: lane.top + ROW_VALUE, anchor: 'start'},
@@ -198,16 +258,18 @@ function draw_curves(view, g, layout, f) {
   const middle = (lane.top + lane.bottom) / 2;
   svg_el('line', {x1: layout.left, x2: layout.right, y1: middle, y2: middle, class: 'griglia zero'},
     g);
+  const paths = new mark_paths();
+  const drawn = [];
   for (const c of view.data.curve) {
     if (c.a < f.m0 || c.da > f.m1) continue;
     const height = Math.max(3, Math.abs(c.k) / 0.003 * (lane.bottom - lane.top - 12) / 2);
-    const rect = svg_el('rect', {
-      ...span_x(f, c.da, c.a, 2),
-      y: c.k > 0 ? middle - height : middle, height,
-      class: 'curva ' + c.verso,
-    }, g);
-    set_tip(rect, () => curve_tip(view.data, c));
+    const span = span_x(f, c.da, c.a, 2);
+    paths.rect('curva ' + c.verso, span.x, c.k > 0 ? middle - height : middle, span.width,
+      height);
+    drawn.push({from: c.da, to: c.a, tip: () => curve_tip(view.data, c)});
   }
+  paths.draw(g);
+  lane_tips(g, layout, lane, f, drawn, 1);
 }
 
 function speed_in_force(runs, m) {
@@ -223,29 +285,37 @@ function draw_speeds(view, g, labels, plot_labels, layout, f) {
   const y = value_axis(g, labels, layout, lane, 0, Math.ceil(fastest / 20) * 20, 24);
   const slow = data.rallentamenti.filter((s) => s.a >= f.m0 && s.da <= f.m1);
   for (const s of slow) {
-    const rect = svg_el('rect', {...span_x(f, s.da, s.a, 2),
+    svg_el('rect', {...span_x(f, s.da, s.a, 2),
       y: y(s.v), height: Math.max(1, y(0) - y(s.v)), class: 'tratto-rallentato'}, g);
-    set_tip(rect, () => slow_order_tip(data, s));
   }
   const limits = runs_in(data.limite, f);
   const keep = runs_in(data.da_tenere, f);
   svg_el('polyline', {points: step_line(limits, f, y), class: 'limite'}, g);
   svg_el('polyline', {points: step_line(keep, f, y), class: 'da-tenere'}, g);
-  for (const r of limits) {
-    const hit = svg_el('rect', {...span_x(f, r[0], r[1], 1),
-      y: y(r[2]) - 5, height: 10, class: 'bersaglio'}, g);
-    set_tip(hit, () => run_tip(data, 'limite di velocità', 'km/h', r));
-  }
-  for (const r of keep) {
-    const hit = svg_el('rect', {...span_x(f, r[0], r[1], 1),
-      y: y(r[2]) - 3, height: 6, class: 'bersaglio'}, g);
-    set_tip(hit, () => ({
-      title: 'velocità da tenere ' + fmt_short(r[2]) + ' km/h',
-      lines: ['da ' + fmt_m(r[0]) + ' a ' + fmt_m(r[1]),
-        'la minore fra il limite (' + fmt_short(speed_in_force(data.limite, r[0])) +
-        ' km/h) e i rallentamenti in vigore'],
-    }));
-  }
+  // One area over the lane answers for the two lines and the slow orders' bands: an element for
+  // each run would cost more than a frame allows on the whole longest route. The pointer within
+  // 5 pixels of the speed limit's line finds its run, within 3 of the speed to keep's, else the
+  // band of a slow order under it.
+  const area = svg_el('rect', {x: layout.left, width: layout.right - layout.left, y: lane.top,
+    height: lane.bottom - lane.top, class: 'bersaglio'}, g);
+  set_tip(area, (m, client_y) => {
+    const py = client_y - view.svg.getBoundingClientRect().top;
+    const limit = limits[lower_bound(limits, m, (r) => r[1])];
+    if (limit && limit[0] <= m && Math.abs(py - y(limit[2])) <= 5) {
+      return run_tip(data, 'limite di velocità', 'km/h', limit);
+    }
+    const held = keep[lower_bound(keep, m, (r) => r[1])];
+    if (held && held[0] <= m && Math.abs(py - y(held[2])) <= 3) {
+      return {
+        title: 'velocità da tenere ' + fmt_short(held[2]) + ' km/h',
+        lines: ['da ' + fmt_m(held[0]) + ' a ' + fmt_m(held[1]),
+          'la minore fra il limite (' + fmt_short(speed_in_force(data.limite, held[0])) +
+          ' km/h) e i rallentamenti in vigore'],
+      };
+    }
+    const band = slow.find((s) => s.da <= m && m <= s.a && py >= y(s.v) && py <= y(0));
+    return band ? slow_order_tip(data, band) : null;
+  });
   // A slow order's speed beside its band, below the line of the speed to keep.
   for (const s of slow) {
     const from = f.x(Math.max(s.da, f.m0));
@@ -271,25 +341,43 @@ function draw_gradients(view, g, labels, layout, f) {
   const top = Math.ceil(steepest / 5) * 5;
   const y = value_axis(g, labels, layout, lane, -top, top, 18);
   const runs = runs_in(data.pendenza, f);
+  const paths = new mark_paths();
+  const drawn = [];
   for (const r of runs) {
-    const bar = svg_el('rect', {...span_x(f, r[0], r[1], 1),
-      y: Math.min(y(0), y(r[2])), height: Math.max(1, Math.abs(y(r[2]) - y(0))),
-      class: r[2] > 0 ? 'salita' : r[2] < 0 ? 'discesa' : 'piano'}, g);
-    set_tip(bar, () => run_tip(data, 'pendenza', '‰', r));
+    const span = span_x(f, r[0], r[1], 1);
+    paths.rect(r[2] > 0 ? 'salita' : r[2] < 0 ? 'discesa' : 'piano', span.x,
+      Math.min(y(0), y(r[2])), span.width, Math.max(1, Math.abs(y(r[2]) - y(0))));
+    drawn.push({from: r[0], to: r[1], tip: () => run_tip(data, 'pendenza', '‰', r)});
   }
-  // A change of gradient: a mark on the zero line where the next run starts.
+  // A change of gradient: a mark on the zero line where the next run starts; of marks closer
+  // than their own width, the first.
+  let last_x = -Infinity;
   for (let i = 1; i < runs.length; ++i) {
     const before = runs[i - 1];
     const after = runs[i];
     const x = f.x(after[0]);
-    const mark = svg_el('path', {d: `M${x},${y(0) - 5}l4,5l-4,5l-4,-5z`, class: 'cambio'}, g);
-    set_tip(mark, () => {
+    if (x - last_x < 8) continue;
+    last_x = x;
+    paths.add('cambio', `M${x.toFixed(1)},${y(0) - 5}l4,5l-4,5l-4,-5z`);
+    // The change stands before its run: the pointer on its mark finds it first.
+    drawn[i].change = () => {
       const tip = run_tip(data, 'pendenza', '‰', after);
       tip.title = 'cambio di pendenza a ' + fmt_m(after[0]) + ': da ' + fmt_short(before[2]) +
         ' ‰ a ' + fmt_short(after[2]) + ' ‰';
       return tip;
-    });
+    };
   }
+  paths.draw(g);
+  // Near a change's mark (within its 4 pixels each side, on the zero line) its tooltip, else
+  // the run's.
+  for (const d of drawn) {
+    if (!d.change) continue;
+    const run_tip_of = d.tip;
+    const change = d.change;
+    const at = d.from;
+    d.tip = (m) => (Math.abs(f.x(m) - f.x(at)) <= 4 ? change() : run_tip_of(m));
+  }
+  lane_tips(g, layout, lane, f, drawn, 1);
 }
 
 // The elevation at metre m, along the straight pieces between the points.

@@ -5,8 +5,8 @@
 
 const tips = new WeakMap();
 
-// Registers the tooltip of a mark: `lines(m)` gives {title, lines}, m the metre under the
-// pointer; a line is a string or {code: text} for a line of the author's text.
+// Registers the tooltip of a mark: `lines(m, client_y)` gives {title, lines} or null for
+// none, m the metre under the pointer and client_y its height in the page; a line is a string or {code: text} for a line of the author's text.
 function set_tip(element, lines) {
   tips.set(element, lines);
   element.classList.add('con-suggerimento');
@@ -94,7 +94,12 @@ const tooltip = {
 
   show(tip, m, client_x, client_y) {
     const box = this.box;
-    const content = tip(m);
+    const content = tip(m, client_y);
+    // A lane's area answers only near one of its marks.
+    if (!content) {
+      this.hide();
+      return;
+    }
     clear(box);
     html_el('div', 'titolo-suggerimento', content.title, box);
     for (const line of content.lines) {
