@@ -43,7 +43,7 @@ void decompile_process(benchmark::State& state) {
             state.SkipWithError("the synthetic scenario did not compile cleanly");
             return;
         }
-        scrivi_file_binari(s);
+        scrivi_file_binari(s, directory_flush::here);
     }
     const std::string line(k_nome_linea), train(k_codice_treno);
     const std::vector<std::string> decompile = {SCENARIO_TOOL_PATH,

@@ -166,7 +166,7 @@ TEST(ToolOutput, DumpOfTheLargestRouteStaysWithinItsMemoryBound) {
         memory_descriptions source(texts.line, texts.train);
         ASSERT_TRUE(compila_scenario(state, 1, source).writes_files());
         ASSERT_EQ(state.codice_errore, 0);
-        scrivi_file_binari(state);
+        scrivi_file_binari(state, directory_flush::here);
     }
     constexpr long k_bound_kilobytes = 32 * 1024;
     const run_state names = testing::state_in(dir.path());
