@@ -32,11 +32,7 @@ void decompile_process(benchmark::State& state) {
                    compiled = root.path() / "compiled", decompiled = root.path() / "decompiled";
     for (const fs::path& d : {texts_dir, binaries, compiled, decompiled}) fs::create_directory(d);
 
-    const synthetic_texts texts = make_synthetic_scenario(synthetic_size{});
-    testing::write_bytes(texts_dir / path_from_utf8(file_name(file_kind::line_description)),
-                         texts.line);
-    testing::write_bytes(texts_dir / path_from_utf8(file_name(file_kind::train_description)),
-                         texts.train);
+    const synthetic_texts texts = write_largest_texts(texts_dir);
     {
         run_state s = state_in(binaries);
         if (compile_texts(s, texts) != 0) {

@@ -263,11 +263,7 @@ process_comparison compare_largest_route(int rounds) {
     const fs::path reference = root.path() / "reference";
     for (const fs::path& d : {texts_dir, out, reference}) fs::create_directory(d);
 
-    const synthetic_texts texts = make_synthetic_scenario(synthetic_size{});
-    testing::write_bytes(texts_dir / path_from_utf8(file_name(file_kind::line_description)),
-                         texts.line);
-    testing::write_bytes(texts_dir / path_from_utf8(file_name(file_kind::train_description)),
-                         texts.train);
+    const synthetic_texts texts = write_largest_texts(texts_dir);
     {
         run_state state = state_in(reference);
         if (compile_texts(state, texts) != 0) return {};
@@ -350,6 +346,14 @@ process_comparison compare_program_run(int rounds) {
     process_comparison c = finish(root, rounds, reference, names, contenders, program_dir, lasting);
     c.same_bytes = c.same_bytes && same_files(reference, floor_dir, lasting);
     return c;
+}
+
+synthetic_texts write_largest_texts(const fs::path& dir) {
+    synthetic_texts texts = make_synthetic_scenario(synthetic_size{});
+    testing::write_bytes(dir / path_from_utf8(file_name(file_kind::line_description)), texts.line);
+    testing::write_bytes(dir / path_from_utf8(file_name(file_kind::train_description)),
+                         texts.train);
+    return texts;
 }
 
 }  // namespace scenario::bench

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "testkit/synthetic_scenario.h"
+
 namespace scenario::bench {
 
 // What one process cost, from its start to its exit.
@@ -64,6 +66,9 @@ std::vector<std::string> write_run_reference(const std::filesystem::path& refere
 std::vector<std::string> run_floor_argv(const std::filesystem::path& reference,
                                         const std::filesystem::path& to,
                                         const std::vector<std::string>& names);
+
+// The largest synthetic scenario's two texts written into `dir` under the program's names.
+scenario::synthetic_texts write_largest_texts(const std::filesystem::path& dir);
 
 // The largest synthetic route: its two texts on disk, compiled by `scenario-tool compile`.
 process_comparison compare_largest_route(int rounds);

@@ -21,6 +21,21 @@ inline void write_json(std::ostream& out, const json& document) {
     out << document.dump(-1, ' ', false, json::error_handler_t::replace) << '\n';
 }
 
+// The object a damaged binary file is reported as, by every command that reads one: its kind
+// ("geometria", "testata", "celle"), the file, the byte offset and message of the fault, and the
+// header table it was held against (null when none).
+inline json damaged_file_json(std::string_view kind, const std::string& file, std::size_t offset,
+                        const std::string& message, const std::optional<std::string>& header) {
+    json document;
+    document["tipo"] = kind;
+    document["file"] = file;
+    document["danneggiato"] = true;
+    document["offset"] = offset;
+    document["message"] = message;
+    document["testata"] = header ? json(*header) : json(nullptr);
+    return document;
+}
+
 // One document written a member at a time, in the same bytes write_json gives for the whole:
 // a view as large as the longest route's every point or every cell is never held together.
 // The members of a large array go out a piece at a time, each piece a few hundred elements

@@ -44,14 +44,8 @@ std::string damage_text(const damaged_file& d) {
 }
 
 json damage_json(const damaged_file& d, binary_kind kind) {
-    json document;
-    document["tipo"] = kind_name(kind);
-    document["file"] = display_path(d.file);
-    document["danneggiato"] = true;
-    document["offset"] = d.status.offset;
-    document["message"] = d.status.message;
-    document["testata"] = d.header ? json(display_path(*d.header)) : json(nullptr);
-    return document;
+    return damaged_file_json(kind_name(kind), display_path(d.file), d.status.offset, d.status.message,
+                       d.header ? std::optional(display_path(*d.header)) : std::nullopt);
 }
 
 binary_kind kind_of(const std::string& name) {
