@@ -34,8 +34,9 @@ station_items station_record(const testata& header, int k, std::int32_t n_celle,
     station_items out;
     const std::int64_t p = v.v_c;
     std::int64_t length = platform_of(v);
-    // The 50 metres item 6 adds to a centred platform, kept by the first station's end even
-    // though its v_b3 is cleared.
+    // The record's extension flag lengthens a centred platform's far end by 50 metres. The
+    // compiler clears the first station's v_b3 after laying the platform, so for that station the
+    // flag is read back from the longer end instead.
     std::int64_t extension = v.v_b3;
     if (platform_layout_of(v.v_tipo) == platform_layout::centred && k == 1) {
         extension = std::int64_t{v.v_b} - (p + length / 2) == 50 ? 1 : 0;
