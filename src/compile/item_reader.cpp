@@ -5,7 +5,6 @@
 namespace scenario {
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
 bool is_line_end(char c) { return c == '\r' || c == '\n'; }
 
 }  // namespace
@@ -168,6 +167,12 @@ void item_reader::fail(failure_code code, diagnostic_argument argument) const {
 
 void item_reader::fail_at_end() const {
     throw item_fault(failure_code::text_ends_in_record, {}, text_.size(), true);
+}
+
+std::string_view without_blanks(std::string_view text) {
+    while (!text.empty() && is_blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && is_blank(text.back())) text.remove_suffix(1);
+    return text;
 }
 
 std::vector<std::size_t> line_starts(std::string_view text) {

@@ -25,6 +25,13 @@
 
 namespace scenario {
 
+// The blanks of a text, which the reader skips before an item and drops after a text item:
+// spaces and tabs.
+constexpr bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+// The text without the blanks at either end.
+std::string_view without_blanks(std::string_view text);
+
 // A place in a text: 1-based line and column (columns count bytes).
 struct source_location {
     std::int32_t line = 1;

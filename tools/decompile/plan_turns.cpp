@@ -58,8 +58,7 @@ traced_plan read_turns(const seeded_plan_image& plan, const std::string& plan_by
                 // Metres 0 and 1 hold integers (4 bytes each), the traced ones doubles (10).
                 const std::size_t at = 8 + 10 * static_cast<std::size_t>(m - 2);
                 found.places.push_back(
-                    {file_kind::line_geometry, at, 10, place_in_file(file_kind::line_geometry,
-                                                                     plan_bytes, at),
+                    {file_kind::line_geometry, at, 10, "metro " + number(m) + ", coordinata 0",
                      "un punto che nessuna curva traccia: non segue dai due punti prima di lui "
                      "né in rettilineo né con una delle curvature delle curve"});
             }

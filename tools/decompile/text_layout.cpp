@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <map>
 
+#include "compile/item_reader.h"
+
 namespace scenario::tool {
 namespace {
 
 constexpr std::string_view k_line_end = "\r\n";
-
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
 // A value is a number when the reader takes it as one: it is right-aligned in its column. Text
 // items stand last in their record and are left as they are.

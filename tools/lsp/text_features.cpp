@@ -11,6 +11,7 @@
 #include "base/record_kinds.h"
 #include "base/windows1252.h"
 #include "compile/compile_support.h"
+#include "compile/item_reader.h"
 #include "compile/line_records.h"
 #include "compile/train_records.h"
 #include "model/cell_words.h"
@@ -27,12 +28,6 @@ constexpr int k_symbol_event = 24;
 constexpr int k_completion_keyword = 14;
 constexpr int k_insert_snippet = 2;
 constexpr int k_insert_plain = 1;
-
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
 
 // Where an item of a line begins and ends, in bytes of the line.
 struct line_item {
@@ -54,7 +49,7 @@ std::optional<line_item> item_in_line(std::string_view content, std::int32_t col
 }
 
 bool is_header(std::string_view line) {
-    const std::string_view t = trimmed(line);
+    const std::string_view t = without_blanks(line);
     return t.starts_with('[') && t.find(']') != std::string_view::npos;
 }
 
@@ -86,10 +81,10 @@ std::string text_value(const editor_text& text, const source_location& at, std::
     content.remove_prefix(byte);
     for (std::size_t n = 0; n <= numbers; ++n) {
         const std::size_t comma = content.find(',');
-        if (comma == std::string_view::npos) return std::string(trimmed(content));
+        if (comma == std::string_view::npos) return std::string(without_blanks(content));
         content.remove_prefix(comma + 1);
     }
-    return std::string(trimmed(content.substr(0, content.find(','))));
+    return std::string(without_blanks(content.substr(0, content.find(','))));
 }
 
 bool has_text_value(record_kind kind) {
@@ -375,10 +370,10 @@ std::optional<quick_fix> fix_for(const text_view& view, const compile_warning& w
             for (const char c : written) {
                 if (c != '-') plain += c;
             }
-            if (plain == written || trimmed(plain).empty()) return std::nullopt;
+            if (plain == written || without_blanks(plain).empty()) return std::nullopt;
             fix.title = "Togli il trattino da \"" + written + "\"";
             fix.edits.push_back(
-                text_edit(text, line, item->from, item->to, std::string(trimmed(plain)), enc));
+                text_edit(text, line, item->from, item->to, std::string(without_blanks(plain)), enc));
             return fix;
         }
         case warning_code::decimal_comma: {
@@ -448,12 +443,12 @@ std::vector<text_section> sections_of(const editor_text& text) {
         const std::string_view line = text.line(n);
         if (!is_header(line)) continue;
         if (!sections.empty()) sections.back().last_line = n - 1;
-        sections.push_back({std::string(trimmed(line)), n, n});
+        sections.push_back({std::string(without_blanks(line)), n, n});
     }
     if (!sections.empty()) {
         std::size_t last = text.line_count() - 1;
         // Blank lines at the end belong to no section.
-        while (last > sections.back().first_line && trimmed(text.line(last)).empty()) --last;
+        while (last > sections.back().first_line && without_blanks(text.line(last)).empty()) --last;
         sections.back().last_line = last;
     }
     return sections;
